@@ -1,0 +1,33 @@
+#include "BookContent.h"
+
+#include "BookError.h"
+#include "Gbk.h"
+
+#include <QObject>
+#include <charconv>
+
+namespace zarelo {
+
+int OpenBook::EntryPage(int row) const
+{
+    const QByteArrayView name = Content.Sentences.PageName[row];
+    const QByteArrayView digits = name.size() > 4 ? name.sliced(4) : QByteArrayView();
+    int page = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), page);
+    if (digits.isEmpty() || error != std::errc() || end != digits.data() + digits.size())
+        throw BookError(QObject::tr("第 %1 条的页面名“%2”不含页码").arg(row + 1).arg(fromGbk(name)));
+    return page;
+}
+
+void OpenBook::LessonOfPage()
+{
+    const LessonTable& lessons = Content.Lessons;
+    for (int row = 0; row < lessons.count(); ++row) {
+        if (lessons.FirstPage[row] <= CurrentPage && CurrentPage <= lessons.EndPage[row]) {
+            CurrentLesson = row;
+            return;
+        }
+    }
+}
+
+} // namespace zarelo

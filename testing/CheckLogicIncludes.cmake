@@ -1,0 +1,17 @@
+# Fails when a logic folder (src/<subsystem>/ outside gui/) includes a widget,
+# painter or other GUI header.
+file(GLOB_RECURSE sources ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
+set(offenders "")
+foreach(source ${sources})
+    if(source MATCHES "/gui/" OR source MATCHES "/src/app/")
+        continue()
+    endif()
+    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*<(Qt(Widgets|Gui)/|Q(Widget|Painter|Pixmap|Image|Application|MessageBox|Label|Dialog|MainWindow|Color|Font|Brush|Pen)[>. ])")
+    if(lines)
+        list(APPEND offenders "${source}: ${lines}")
+    endif()
+endforeach()
+if(offenders)
+    string(REPLACE ";" "\n" text "${offenders}")
+    message(FATAL_ERROR "GUI includes in logic folders:\n${text}")
+endif()

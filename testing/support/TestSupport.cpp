@@ -1,0 +1,2 @@
+#include "ManualClock.h"
+#include "ScriptedMessages.h"
