@@ -1,0 +1,67 @@
+#pragma once
+// The book library beside the program (program folder / publisher / book),
+// remembering the chosen book, and unpacking a book's data files into the
+// run's private temporary folder before its tables are loaded.
+
+#include "BookContent.h"
+#include "uPublicVarDefine.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QObject;
+
+namespace zarelo {
+
+class UserMessages;
+
+// Runs the book selection dialog modally; true when a book was chosen, and
+// then CurrentBook, CurrentPublisher and CurrentPage (1) are set.
+using ChooseBookFn = std::function<bool()>;
+
+// Result of scanning the library. Publishers and books are kept apart by type
+// (a book folder whose name starts with "public" is an ordinary book).
+struct LibraryScan {
+    std::vector<QString> Publishers;     // in scan order, only those with a book
+    std::vector<QString> BookNames;      // one per book found, in scan order
+    std::vector<QString> BookPublishers; // parallel to BookNames
+};
+
+// A publisher is any sub-folder of the program folder holding at least one
+// book; a book is any sub-folder of a publisher holding "location.dat".
+LibraryScan ScanLibrary(const QString& programFolder);
+
+// The publisher the selection dialog preselects: the stored "publicname" when
+// it is not empty (may name no existing publisher), the first publisher when
+// it is stored empty, nothing (empty optional) when it does not exist.
+std::optional<QString> PreselectedPublisher(const QString& settingsPath, const LibraryScan& scan);
+
+// Reads bookname, publicname, LastPage, LastVoiceName (creating missing ones
+// empty) into CurrentBook, CurrentPublisher and CurrentPage (1 unless
+// LastPage is a valid integer).
+void ReadLastBook(const QString& settingsPath, OpenBook& book);
+
+// Writes an accepted choice into existing "bookname" and "publicname" values.
+void RememberChosenBook(const QString& settingsPath, const QString& book, const QString& publisher);
+
+// Book folder of the current book, with a trailing separator.
+QString BookFolder(const ProgramPaths& paths, const OpenBook& book);
+
+// Unpacks every ".dat" file (any letter case) of the current book into
+// TempFolder under its name with the last three characters replaced by "txt".
+// Throws BookError on a damaged data file.
+void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book);
+void InflateDataFile(const QString& folder, const QString& name, const QString& extension,
+                     const QString& tempFolder);
+
+// Unpacks the current book and checks its sentence table: a missing
+// "location.txt" (or one without an entry line) shows its message owned by
+// `owner`, offers the selection again through `chooseBook` and returns false.
+// Otherwise sets IsTextBook from the header, deletes the unpacked file and
+// returns true.
+bool CheckBookData(const ProgramPaths& paths, OpenBook& book, UserMessages& messages,
+                   QObject* owner, const ChooseBookFn& chooseBook);
+
+} // namespace zarelo
