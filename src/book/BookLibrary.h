@@ -30,7 +30,9 @@ struct LibraryScan {
 };
 
 // A publisher is any sub-folder of the program folder holding at least one
-// book; a book is any sub-folder of a publisher holding "location.dat".
+// book; a book is any sub-folder of a publisher holding "location.dat"
+// (exact letter case). Folders are taken in name order (the order Windows
+// file systems enumerate them in), so that every run lists them alike.
 LibraryScan ScanLibrary(const QString& programFolder);
 
 // The publisher the selection dialog preselects: the stored "publicname" when
@@ -46,22 +48,28 @@ void ReadLastBook(const QString& settingsPath, OpenBook& book);
 // Writes an accepted choice into existing "bookname" and "publicname" values.
 void RememberChosenBook(const QString& settingsPath, const QString& book, const QString& publisher);
 
-// Book folder of the current book, with a trailing separator.
+// Book folder of the current book, with a trailing separator ("/").
 QString BookFolder(const ProgramPaths& paths, const OpenBook& book);
 
 // Unpacks every ".dat" file (any letter case) of the current book into
-// TempFolder under its name with the last three characters replaced by "txt".
-// Throws BookError on a damaged data file.
+// TempFolder under its name with the last three characters replaced by "txt"
+// (lower case), replacing an older file of that name. Throws BookError on a
+// damaged data file or a write failure. `folder` ends with a separator;
+// `tempFolder` does not.
 void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book);
 void InflateDataFile(const QString& folder, const QString& name, const QString& extension,
                      const QString& tempFolder);
 
 // Unpacks the current book and checks its sentence table: a missing
-// "location.txt" (or one without an entry line) shows its message owned by
-// `owner`, offers the selection again through `chooseBook` and returns false.
-// Otherwise sets IsTextBook from the header, deletes the unpacked file and
-// returns true.
+// "location.txt" shows "未安装本册书的资料文件！" (ten blanks), one without an
+// entry line NoEntriesMessage(), both owned by `owner`; then the selection is
+// offered again through `chooseBook` and the result is false. Otherwise
+// deletes the unpacked "location.txt" and returns true, with the header flag
+// (field 1 == "text") in *isTextBook when given. The open book's IsTextBook
+// is set by LoadBookContent once the new tables are in place, so a load that
+// fails later leaves the previous book's flag. Throws BookError on a damaged
+// data file.
 bool CheckBookData(const ProgramPaths& paths, OpenBook& book, UserMessages& messages,
-                   QObject* owner, const ChooseBookFn& chooseBook);
+                   QObject* owner, const ChooseBookFn& chooseBook, bool* isTextBook = nullptr);
 
 } // namespace zarelo

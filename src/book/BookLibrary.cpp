@@ -1,0 +1,152 @@
+#include "BookLibrary.h"
+
+#include "BookError.h"
+#include "BookLoader.h"
+#include "PackedFile.h"
+#include "SettingsKey.h"
+#include "UserMessages.h"
+#include "uFunc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QSaveFile>
+
+namespace zarelo {
+
+namespace {
+
+const QDir::Filters kSubFolders = QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+
+QString locationTxt(const ProgramPaths& paths)
+{
+    return paths.TempFolder + QStringLiteral("/location.txt");
+}
+
+} // namespace
+
+LibraryScan ScanLibrary(const QString& programFolder)
+{
+    LibraryScan scan;
+    const QDir program(programFolder);
+    for (const QString& publisher : program.entryList(kSubFolders, QDir::Name)) {
+        const QDir publisherDir(program.filePath(publisher));
+        bool found = false;
+        for (const QString& book : publisherDir.entryList(kSubFolders, QDir::Name)) {
+            if (!QFileInfo(publisherDir.filePath(book) + QStringLiteral("/location.dat")).isFile())
+                continue;
+            if (!found) {
+                scan.Publishers.push_back(publisher);
+                found = true;
+            }
+            scan.BookNames.push_back(book);
+            scan.BookPublishers.push_back(publisher);
+        }
+    }
+    return scan;
+}
+
+std::optional<QString> PreselectedPublisher(const QString& settingsPath, const LibraryScan& scan)
+{
+    SettingsKey key(settingsPath);
+    if (!key.isOpen() || !key.valueExists(QStringLiteral("publicname")))
+        return std::nullopt;
+    const QString stored = key.readString(QStringLiteral("publicname"));
+    if (!stored.isEmpty())
+        return stored;
+    if (scan.Publishers.empty())
+        return std::nullopt;
+    return scan.Publishers.front();
+}
+
+void ReadLastBook(const QString& settingsPath, OpenBook& book)
+{
+    QString bookName, publisher, lastPage;
+    {
+        SettingsKey key(settingsPath);
+        if (key.isOpen()) {
+            bookName = key.readOrCreate(QStringLiteral("bookname"), QString());
+            publisher = key.readOrCreate(QStringLiteral("publicname"), QString());
+            lastPage = key.readOrCreate(QStringLiteral("LastPage"), QString());
+            key.readOrCreate(QStringLiteral("LastVoiceName"), QString());
+        }
+    }
+    book.CurrentBook = bookName;
+    book.CurrentPublisher = publisher;
+    book.CurrentPage = 1;
+    bool ok = false;
+    const int page = lastPage.toInt(&ok);
+    if (!lastPage.isEmpty() && ok)
+        book.CurrentPage = page;
+}
+
+void RememberChosenBook(const QString& settingsPath, const QString& book, const QString& publisher)
+{
+    SettingsKey key(settingsPath);
+    key.overwriteExisting(QStringLiteral("bookname"), book);
+    key.overwriteExisting(QStringLiteral("publicname"), publisher);
+}
+
+QString BookFolder(const ProgramPaths& paths, const OpenBook& book)
+{
+    return paths.ProgramFolder + u'/' + book.CurrentPublisher + u'/' + book.CurrentBook + u'/';
+}
+
+void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book)
+{
+    const QString folder = BookFolder(paths, book);
+    const QDir dir(folder);
+    const QStringList files =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : files) {
+        if (name.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive))
+            InflateDataFile(folder, name, QStringLiteral("txt"), paths.TempFolder);
+    }
+}
+
+void InflateDataFile(const QString& folder, const QString& name, const QString& extension,
+                     const QString& tempFolder)
+{
+    const QByteArray content = UnpackFile(folder + name);
+    const QString target = tempFolder + u'/' + name.chopped(3) + extension;
+    // Written to a new file and renamed over the old one: whatever stood under
+    // that name before (a file or a link) is replaced, never written through.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        throw BookError(QObject::tr("不能写入临时文件 %1：%2").arg(target, file.errorString()));
+}
+
+bool CheckBookData(const ProgramPaths& paths, OpenBook& book, UserMessages& messages,
+                   QObject* owner, const ChooseBookFn& chooseBook, bool* isTextBook)
+{
+    InflateBookFiles(paths, book);
+    QFile file(locationTxt(paths));
+    if (!file.exists()) {
+        messages.showMessage(QStringLiteral("未安装本册书的资料文件！          "),
+                             QStringLiteral("提示"), owner);
+        if (chooseBook)
+            chooseBook();
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        throw BookError(QObject::tr("不能读取文件 %1：%2").arg(file.fileName(), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    file.remove();
+
+    TextColumn lines;
+    SplitLines(bytes, lines);
+    if (lines.size() < 2) {
+        messages.showMessage(NoEntriesMessage(), QStringLiteral("提示"), owner);
+        if (chooseBook)
+            chooseBook();
+        return false;
+    }
+    const auto header = SplitFields(lines[0], ';');
+    if (isTextBook)
+        *isTextBook = header.size() > 1 && header[1] == QByteArrayView("text");
+    return true;
+}
+
+} // namespace zarelo
