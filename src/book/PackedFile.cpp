@@ -32,9 +32,17 @@ QByteArray UnpackBytes(QByteArrayView packed, const QString& name)
     if (length < 0)
         throw BookError(QObject::tr("文件 %1 已损坏：长度字段为负数 (%2)").arg(name).arg(length));
 
-    QByteArray content(length, Qt::Uninitialized);
     if (length == 0)
-        return content;
+        return QByteArray();
+    // Deflate yields at most 1032 bytes per input byte; a length word beyond
+    // that cannot be met, and is refused before its buffer is allocated.
+    constexpr qint64 kMaxInflateRatio = 1032;
+    if (qint64(length) > (qint64(packed.size()) - 4) * kMaxInflateRatio + 64)
+        throw BookError(QObject::tr("文件 %1 已损坏：应有 %2 字节内容，压缩数据只有 %3 字节")
+                            .arg(name)
+                            .arg(length)
+                            .arg(packed.size() - 4));
+    QByteArray content(length, Qt::Uninitialized);
 
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
