@@ -1,0 +1,112 @@
+#include "VoicePlayer.h"
+
+#include "BookContent.h"
+#include "Gbk.h"
+#include "PackedFile.h"
+#include "UserMessages.h"
+#include "uPublicVarDefine.h"
+
+#include <QFileInfo>
+
+namespace zarelo {
+namespace {
+
+// Folds only a..z to capitals; every other byte (GBK included) stays.
+QByteArray asciiUpper(const QByteArray& text)
+{
+    QByteArray out = text;
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+} // namespace
+
+VoicePlayer::VoicePlayer(AudioEngine& engine, OpenBook& book, const ProgramPaths& paths, UserMessages& messages)
+    : engine_(engine), book_(book), paths_(paths), messages_(messages)
+{
+}
+
+VoicePlayer::~VoicePlayer()
+{
+    engine_.BASS_StreamFree(VoiceStream);
+    engine_.BASS_StreamFree(VoiceDecodeStream);
+}
+
+QString VoicePlayer::VoiceFilePath(const QString& bookFolder) const
+{
+    return paths_.ProgramFolder + QLatin1Char('/') + book_.CurrentPublisher + QLatin1Char('/') + bookFolder +
+           QLatin1Char('/') + fromGbk(book_.CurrentVoiceName) + QStringLiteral(".wav");
+}
+
+bool VoicePlayer::OpenVoiceFile(const QString& bookFolder)
+{
+    const QString path = VoiceFilePath(bookFolder);
+    if (!QFileInfo(path).isFile()) {
+        messages_.showMessage(QStringLiteral("语音文件不存在！         "), QStringLiteral("提示"), nullptr);
+        return false;
+    }
+    // Throws BookError on a damaged file, before anything is replaced.
+    QByteArray bytes = UnpackFile(path);
+
+    // Both streams read the old buffer in place: free them before it goes.
+    engine_.BASS_StreamFree(VoiceStream);
+    engine_.BASS_StreamFree(VoiceDecodeStream);
+    VoiceStream = 0;
+    VoiceDecodeStream = 0;
+    VoiceBytes = std::move(bytes);
+
+    const auto length = static_cast<QWORD>(VoiceBytes.size());
+    VoiceStream = engine_.BASS_StreamCreateFile(true, VoiceBytes.constData(), 0, length, 0);
+    VoiceDecodeStream = engine_.BASS_StreamCreateFile(true, VoiceBytes.constData(), 0, length, BASS_STREAM_DECODE);
+
+    if (!engine_.BASS_ChannelPlay(VoiceStream, false))
+        messages_.showMessage(QStringLiteral("不能播放！         "), QStringLiteral("提示"), nullptr);
+    engine_.BASS_ChannelStop(VoiceStream);
+
+    float rate = 0.0f;
+    if (engine_.BASS_ChannelGetAttribute(VoiceStream, BASS_ATTRIB_FREQ, &rate))
+        VoiceBaseFreq = rate;
+    SpeedPending = true;
+    return true;
+}
+
+void VoicePlayer::SelectVoice(const QByteArray& voiceName)
+{
+    if (asciiUpper(book_.CurrentVoiceName) == asciiUpper(voiceName))
+        return;
+    book_.CurrentVoiceName = voiceName;
+    book_.LoadedVoiceName = voiceName;
+    OpenVoiceFile(book_.CurrentBook);
+}
+
+void VoicePlayer::PlayRange(double start, double end)
+{
+    PlayRangeStart = start;
+    PlayRangeEnd = end;
+    // Held together so that the device never renders a block between the
+    // play and the jump to the range start.
+    auto hold = engine_.HoldDevice();
+    engine_.BASS_ChannelStop(VoiceStream);
+    engine_.BASS_ChannelPlay(VoiceStream, false);
+    engine_.BASS_ChannelSetPosition(VoiceStream, engine_.BASS_ChannelSeconds2Bytes(VoiceStream, start / 10.0),
+                                    BASS_POS_BYTE);
+}
+
+bool VoicePlayer::RangeFinished() const
+{
+    // Positions are kept as signed 32-bit values, widened with their sign.
+    const auto position = static_cast<int64_t>(static_cast<int32_t>(engine_.BASS_ChannelGetPosition(VoiceStream, BASS_POS_BYTE)));
+    const auto end = static_cast<int64_t>(engine_.BASS_ChannelSeconds2Bytes(VoiceStream, PlayRangeEnd / 10.0));
+    return position > end && book_.CurrentVoiceName == book_.LoadedVoiceName;
+}
+
+void VoicePlayer::StopVoice() { engine_.BASS_ChannelStop(VoiceStream); }
+
+void VoicePlayer::SetPlaybackRate(float factor)
+{
+    engine_.BASS_ChannelSlideAttribute(VoiceStream, BASS_ATTRIB_FREQ, factor * VoiceBaseFreq, 0);
+}
+
+} // namespace zarelo
