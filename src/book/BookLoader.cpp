@@ -91,10 +91,9 @@ void withContext(const QString& fileName, int lineNumber, const char* field, F&&
                             .arg(fileName)
                             .arg(lineNumber)
                             .arg(needed));
-    throw BookError(QObject::tr("%1 第 %2 行：只有 %3 个字段，缺少字段 %4（%5）")
+    throw BookError(QObject::tr("%1 第 %2 行：只有 %3 个字段，缺少字段 %4")
                         .arg(fileName)
                         .arg(lineNumber)
-                        .arg(fieldCount)
                         .arg(fieldCount)
                         .arg(QLatin1String(firstMissing)));
 }
