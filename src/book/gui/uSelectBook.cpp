@@ -231,10 +231,16 @@ void TfrmSelectBook::StringGrid1DrawCell(QPainter* painter, const QRect& rect,
     if (!focused || gbkLength(text) <= 1)
         return;
     painter->save();
-    painter->setFont(QFont(QStringLiteral("宋体"), 13, QFont::Bold));
+    painter->setClipRect(rect);
+    const QFont font(QStringLiteral("宋体"), 13, QFont::Bold);
+    painter->setFont(font);
+    const QString marked = text + QStringLiteral("√");
+    // Opaque text, as the cell's selection colour behind it: the mark's text
+    // replaces the plain name drawn there before.
+    const QRect textRect = QFontMetrics(font).boundingRect(rect, Qt::AlignLeft | Qt::AlignTop, marked);
+    painter->fillRect(textRect, StringGrid1->palette().color(QPalette::Highlight));
     painter->setPen(Qt::white);
-    painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                      text + QStringLiteral("√"));
+    painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, marked);
     painter->restore();
 }
 
