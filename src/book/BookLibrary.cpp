@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
-#include <QSaveFile>
 
 namespace zarelo {
 
@@ -110,10 +109,12 @@ void InflateDataFile(const QString& folder, const QString& name, const QString& 
 {
     const QByteArray content = UnpackFile(folder + name);
     const QString target = tempFolder + u'/' + name.chopped(3) + extension;
-    // Written to a new file and renamed over the old one: whatever stood under
-    // that name before (a file or a link) is replaced, never written through.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    // Whatever stood under that name before (a file or a link) is removed and
+    // a new file is made exclusively, so nothing is ever written through a link.
+    QFile::remove(target);
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        file.write(content) != content.size() || !file.flush())
         throw BookError(QObject::tr("不能写入临时文件 %1：%2").arg(target, file.errorString()));
 }
 

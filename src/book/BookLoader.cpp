@@ -291,17 +291,11 @@ bool ReadBookLists(const ProgramPaths& paths, BookContent& content, UserMessages
     }
     {
         const QByteArray bytes = readAndDelete(location);
-        TextColumn all;
-        SplitLines(bytes, all);
-        // Drop the header: the entry lines are copied once, in one buffer.
+        // The header line is dropped; the entry lines go straight into one buffer.
+        const qsizetype headerEnd = bytes.indexOf('\n');
         TextColumn entries;
-        if (all.size() > 1) {
-            const QByteArrayView first = all[1];
-            const QByteArrayView last = all[all.size() - 1];
-            entries.reserve(all.size() - 1, last.data() + last.size() - first.data());
-        }
-        for (int i = 1; i < all.size(); ++i)
-            entries.append(all[i]);
+        if (headerEnd >= 0)
+            SplitLines(QByteArrayView(bytes).sliced(headerEnd + 1), entries);
         content.LocationLines = std::move(entries);
     }
 

@@ -1,0 +1,149 @@
+// links: book
+// Opening a book of 20,000 entries and 1,000 lesson lines: LoadBookContent
+// (unpack both tables to the temporary folder, read, parse, fill) against the
+// baseline of inflating the same files and splitting their lines at ';'.
+// Goal: at most 3 x the baseline; the filled tables at most 10 MB (reported
+// as counters of the load).
+#include "BookLoader.h"
+#include "Gbk.h"
+#include "PackedFile.h"
+#include "ScriptedMessages.h"
+#include "uFunc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace zarelo;
+
+namespace {
+
+constexpr int kEntries = 20000;
+constexpr int kLessons = 1000;
+
+QByteArray timeText(int tenths)
+{
+    return QByteArray::number(tenths / 600) + ':' + QByteArray::number(tenths / 10 % 60) + ':' +
+           QByteArray::number(tenths % 10);
+}
+
+// Entries like a real book's: words and sentences, one to three boxes, GBK
+// Chinese and English texts, each voice file holding 100 entries.
+QByteArray locationText()
+{
+    const QByteArray chinese = toGbk(QStringLiteral("我们每天早上七点去学校"));
+    QByteArray text = "header;image;2024\r\n";
+    for (int i = 0; i < kEntries; ++i) {
+        const bool word = i % 3 == 0;
+        const QByteArray page = QByteArray::number(i / 25 + 1);
+        const int y = 40 + (i % 25) * 36;
+        QByteArray boxes = QByteArray::number(700) + ',' + QByteArray::number(y + 30);
+        if (i % 5 == 1)
+            boxes += "@60," + QByteArray::number(y + 36) + "@500," + QByteArray::number(y + 66);
+        const int start = (i % 100) * 31;
+        text += "Page" + page + (word ? ";word;" : ";sent;") + "60," + QByteArray::number(y) + ';' +
+                boxes + ";unit" + QByteArray::number(i / 100 + 1) + ';' + timeText(start) + "," +
+                timeText(start + 28) + ';' + chinese.left(word ? 4 : chinese.size()) + ':' +
+                (word ? QByteArray("school") : QByteArray("We go to school at seven every morning.")) +
+                "\r\n";
+    }
+    return text;
+}
+
+QByteArray lessonText()
+{
+    QByteArray text;
+    for (int i = 0; i < kLessons; ++i) {
+        const QByteArray n = QByteArray::number(i + 1);
+        text += (i % 4 == 0 ? "Unit " : "Lesson ") + n + ";My school and my friends " + n +
+                ";c;0:00:0;c;0:10:0;" + QByteArray::number(i * 800 / kLessons + 1) + ';' +
+                QByteArray::number(i * 800 / kLessons + 1) + "\r\n";
+    }
+    return text;
+}
+
+struct GeneratedBook {
+    QTemporaryDir root;
+    QTemporaryDir temp;
+    ProgramPaths paths;
+    OpenBook book;
+
+    GeneratedBook()
+    {
+        paths.ProgramFolder = root.path();
+        paths.TempFolder = temp.path();
+        const QString folder = root.path() + "/出版社/大书";
+        QDir().mkpath(folder);
+        write(folder + "/location.dat", PackBytes(locationText()));
+        write(folder + "/LessonIndex.dat", PackBytes(lessonText()));
+        book.CurrentPublisher = "出版社";
+        book.CurrentBook = "大书";
+    }
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(path));
+        file.write(bytes);
+    }
+    QString folder() const { return paths.ProgramFolder + "/出版社/大书/"; }
+};
+
+GeneratedBook& generated()
+{
+    static GeneratedBook book;
+    return book;
+}
+
+size_t tableBytes(const SentenceTable& s, const LessonTable& l)
+{
+    size_t bytes = 0;
+    for (const TextColumn* c : {&s.PageName, &s.Kind, &s.VoiceName, &s.ChineseText, &s.EnglishText,
+                                &l.Name, &l.Title, &l.Column2, &l.Column4})
+        bytes += c->memoryUsed();
+    for (const auto* v : {&s.Box1Left, &s.Box1Top, &s.Box1Right, &s.Box1Bottom, &s.Box2Left,
+                          &s.Box2Top, &s.Box2Right, &s.Box2Bottom, &s.Box3Left, &s.Box3Top,
+                          &s.Box3Right, &s.Box3Bottom, &l.FirstPage, &l.EndPage})
+        bytes += v->capacity() * sizeof(int);
+    for (const auto* v : {&s.StartTime, &s.EndTime, &l.StartTime, &l.EndTime})
+        bytes += v->capacity() * sizeof(double);
+    return bytes;
+}
+
+void BM_LoadBookContent(benchmark::State& state)
+{
+    GeneratedBook& g = generated();
+    fakes::ScriptedMessages messages;
+    for (auto _ : state) {
+        if (!LoadBookContent(g.paths, g.book, messages, nullptr, {}, {}))
+            state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(g.book.Content.Sentences.StartTime.data());
+    }
+    const BookContent& c = g.book.Content;
+    const size_t tables = tableBytes(c.Sentences, c.Lessons);
+    state.counters["entries"] = c.Sentences.count();
+    state.counters["tables_MB"] = tables / 1e6;
+    state.counters["with_lines_MB"] =
+        (tables + c.LocationLines.memoryUsed() + c.LessonIndexLines.memoryUsed()) / 1e6;
+}
+
+void BM_Baseline_InflateAndSplit(benchmark::State& state)
+{
+    GeneratedBook& g = generated();
+    for (auto _ : state) {
+        size_t fields = 0;
+        for (const char* name : {"location.dat", "LessonIndex.dat"}) {
+            const QByteArray text = UnpackFile(g.folder() + name);
+            for (QByteArrayView line : SplitFields(text, '\n'))
+                fields += SplitFields(line, ';').size();
+        }
+        benchmark::DoNotOptimize(fields);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_Baseline_InflateAndSplit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadBookContent)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
