@@ -1,0 +1,33 @@
+#include "VoicePlayerAdapter.h"
+
+#include "BookContent.h"
+
+namespace zarelo {
+
+bool VoicePlayerAdapter::IsPlaying() const
+{
+    return player_.PlayState == QLatin1String("mpPlaying");
+}
+
+void VoicePlayerAdapter::SetPlaying(bool playing)
+{
+    player_.PlayState = playing ? QStringLiteral("mpPlaying") : QStringLiteral("mpStop");
+}
+
+void VoicePlayerAdapter::SetRange(double start, double end)
+{
+    player_.PlayRangeStart = start;
+    player_.PlayRangeEnd = end;
+}
+
+void VoicePlayerAdapter::Resume()
+{
+    engine_.BASS_ChannelPlay(player_.VoiceStream, false);
+}
+
+void VoicePlayerAdapter::LoadVoiceFile()
+{
+    player_.OpenVoiceFile(book_.CurrentBook);
+}
+
+} // namespace zarelo
