@@ -42,11 +42,12 @@ QByteArray locationText()
         if (i % 5 == 1)
             boxes += "@60," + QByteArray::number(y + 36) + "@500," + QByteArray::number(y + 66);
         const int start = (i % 100) * 31;
-        text += "Page" + page + (word ? ";word;" : ";sent;") + "60," + QByteArray::number(y) + ';' +
-                boxes + ";unit" + QByteArray::number(i / 100 + 1) + ';' + timeText(start) + "," +
-                timeText(start + 28) + ';' + chinese.left(word ? 4 : chinese.size()) + ':' +
-                (word ? QByteArray("school") : QByteArray("We go to school at seven every morning.")) +
-                "\r\n";
+        text +=
+            "Page" + page + (word ? ";word;" : ";sent;") + "60," + QByteArray::number(y) + ';' +
+            boxes + ";unit" + QByteArray::number(i / 100 + 1) + ';' + timeText(start) + "," +
+            timeText(start + 28) + ';' + chinese.left(word ? 4 : chinese.size()) + ':' +
+            (word ? QByteArray("school") : QByteArray("We go to school at seven every morning.")) +
+            "\r\n";
     }
     return text;
 }

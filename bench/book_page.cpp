@@ -85,7 +85,8 @@ void BM_Baseline_InflateAndDecompress(benchmark::State& state)
         uLongf out = uLongf(length);
         uncompress(jpeg.data(), &out, reinterpret_cast<const Bytef*>(packed.constData() + 4),
                    uLong(packed.size() - 4));
-        tjDecompress2(tj, jpeg.data(), out, pixels.data(), kWidth, kWidth * 4, kHeight, TJPF_BGRX, 0);
+        tjDecompress2(tj, jpeg.data(), out, pixels.data(), kWidth, kWidth * 4, kHeight, TJPF_BGRX,
+                      0);
         benchmark::DoNotOptimize(pixels.data());
     }
     tjDestroy(tj);

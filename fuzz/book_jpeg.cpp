@@ -11,8 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     try {
-        const zarelo::DecodedImage image = zarelo::DecodeJpeg(
-            QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)), QStringLiteral("Page1.zip"));
+        const zarelo::DecodedImage image =
+            zarelo::DecodeJpeg(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)),
+                               QStringLiteral("Page1.zip"));
         if (image.Pixels.size() != qsizetype(image.Width) * image.Height * 4)
             abort();
     } catch (const zarelo::BookError&) {

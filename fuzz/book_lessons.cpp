@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < nodes.size(); ++i) {
         if (nodes[i].Parent >= int(i))
             abort();
-        const int row = FindLessonRow(book.Content.Lessons, nodes[i].Data.Name, nodes[i].Data.Title);
+        const int row =
+            FindLessonRow(book.Content.Lessons, nodes[i].Data.Name, nodes[i].Data.Title);
         if (row < 0 || row > nodes[i].Data.LineIndex.toInt())
             abort();
     }

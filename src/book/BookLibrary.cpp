@@ -94,10 +94,13 @@ QString BookFolder(const ProgramPaths& paths, const OpenBook& book)
 
 void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book)
 {
+    // Copies left by an earlier book whose unpacking stopped half way must not
+    // pass for this book's tables.
+    QFile::remove(paths.TempFolder + QStringLiteral("/location.txt"));
+    QFile::remove(paths.TempFolder + QStringLiteral("/LessonIndex.txt"));
     const QString folder = BookFolder(paths, book);
     const QDir dir(folder);
-    const QStringList files =
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& name : files) {
         if (name.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive))
             InflateDataFile(folder, name, QStringLiteral("txt"), paths.TempFolder);
@@ -131,7 +134,8 @@ bool CheckBookData(const ProgramPaths& paths, OpenBook& book, UserMessages& mess
         return false;
     }
     if (!file.open(QIODevice::ReadOnly))
-        throw BookError(QObject::tr("不能读取文件 %1：%2").arg(file.fileName(), file.errorString()));
+        throw BookError(
+            QObject::tr("不能读取文件 %1：%2").arg(file.fileName(), file.errorString()));
     const QByteArray bytes = file.readAll();
     file.close();
     file.remove();

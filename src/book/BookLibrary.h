@@ -53,7 +53,8 @@ QString BookFolder(const ProgramPaths& paths, const OpenBook& book);
 
 // Unpacks every ".dat" file (any letter case) of the current book into
 // TempFolder under its name with the last three characters replaced by "txt"
-// (lower case), replacing an older file of that name. Throws BookError on a
+// (lower case), replacing an older file of that name. Copies of
+// "location.txt" and "LessonIndex.txt" left from before are removed first. Throws BookError on a
 // damaged data file or a write failure. `folder` ends with a separator;
 // `tempFolder` does not.
 void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book);

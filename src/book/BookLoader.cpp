@@ -16,8 +16,7 @@ namespace {
 // The parts of a split, as SplitFields gives them, without allocating: the
 // first N parts are kept, `count` counts them all. The loaders split every
 // line several times, so this keeps a load close to the cost of reading.
-template <size_t N>
-struct Parts {
+template <size_t N> struct Parts {
     std::array<QByteArrayView, N> part;
     size_t count = 0;
 
@@ -103,20 +102,24 @@ void corner(QByteArrayView text, int& x, int& y, const char* what)
 {
     const Parts<2> xy(text, ',');
     if (xy.count < 2)
-        throw BookError(QObject::tr("%1 “%2” 不是 x,y 格式").arg(QLatin1String(what), fromGbk(text)));
+        throw BookError(
+            QObject::tr("%1 “%2” 不是 x,y 格式").arg(QLatin1String(what), fromGbk(text)));
     x = intOf(xy[0], what);
     y = intOf(xy[1], what);
 }
 
-constexpr const char* kLocationFields[] = {"0 (PageName)", "1 (Kind)",       "2 (Box1Left,Box1Top)",
-                                           "3 (boxes)",    "4 (VoiceName)", "5 (StartTime,EndTime)",
+constexpr const char* kLocationFields[] = {"0 (PageName)",
+                                           "1 (Kind)",
+                                           "2 (Box1Left,Box1Top)",
+                                           "3 (boxes)",
+                                           "4 (VoiceName)",
+                                           "5 (StartTime,EndTime)",
                                            "6 (ChineseText:EnglishText)"};
-constexpr const char* kLessonFields[] = {"0 (Name)",    "1 (Title)",     "2 (Column2)",
+constexpr const char* kLessonFields[] = {"0 (Name)",      "1 (Title)",   "2 (Column2)",
                                          "3 (StartTime)", "4 (Column4)", "5 (EndTime)",
                                          "6 (FirstPage)", "7 (EndPage)"};
 
-template <typename T>
-void sized(std::vector<T>& column, int rows)
+template <typename T> void sized(std::vector<T>& column, int rows)
 {
     column.clear();
     column.resize(rows);
@@ -142,10 +145,17 @@ double SentenceTime(QByteArrayView text)
     const QByteArrayView f = parts[2];
     double fraction = 0;
     switch (f.size()) {
-    case 1: fraction = intOf(f, "小数"); break;
-    case 2: fraction = intOf(f, "小数") / 10.0; break;
-    case 3: fraction = intOf(f, "小数") / 100.0; break;
-    default: break; // another length adds nothing
+    case 1:
+        fraction = intOf(f, "小数");
+        break;
+    case 2:
+        fraction = intOf(f, "小数") / 10.0;
+        break;
+    case 3:
+        fraction = intOf(f, "小数") / 100.0;
+        break;
+    default:
+        break; // another length adds nothing
     }
     return whole + fraction;
 }
@@ -190,9 +200,9 @@ void ParseLocationLines(const TextColumn& lines, SentenceTable& t, const QString
         c->clear();
         c->reserve(n, c == &t.PageName || c == &t.Kind ? 8 * qsizetype(n) : bytes / 3);
     }
-    for (auto* c : {&t.Box1Left, &t.Box1Top, &t.Box1Right, &t.Box1Bottom, &t.Box2Left, &t.Box2Top,
-                    &t.Box2Right, &t.Box2Bottom, &t.Box3Left, &t.Box3Top, &t.Box3Right,
-                    &t.Box3Bottom})
+    for (auto* c :
+         {&t.Box1Left, &t.Box1Top, &t.Box1Right, &t.Box1Bottom, &t.Box2Left, &t.Box2Top,
+          &t.Box2Right, &t.Box2Bottom, &t.Box3Left, &t.Box3Top, &t.Box3Right, &t.Box3Bottom})
         sized(*c, n);
     sized(t.StartTime, n);
     sized(t.EndTime, n);
@@ -301,8 +311,8 @@ bool ReadBookLists(const ProgramPaths& paths, BookContent& content, UserMessages
 
     const QString lessons = paths.TempFolder + QStringLiteral("/LessonIndex.txt");
     if (!QFile::exists(lessons)) {
-        messages.showMessage(QStringLiteral("课文目录文件不存在！         "), QStringLiteral("提示"),
-                             nullptr);
+        messages.showMessage(QStringLiteral("课文目录文件不存在！         "),
+                             QStringLiteral("提示"), nullptr);
         if (chooseBook)
             chooseBook();
         return false;

@@ -76,8 +76,9 @@ QByteArray UnpackBytes(QByteArrayView packed, const QString& name)
 
     if (outputLeft > 0) {
         if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR)
-            throw BookError(QObject::tr("文件 %1 已损坏：压缩数据无效 (%2)")
-                                .arg(name, QString::fromLatin1(zlibMessage ? zlibMessage : "zlib")));
+            throw BookError(
+                QObject::tr("文件 %1 已损坏：压缩数据无效 (%2)")
+                    .arg(name, QString::fromLatin1(zlibMessage ? zlibMessage : "zlib")));
         throw BookError(QObject::tr("文件 %1 已损坏：应有 %2 字节内容，只解出 %3 字节")
                             .arg(name)
                             .arg(length)
@@ -91,9 +92,9 @@ QByteArray PackBytes(QByteArrayView content, int level)
     uLongf bound = compressBound(static_cast<uLong>(content.size()));
     QByteArray packed(4 + static_cast<qsizetype>(bound), Qt::Uninitialized);
     qToLittleEndian<qint32>(static_cast<qint32>(content.size()), packed.data());
-    const int status =
-        compress2(reinterpret_cast<Bytef*>(packed.data() + 4), &bound,
-                  reinterpret_cast<const Bytef*>(content.data()), static_cast<uLong>(content.size()), level);
+    const int status = compress2(reinterpret_cast<Bytef*>(packed.data() + 4), &bound,
+                                 reinterpret_cast<const Bytef*>(content.data()),
+                                 static_cast<uLong>(content.size()), level);
     if (status != Z_OK)
         throw BookError(QObject::tr("压缩失败 (zlib %1)").arg(status));
     packed.resize(4 + static_cast<qsizetype>(bound));

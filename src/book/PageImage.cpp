@@ -38,7 +38,8 @@ DecodedImage DecodeJpeg(QByteArrayView jpeg, const QString& name)
 {
     tjhandle tj = decompressor();
     if (!tj)
-        throw BookError(QObject::tr("不能解码图片 %1：%2").arg(name, QString::fromLocal8Bit(tjGetErrorStr())));
+        throw BookError(
+            QObject::tr("不能解码图片 %1：%2").arg(name, QString::fromLocal8Bit(tjGetErrorStr())));
     if (jpeg.isEmpty())
         throw BookError(QObject::tr("图片 %1 无效：内容为空").arg(name));
 
@@ -49,7 +50,8 @@ DecodedImage DecodeJpeg(QByteArrayView jpeg, const QString& name)
         throw BookError(QObject::tr("图片 %1 不是有效的 JPEG：%2")
                             .arg(name, QString::fromLocal8Bit(tjGetErrorStr2(tj))));
     if (width <= 0 || height <= 0 || qint64(width) * height > kMaxPixels)
-        throw BookError(QObject::tr("图片 %1 的尺寸 %2 x %3 无效").arg(name).arg(width).arg(height));
+        throw BookError(
+            QObject::tr("图片 %1 的尺寸 %2 x %3 无效").arg(name).arg(width).arg(height));
 
     DecodedImage image;
     image.Pixels = QByteArray(qsizetype(width) * height * 4, Qt::Uninitialized);

@@ -28,7 +28,8 @@ void ReadSettings(const QString& settingsPath, TestSettings& settings)
     if (!key.isOpen())
         return;
     settings.TestAreaSetting = readInteger(key, QStringLiteral("testarea"), 1);
-    settings.WordNumberSetting = key.readOrCreate(QStringLiteral("wordnumber"), QStringLiteral("十个"));
+    settings.WordNumberSetting =
+        key.readOrCreate(QStringLiteral("wordnumber"), QStringLiteral("十个"));
     settings.WaitTimeSetting = readInteger(key, QStringLiteral("waittime"), 10);
     settings.WaitMs = settings.WaitTimeSetting * 1000;
     settings.SeriRightSetting = readInteger(key, QStringLiteral("seririghttimes"), 3);

@@ -1,5 +1,5 @@
-#include "BookError.h"
 #include "BookLibrary.h"
+#include "BookError.h"
 #include "BookLoader.h"
 #include "ScriptedMessages.h"
 #include "SettingsKey.h"
@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace zarelo;
-using zarelo::fakes::ScriptedMessages;
 using zarelo::booktest::TestLibrary;
+using zarelo::fakes::ScriptedMessages;
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST(ScanLibrary, OnlyFoldersWithBooksCountAndPublicNamedBooksAreBooks)
     library.addBook("人教版", "public school", location, {});
     library.addBook("外研社", "一年级", location, {});
     QDir().mkpath(library.folderOf("外研社", "没有资料")); // no location.dat
-    QDir().mkpath(library.folderOf("空出版社", "书")); // a publisher without books
+    QDir().mkpath(library.folderOf("空出版社", "书"));     // a publisher without books
     QDir().mkpath(library.folderOf("Wrong", "Case"));
     TestLibrary::writeFile(library.folderOf("Wrong", "Case") + "/Location.dat", "x");
     QDir().mkpath(library.paths.ProgramFolder + "/skin");
@@ -167,7 +167,8 @@ TEST(CheckBookData, HeaderFlagMissingTableAndNoEntries)
     EXPECT_FALSE(book.IsTextBook); // set by the load, once it succeeded
     EXPECT_FALSE(QFile::exists(library.paths.TempFolder + "/location.txt"));
 
-    library.addBook("P", "Image", "head;texts\nPage1;sent;1,2;3,4;v;0:0:0,0:0:1;a:b", {}, "location.dat", "");
+    library.addBook("P", "Image", "head;texts\nPage1;sent;1,2;3,4;v;0:0:0,0:0:1;a:b", {},
+                    "location.dat", "");
     library.open(book, "P", "Image");
     EXPECT_TRUE(CheckBookData(library.paths, book, messages, &owner, choose, &isText));
     EXPECT_FALSE(isText);
@@ -182,4 +183,11 @@ TEST(CheckBookData, HeaderFlagMissingTableAndNoEntries)
         EXPECT_EQ(messages.shown.last().caption, QStringLiteral("提示"));
     }
     EXPECT_EQ(chosen, 3);
+
+    // A copy left in the temporary folder never stands in for a missing table.
+    TestLibrary::writeFile(library.paths.TempFolder + "/location.txt", "head;text\nPage1;x\n");
+    QDir().mkpath(library.folderOf("P", "NoData"));
+    library.open(book, "P", "NoData");
+    EXPECT_FALSE(CheckBookData(library.paths, book, messages, &owner, choose));
+    EXPECT_EQ(messages.shown.last().text, QStringLiteral("未安装本册书的资料文件！          "));
 }

@@ -1,5 +1,5 @@
-#include "BookError.h"
 #include "BookLoader.h"
+#include "BookError.h"
 #include "Gbk.h"
 #include "ScriptedMessages.h"
 #include "TestLibrary.h"
@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 using namespace zarelo;
-using zarelo::fakes::ScriptedMessages;
 using zarelo::booktest::TestLibrary;
+using zarelo::fakes::ScriptedMessages;
 
 namespace {
 
@@ -110,10 +110,10 @@ TEST(LocationLine, BoxRuleFillsOneThreeOrFiveCorners)
         SCOPED_TRACE(boxes);
         EXPECT_EQ(other.Box1Left[0], 1);
         EXPECT_EQ(other.Box1Top[0], 2);
-        for (const auto* column : {&other.Box1Right, &other.Box1Bottom, &other.Box2Left,
-                                   &other.Box2Top, &other.Box2Right, &other.Box2Bottom,
-                                   &other.Box3Left, &other.Box3Top, &other.Box3Right,
-                                   &other.Box3Bottom})
+        for (const auto* column :
+             {&other.Box1Right, &other.Box1Bottom, &other.Box2Left, &other.Box2Top,
+              &other.Box2Right, &other.Box2Bottom, &other.Box3Left, &other.Box3Top,
+              &other.Box3Right, &other.Box3Bottom})
             EXPECT_EQ((*column)[0], -1);
     }
 }
@@ -229,8 +229,9 @@ protected:
 
     bool load()
     {
-        return LoadBookContent(library.paths, book, messages, nullptr, [this] { return ++chosen, false; },
-                               [this] { ++voicesOpened; });
+        return LoadBookContent(
+            library.paths, book, messages, nullptr, [this] { return ++chosen, false; },
+            [this] { ++voicesOpened; });
     }
     void loadBig()
     {
@@ -265,8 +266,8 @@ TEST_F(LoadBook, SmallerBookReplacesEveryRowAndDeletesTheTextFiles)
     ASSERT_TRUE(load());
     const SentenceTable& s = book.Content.Sentences;
     EXPECT_EQ(s.count(), 3);
-    for (const auto* column : {&s.Box1Left, &s.Box1Top, &s.Box1Right, &s.Box1Bottom, &s.Box2Left,
-                               &s.Box3Bottom})
+    for (const auto* column :
+         {&s.Box1Left, &s.Box1Top, &s.Box1Right, &s.Box1Bottom, &s.Box2Left, &s.Box3Bottom})
         EXPECT_EQ(column->size(), 3u);
     EXPECT_EQ(s.StartTime.size(), 3u);
     EXPECT_EQ(s.EnglishText.size(), 3);
@@ -291,7 +292,8 @@ TEST_F(LoadBook, MalformedLineLeavesThePreviousBookWhole)
     } cases[] = {
         {"missing field", good + "Page2;word;1,2;3,4;v;0:00:1,0:00:2\r\n", booktest::lessonText(2),
          "location.txt 第 5 行"},
-        {"blank line", good + "\r\n" + good.mid(15), booktest::lessonText(2), "location.txt 第 5 行"},
+        {"blank line", good + "\r\n" + good.mid(15), booktest::lessonText(2),
+         "location.txt 第 5 行"},
         {"bad number", good, "Unit 1;a;b;0:00:0;c;0:00:0;1;2\nLesson 1;a;b;0:00:0;c;0:00:0;x;2\n",
          "LessonIndex.txt 第 2 行"},
         {"short time", good + "Page2;word;1,2;3,4;v;0:00,0:00:2;a:b\n", booktest::lessonText(2),
@@ -341,7 +343,8 @@ TEST_F(LoadBook, MissingFilesAndEmptyTablesAreRefusedWithTheirMessages)
 TEST_F(LoadBook, DamagedDataFileIsAnErrorNamingTheFile)
 {
     loadBig();
-    const QString folder = library.addBook("P", "Damaged", booktest::locationText(2), booktest::lessonText(1));
+    const QString folder =
+        library.addBook("P", "Damaged", booktest::locationText(2), booktest::lessonText(1));
     QByteArray packed = PackBytes(booktest::lessonText(1));
     TestLibrary::writeFile(folder + "/LessonIndex.dat", packed.left(packed.size() / 2));
     library.open(book, "P", "Damaged");

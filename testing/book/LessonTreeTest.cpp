@@ -1,5 +1,5 @@
-#include "BookLoader.h"
 #include "LessonTree.h"
+#include "BookLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +28,16 @@ std::vector<std::string> shape(const std::vector<UnitTreeNode>& nodes)
 
 TEST(UnitTree, EveryLevelRule)
 {
-    const auto nodes = BuildUnitTreeNodes(lessonLines(
-        {"Lesson 0", "Lesson 00", "unit 1", "Lesson 1", "UNIT 2", "Recycle 1", "Lesson 2",
-         "Assessment", "Reading", "Lesson 3", "REVIEW 1", "Review 2", "MODULE 1", "Module 1",
-         "Word list", "Lesson 4", "lesson 5", "uni", "Words", "Recyc", "Un", ""}));
-    EXPECT_EQ(shape(nodes),
-              (std::vector<std::string>{"Lesson 0 T>-1", "Lesson 00 T>-1", "unit 1 T>-1",
-                                        "Lesson 1 T>2", "UNIT 2 T>-1", "Recycle 1 T>-1",
-                                        "Lesson 2 T>5", "Assessment T>-1", "Reading T>-1",
-                                        "Lesson 3 T>8", "REVIEW 1 T>-1", "MODULE 1 T>-1",
-                                        "Word list T>-1", "Lesson 4 T>12", "Words T>-1"}));
+    const auto nodes = BuildUnitTreeNodes(
+        lessonLines({"Lesson 0", "Lesson 00",  "unit 1",    "Lesson 1", "UNIT 2",   "Recycle 1",
+                     "Lesson 2", "Assessment", "Reading",   "Lesson 3", "REVIEW 1", "Review 2",
+                     "MODULE 1", "Module 1",   "Word list", "Lesson 4", "lesson 5", "uni",
+                     "Words",    "Recyc",      "Un",        ""}));
+    EXPECT_EQ(shape(nodes), (std::vector<std::string>{
+                                "Lesson 0 T>-1", "Lesson 00 T>-1", "unit 1 T>-1", "Lesson 1 T>2",
+                                "UNIT 2 T>-1", "Recycle 1 T>-1", "Lesson 2 T>5", "Assessment T>-1",
+                                "Reading T>-1", "Lesson 3 T>8", "REVIEW 1 T>-1", "MODULE 1 T>-1",
+                                "Word list T>-1", "Lesson 4 T>12", "Words T>-1"}));
     EXPECT_EQ(nodes[3].ImageIndex, 4);
     EXPECT_EQ(nodes[2].ImageIndex, -1);
     EXPECT_EQ(nodes[3].Data.LineIndex, "3");
@@ -50,8 +50,8 @@ TEST(UnitTree, EveryLevelRule)
 TEST(UnitTree, FindLessonRowTakesTheFirstMatch)
 {
     TextColumn lines;
-    for (const char* line : {"Unit 1;A;;0:0:0;;0:0:0;1;2", "Unit 1;B;;0:0:0;;0:0:0;3;4",
-                             "Unit 1;A;;0:0:0;;0:0:0;5;6"})
+    for (const char* line :
+         {"Unit 1;A;;0:0:0;;0:0:0;1;2", "Unit 1;B;;0:0:0;;0:0:0;3;4", "Unit 1;A;;0:0:0;;0:0:0;5;6"})
         lines.append(line);
     LessonTable lessons;
     ParseLessonLines(lines, lessons, "LessonIndex.txt", 1);

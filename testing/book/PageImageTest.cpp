@@ -1,6 +1,6 @@
+#include "PageImage.h"
 #include "BookError.h"
 #include "PackedFile.h"
-#include "PageImage.h"
 #include "TestLibrary.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +26,8 @@ QByteArray makeJpeg(int width, int height)
     unsigned long size = 0;
     const int status =
         tjCompress2(tj, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_444, 95, 0);
-    QByteArray jpeg = status == 0 ? QByteArray(reinterpret_cast<char*>(out), qsizetype(size))
-                                  : QByteArray();
+    QByteArray jpeg =
+        status == 0 ? QByteArray(reinterpret_cast<char*>(out), qsizetype(size)) : QByteArray();
     tjFree(out);
     tjDestroy(tj);
     return jpeg;
@@ -36,8 +36,8 @@ QByteArray makeJpeg(int width, int height)
 // B, G, R of the pixel at (x, y).
 std::array<int, 3> pixel(const DecodedImage& image, int x, int y)
 {
-    const auto* p =
-        reinterpret_cast<const unsigned char*>(image.Pixels.constData()) + (y * image.Width + x) * 4;
+    const auto* p = reinterpret_cast<const unsigned char*>(image.Pixels.constData()) +
+                    (y * image.Width + x) * 4;
     return {p[0], p[1], p[2]};
 }
 
@@ -73,8 +73,8 @@ TEST(PageImage, PackedPageFileRoundTrip)
 TEST(PageImage, DamagedBytesAreErrorsNamingThePage)
 {
     const QByteArray jpeg = makeJpeg(32, 32);
-    for (const QByteArray& damaged :
-         {QByteArray(), QByteArray("not a jpeg at all"), jpeg.left(20), QByteArray(jpeg).replace(0, 2, "XX")}) {
+    for (const QByteArray& damaged : {QByteArray(), QByteArray("not a jpeg at all"), jpeg.left(20),
+                                      QByteArray(jpeg).replace(0, 2, "XX")}) {
         try {
             DecodeJpeg(damaged, "Page3.zip");
             ADD_FAILURE() << "no error for " << damaged.size() << " bytes";

@@ -31,9 +31,10 @@ TEST(ReadSettings, CreatesDefaultsInOrder)
     EXPECT_EQ(s.SeriRightSetting, 3);
     EXPECT_EQ(s.LastRightDaysSetting, 3);
     EXPECT_EQ(s.RightOverSetting, 3);
-    EXPECT_EQ(fileText(path), QStringLiteral("bookname=b\ntestarea=1\nwordnumber=十个\nwaittime=10\n"
-                                             "seririghttimes=3\nlasttestrightdays=3\n"
-                                             "righttestovertimes=3\n"));
+    EXPECT_EQ(fileText(path),
+              QStringLiteral("bookname=b\ntestarea=1\nwordnumber=十个\nwaittime=10\n"
+                             "seririghttimes=3\nlasttestrightdays=3\n"
+                             "righttestovertimes=3\n"));
 }
 
 TEST(ReadSettings, StoredValuesAndNonIntegersCountAsMissing)

@@ -65,8 +65,8 @@ inline QByteArray locationText(int entries, const QByteArray& voice = "voice1")
     for (int i = 0; i < entries; ++i) {
         const QByteArray n = QByteArray::number(i);
         text += "Page" + QByteArray::number(i / 4 + 1) + ";" + (i % 2 ? "word" : "sent") + ";" + n +
-                ",10;" + n + "0,20;" + voice + ";0:0" + QByteArray::number(i % 10) + ":5,0:10:25;zh" +
-                n + ":English " + n + "\r\n";
+                ",10;" + n + "0,20;" + voice + ";0:0" + QByteArray::number(i % 10) +
+                ":5,0:10:25;zh" + n + ":English " + n + "\r\n";
     }
     return text;
 }
@@ -76,8 +76,8 @@ inline QByteArray lessonText(int lessons)
     QByteArray text;
     for (int i = 0; i < lessons; ++i) {
         const QByteArray n = QByteArray::number(i + 1);
-        text += (i % 3 == 0 ? "Unit " : "Lesson ") + n + ";Title " + n + ";c2;0:00:0;c4;0:10:0;" + n +
-                ";" + n + "\n";
+        text += (i % 3 == 0 ? "Unit " : "Lesson ") + n + ";Title " + n + ";c2;0:00:0;c4;0:10:0;" +
+                n + ";" + n + "\n";
     }
     return text;
 }

@@ -11,8 +11,8 @@ void BuildUnitTree(QTreeWidget* tree, const TextColumn& lessonIndexLines)
     std::vector<QTreeWidgetItem*> items;
     items.reserve(nodes.size());
     for (const UnitTreeNode& node : nodes) {
-        QTreeWidgetItem* item = node.Parent < 0 ? new QTreeWidgetItem(tree)
-                                                : new QTreeWidgetItem(items[node.Parent]);
+        QTreeWidgetItem* item =
+            node.Parent < 0 ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(items[node.Parent]);
         item->setText(0, node.Caption);
         item->setData(0, LineIndexRole, node.Data.LineIndex.toInt());
         item->setData(0, NameRole, node.Data.Name);

@@ -225,8 +225,8 @@ void TfrmSelectBook::CmbPublicChange()
 void TfrmSelectBook::StringGrid1DrawCell(QPainter* painter, const QRect& rect,
                                          const QModelIndex& index)
 {
-    const bool focused = StringGrid1->hasFocus() && index.column() == 0 &&
-                         index.row() == StringGrid1->currentRow();
+    const bool focused =
+        StringGrid1->hasFocus() && index.column() == 0 && index.row() == StringGrid1->currentRow();
     const QString text = index.data().toString();
     if (!focused || gbkLength(text) <= 1)
         return;
@@ -237,7 +237,8 @@ void TfrmSelectBook::StringGrid1DrawCell(QPainter* painter, const QRect& rect,
     const QString marked = text + QStringLiteral("√");
     // Opaque text, as the cell's selection colour behind it: the mark's text
     // replaces the plain name drawn there before.
-    const QRect textRect = QFontMetrics(font).boundingRect(rect, Qt::AlignLeft | Qt::AlignTop, marked);
+    const QRect textRect =
+        QFontMetrics(font).boundingRect(rect, Qt::AlignLeft | Qt::AlignTop, marked);
     painter->fillRect(textRect, StringGrid1->palette().color(QPalette::Highlight));
     painter->setPen(Qt::white);
     painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, marked);
@@ -255,8 +256,8 @@ void TfrmSelectBook::StartReading()
     const QString location = paths_.ProgramFolder + u'/' + SelectedPublisher + u'/' + SelectedBook +
                              QStringLiteral("/location.dat");
     if (SelectedBook.isEmpty() || SelectedPublisher.isEmpty() || !QFileInfo(location).isFile()) {
-        messages_.showMessage(QStringLiteral("未安装本册书的资料文件！       "), QStringLiteral("提示"),
-                              this);
+        messages_.showMessage(QStringLiteral("未安装本册书的资料文件！       "),
+                              QStringLiteral("提示"), this);
         SelectedBook.clear();
         SelectedPublisher.clear();
         return;

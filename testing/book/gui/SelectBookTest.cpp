@@ -44,8 +44,7 @@ class SelectBookTest : public QObject {
         return out;
     }
     // Answers the next modal dialog: `act` runs on it once it is shown.
-    template <typename F>
-    void whenModal(F act)
+    template <typename F> void whenModal(F act)
     {
         QTimer::singleShot(0, this, [act] {
             QWidget* modal = nullptr;
@@ -176,11 +175,15 @@ private slots:
             dialog.StringGrid1->setCurrentCell(1, 1);
             QCOMPARE(dialog.StringGrid1->currentColumn(), 0);
             if (doubleClick) {
-                const QRect cell = dialog.StringGrid1->visualItemRect(dialog.StringGrid1->item(1, 0));
+                const QRect cell =
+                    dialog.StringGrid1->visualItemRect(dialog.StringGrid1->item(1, 0));
                 // A double-click is a press and release, then the second press.
-                QTest::mousePress(dialog.StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
-                QTest::mouseRelease(dialog.StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
-                QTest::mouseDClick(dialog.StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+                QTest::mousePress(dialog.StringGrid1->viewport(), Qt::LeftButton, {},
+                                  cell.center());
+                QTest::mouseRelease(dialog.StringGrid1->viewport(), Qt::LeftButton, {},
+                                    cell.center());
+                QTest::mouseDClick(dialog.StringGrid1->viewport(), Qt::LeftButton, {},
+                                   cell.center());
             } else {
                 QTest::mouseClick(dialog.SpeedButton2, Qt::LeftButton);
             }
@@ -282,7 +285,8 @@ private slots:
             QCOMPARE(box->standardButtons(), QMessageBox::Ok);
             box->button(QMessageBox::Ok)->click();
         });
-        boxes.showMessage(QStringLiteral("未安装本册书的资料文件！       "), QStringLiteral("提示"), &owner);
+        boxes.showMessage(QStringLiteral("未安装本册书的资料文件！       "), QStringLiteral("提示"),
+                          &owner);
         QCOMPARE(text, QStringLiteral("未安装本册书的资料文件！       "));
         QCOMPARE(caption, QStringLiteral("提示"));
         QCOMPARE(parent, &owner);
