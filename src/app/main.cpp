@@ -1,0 +1,9 @@
+// The program: builds the application object and runs it.
+
+#include "ZareloApplication.h"
+
+int main(int argc, char** argv)
+{
+    zarelo::ZareloApplication application(argc, argv);
+    return application.run();
+}

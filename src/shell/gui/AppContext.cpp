@@ -1,0 +1,49 @@
+#include "AppContext.h"
+
+#include "BookError.h"
+#include "uSelectBook.h"
+
+#include <QDir>
+
+namespace zarelo {
+
+AppContext::AppContext(AppSeams seams)
+    : messages_(std::move(seams.Messages)),
+      ticks_(std::move(seams.Ticks)),
+      engine_(std::make_unique<AudioEngine>(std::move(seams.Device))),
+      temp_(QDir::tempPath() + QStringLiteral("/zarelo-XXXXXX")),
+      Paths{seams.ProgramFolder, temp_.isValid() ? temp_.path() : QString(), seams.SettingsPath},
+      Messages(*messages_),
+      Ticks(*ticks_),
+      Audio(*engine_),
+      Voice(*engine_, Book, Paths, *messages_)
+{
+    ChooseBook = [this](QWidget* owner) { return zarelo::ChooseBook(Paths, Book, Messages, owner); };
+}
+
+AppContext::~AppContext() = default;
+
+void AppContext::ReportError(const QString& text)
+{
+    Messages.showMessage(text, ApplicationTitle, nullptr);
+}
+
+bool AppContext::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& error) {
+        ReportError(ErrorText(error));
+    }
+    return false;
+}
+
+QString ErrorText(const std::exception& error)
+{
+    if (const auto* book = dynamic_cast<const BookError*>(&error))
+        return book->message();
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace zarelo

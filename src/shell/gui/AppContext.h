@@ -1,0 +1,81 @@
+#pragma once
+// The process-wide state of one run, owned by the application and handed to
+// the windows: the program's paths (with the run's private temporary
+// folder), the open book, the settings variables, the shared test state, the
+// audio engine and the one voice player, the user-message seam, the tick
+// source and the skin layer. A test builds its own set with its own seams.
+// UI thread only.
+
+#include "AudioEngine.h"
+#include "BookContent.h"
+#include "SkinLayer.h"
+#include "UserMessages.h"
+#include "VoicePlayer.h"
+#include "uFunc.h"
+#include "uPublicVarDefine.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace zarelo {
+
+// The outside world of one run.
+struct AppSeams {
+    QString ProgramFolder; // no trailing separator
+    QString SettingsPath;  // the settings key's file
+    std::unique_ptr<UserMessages> Messages;
+    std::unique_ptr<TickSource> Ticks;
+    std::unique_ptr<AudioDevice> Device; // null: there is no sound device
+};
+
+// The caption of the general error report's box (the application title).
+inline const QString ApplicationTitle = QStringLiteral("Zarelo英语学习软件");
+
+class AppContext {
+    // Declared first: everything below refers to them.
+    std::unique_ptr<UserMessages> messages_;
+    std::unique_ptr<TickSource> ticks_;
+    std::unique_ptr<AudioEngine> engine_;
+    QTemporaryDir temp_;
+
+public:
+    explicit AppContext(AppSeams seams);
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    ProgramPaths Paths;
+    OpenBook Book;
+    TestSettings Settings;
+    SharedTestState TestState;
+    UserMessages& Messages;
+    const TickSource& Ticks;
+    AudioEngine& Audio;
+    VoicePlayer Voice;
+    SkinLayer Skin;
+    // The splash window while it exists: owner of the messages raised while
+    // the last book is reopened at start.
+    QPointer<QWidget> SplashHandle;
+
+    // The book selection, modal over `owner`: the selection dialog, unless a
+    // test replaces it. True when a book was chosen (CurrentBook,
+    // CurrentPublisher, CurrentPage set).
+    std::function<bool(QWidget* owner)> ChooseBook;
+
+    // The general error report: one box with `text`, captioned with the
+    // application title.
+    void ReportError(const QString& text);
+    // Runs `handler`; an exception escaping it (BookError or any
+    // std::exception) is reported once and ends only the handler. True when
+    // the handler finished.
+    bool Guarded(const std::function<void()>& handler);
+};
+
+// The text of an exception for the general error report.
+QString ErrorText(const std::exception& error);
+
+} // namespace zarelo

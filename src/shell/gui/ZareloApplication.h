@@ -1,0 +1,45 @@
+#pragma once
+// The application object: the one general error report at the event loop,
+// the font substitutions, and the start-up sequence of the program (splash,
+// skin, main window, message loop).
+
+#include <QApplication>
+#include <functional>
+
+namespace zarelo {
+
+class TfrmMain;
+
+class ZareloApplication : public QApplication {
+    Q_OBJECT
+public:
+    ZareloApplication(int& argc, char** argv);
+    ~ZareloApplication() override;
+
+    // Where the general error report goes (the box of the run's
+    // UserMessages); until one is set, standard error.
+    void setErrorReport(std::function<void(const QString& text)> report);
+    // Delivers an event; an exception (BookError or any std::exception)
+    // escaping a handler or timer is reported once and ends only that handler.
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // The start-up sequence; returns when the main window has closed.
+    int run();
+
+    // Ends the run as the user would: modal dialogs are cancelled and the
+    // main window is closed, so that the last page is saved. Called on
+    // SIGTERM, SIGINT and SIGHUP.
+    void requestClose();
+
+private:
+    void watchTerminationSignals();
+
+    std::function<void(const QString&)> report_;
+    TfrmMain* main_ = nullptr;
+    bool closeRequested_ = false;
+};
+
+// Fonts the windows name (宋体, 隶书, 华文隶书) are drawn with WenQuanYi Zen Hei.
+void InstallFontSubstitutions();
+
+} // namespace zarelo

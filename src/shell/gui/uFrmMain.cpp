@@ -1,0 +1,466 @@
+#include "uFrmMain.h"
+
+#include "AppContext.h"
+#include "BookLibrary.h"
+#include "BookLoader.h"
+#include "Gbk.h"
+#include "Panel.h"
+#include "Settings.h"
+#include "SplitterBar.h"
+#include "UnitTree.h"
+#include "uOrvane.h"
+#include "uSettingPara.h"
+#include "uSplash.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace zarelo {
+
+namespace {
+
+constexpr int RightWidth = 178;   // pnlRight
+constexpr int SplitterHeight = 3; // Splitter2
+constexpr QColor Navy(0x00, 0x00, 0x80);
+constexpr QColor Lime(0x00, 0xFF, 0x00);
+constexpr QColor Blue(0x00, 0x00, 0xFF);
+
+QFont PixelFont(const QString& family, int pixels)
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QColor& colour,
+                  const QFont& font)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+Panel* MakePanel(QWidget* parent, const char* name, Panel::Bevel outer, Panel::Bevel inner)
+{
+    auto* panel = new Panel(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setBevels(outer, inner);
+    return panel;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(AppContext& app, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      app_(app)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Zarelo学习软件 v2.10"));
+    setFont(PixelFont(QStringLiteral("宋体"), 12));
+    buildControls();
+    qApp->installEventFilter(this);
+    app_.Guarded([this] { FormCreate(); });
+}
+
+TfrmMain::~TfrmMain()
+{
+    qApp->removeEventFilter(this);
+    FormDestroy();
+}
+
+void TfrmMain::buildControls()
+{
+    using B = Panel::Bevel;
+    pnlClient = MakePanel(this, "pnlClient", B::Lowered, B::Raised);
+    pnlClient->setCaption(QStringLiteral("请选书... ..."));
+    pnlRight = MakePanel(this, "pnlRight", B::Raised, B::None);
+    pnlRight->setColourValue(15969921);
+    pnlRightTop = MakePanel(pnlRight, "pnlRightTop", B::None, B::None);
+    pnlRightTop->setColourValue(15969921);
+    pnlMainMenu = MakePanel(pnlRightTop, "pnlMainMenu", B::None, B::None);
+    pnlMainMenu->setColourValue(15969921);
+    pnlMainMenu->setGeometry(8, 0, 153, 297);
+
+    auto button = [this](const char* name, int y, const QString& text) {
+        auto* b = new QToolButton(pnlMainMenu);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(text);
+        b->setGeometry(10, y, 122, 32);
+        b->setFocusPolicy(Qt::NoFocus);
+        return b;
+    };
+    SbtSelectBook = button("SbtSelectBook", 16, QStringLiteral("选书"));
+    sbtHearUnit = button("sbtHearUnit", 51, QStringLiteral("朗读"));
+    sbtSelectSet = button("sbtSelectSet", 86, QStringLiteral("听辨句子"));
+    sbtLessonWord = button("sbtLessonWord", 121, QStringLiteral("听写单词"));
+    sbtWriteWord = button("sbtWriteWord", 156, QStringLiteral("背单词"));
+    sbtSetting = button("sbtSetting", 191, QStringLiteral("设置"));
+    sbtFollow = button("sbtFollow", 226, QStringLiteral("口语训练"));
+    SpeedButton3 = button("SpeedButton3", 261, QStringLiteral("退出"));
+    connectGuarded(SbtSelectBook, &TfrmMain::SbtSelectBookClick);
+    connectGuarded(sbtHearUnit, &TfrmMain::sbtHearUnitClick);
+    connectGuarded(sbtSelectSet, &TfrmMain::sbtSelectSetClick);
+    connectGuarded(sbtLessonWord, &TfrmMain::sbtLessonWordClick);
+    connectGuarded(sbtWriteWord, &TfrmMain::sbtWriteWordClick);
+    connectGuarded(sbtSetting, &TfrmMain::sbtSettingClick);
+    connectGuarded(sbtFollow, &TfrmMain::sbtFollowClick);
+    connectGuarded(SpeedButton3, &TfrmMain::SpeedButton3Click);
+
+    Panel1 = MakePanel(pnlRightTop, "Panel1", B::Raised, B::None);
+    Panel1->setColourValue(15969921);
+    Panel1->setGeometry(0, 304, 178, 55);
+    Label_Title = MakeLabel(Panel1, "Label_Title", QStringLiteral("书名"), {2, 0}, Navy, font());
+    Label_Public = MakeLabel(Panel1, "Label_Public", QStringLiteral("出版社"), {0, 16}, Lime,
+                             PixelFont(QStringLiteral("宋体"), 16));
+    Label_Unit = MakeLabel(Panel1, "Label_Unit", QStringLiteral("单元"), {2, 40}, Navy, font());
+
+    TrvUnitLesson = new QTreeWidget(pnlRightTop);
+    TrvUnitLesson->setObjectName(QStringLiteral("TrvUnitLesson"));
+    TrvUnitLesson->setGeometry(0, 360, 176, 184);
+    TrvUnitLesson->setFrameShape(QFrame::NoFrame);
+    TrvUnitLesson->setHeaderHidden(true);
+    TrvUnitLesson->setRootIsDecorated(false);
+    TrvUnitLesson->setItemsExpandable(true);
+    TrvUnitLesson->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TrvUnitLesson->setIndentation(12);
+    TrvUnitLesson->setFont(PixelFont(font().family(), 16));
+    QPalette treePalette = TrvUnitLesson->palette();
+    treePalette.setColor(QPalette::Base, QColor(0xD5, 0xE7, 0xEA)); // stored 15394773
+    treePalette.setColor(QPalette::Text, Blue);
+    TrvUnitLesson->setPalette(treePalette);
+    connect(TrvUnitLesson, &QTreeWidget::itemDoubleClicked, this,
+            [this] { app_.Guarded([this] { TrvUnitLessonDblClick(); }); });
+
+    Splitter2 = new SplitterBar(pnlRight);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    connect(Splitter2, &SplitterBar::dragged, this, [this](int dy) {
+        rightTopHeight_ = std::clamp(rightTopHeight_ + dy, 0, std::max(0, pnlRight->height() - SplitterHeight));
+        layoutPanels();
+    });
+
+    WebBrowser1 = new QTextBrowser(pnlRight);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setFrameShape(QFrame::NoFrame);
+    WebBrowser1->setOpenExternalLinks(true);
+
+    resize(800, 710);
+    layoutPanels();
+}
+
+void TfrmMain::connectGuarded(QToolButton* button, void (TfrmMain::*handler)())
+{
+    connect(button, &QToolButton::clicked, this, [this, handler] { app_.Guarded([this, handler] { (this->*handler)(); }); });
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutPanels();
+}
+
+// Fixed geometry in the way the window was designed: pnlRight on the right
+// edge, pnlClient filling the rest, pnlRightTop, Splitter2 and the browser
+// stacked in pnlRight, a mode view filling pnlClient's inside.
+void TfrmMain::layoutPanels()
+{
+    const int w = width(), h = height();
+    pnlRight->setGeometry(std::max(0, w - RightWidth), 0, RightWidth, h);
+    pnlClient->setGeometry(0, 0, std::max(0, w - RightWidth), h);
+    const int top = std::min(rightTopHeight_, std::max(0, h - SplitterHeight));
+    pnlRightTop->setGeometry(0, 0, RightWidth, top);
+    Splitter2->setGeometry(0, top, RightWidth, SplitterHeight);
+    WebBrowser1->setGeometry(0, top + SplitterHeight, RightWidth, std::max(0, h - top - SplitterHeight));
+    const QRect inside = pnlClient->clientRect();
+    if (frmOrvane)
+        frmOrvane->setGeometry(inside);
+    if (CurrentTestForm)
+        CurrentTestForm->setGeometry(inside);
+}
+
+void TfrmMain::FormCreate()
+{
+    OpenBook& book = app_.Book;
+    book.CurrentPage = 0;
+    CurrentTestForm = nullptr;
+
+    // The local start page; nothing is fetched from the network.
+    const QString startPage = app_.Paths.ProgramFolder + QStringLiteral("/smalldefault.htm");
+    if (QFileInfo::exists(startPage))
+        WebBrowser1->setSource(QUrl::fromLocalFile(startPage));
+
+    if (const QScreen* s = screen())
+        setGeometry(0, 0, s->geometry().width(), s->geometry().height());
+    setWindowState(Qt::WindowMaximized);
+
+    app_.Voice.PlayState = QStringLiteral("mpStop");
+    if (!app_.Audio.BASS_Init(-1, 44100, 0, nullptr, nullptr))
+        app_.Messages.showMessage(QStringLiteral("不能初始化音频设备！"), QStringLiteral("提示"), nullptr);
+    app_.Audio.BASS_Start();
+
+    ReadSettings(app_.Paths.SettingsPath, app_.Settings);
+    ReadLastBook(app_.Paths.SettingsPath, book);
+    if (book.CurrentBook.isEmpty() || book.CurrentPublisher.isEmpty())
+        app_.ChooseBook(nullptr);
+    if (book.CurrentBook.isEmpty() || book.CurrentPublisher.isEmpty()) {
+        setModeButtonsEnabled(false);
+        return;
+    }
+
+    // A damaged book raises out of the steps below: the window then stays
+    // without a book, its mode buttons off, and the error is reported.
+    try {
+        const ChooseBookFn chooseAgain = [this] { return app_.ChooseBook(nullptr); };
+        if (!CheckBookData(app_.Paths, book, app_.Messages, app_.SplashHandle.data(), chooseAgain)) {
+            setModeButtonsEnabled(false);
+            return;
+        }
+        if (!LoadBookContent(app_.Paths, book, app_.Messages, this, chooseAgain,
+                             [this] { app_.Voice.OpenVoiceFile(app_.Book.CurrentBook); })) {
+            setModeButtonsEnabled(false);
+            return;
+        }
+        BuildUnitTree(TrvUnitLesson, book.Content.LessonIndexLines);
+        showBookLabels();
+        setModeButtonsEnabled(true);
+        sbtHearUnitClick();
+        if (book.CurrentPage == 0)
+            book.CurrentPage = 1;
+        if (frmOrvane)
+            frmOrvane->Edit1->setText(QString::number(book.CurrentPage));
+    } catch (...) {
+        setModeButtonsEnabled(false);
+        throw;
+    }
+}
+
+void TfrmMain::showBookLabels()
+{
+    Label_Title->setText(app_.Book.CurrentBook);
+    Label_Title->adjustSize();
+    Label_Public->setText(app_.Book.CurrentPublisher);
+    Label_Public->adjustSize();
+}
+
+void TfrmMain::showCurrentUnit()
+{
+    const LessonTable& lessons = app_.Book.Content.Lessons;
+    const int row = app_.Book.CurrentLesson;
+    if (lessons.count() == 0 || row < 0 || row >= lessons.count())
+        return;
+    Label_Unit->setText(QStringLiteral("当前单元:") + fromGbk(lessons.Name[row]) + u':' + fromGbk(lessons.Title[row]));
+    Label_Unit->adjustSize();
+}
+
+void TfrmMain::setModeButtonsEnabled(bool on)
+{
+    for (QToolButton* b : {sbtHearUnit, sbtSelectSet, sbtLessonWord, sbtWriteWord})
+        b->setEnabled(on);
+}
+
+void TfrmMain::markActiveMode(QToolButton* active)
+{
+    for (QToolButton* b : {sbtHearUnit, sbtSelectSet, sbtLessonWord, sbtWriteWord})
+        b->setEnabled(b != active);
+}
+
+void TfrmMain::ShowModePage(int mode)
+{
+    CurrentMode = mode;
+    if (CurrentTestForm)
+        CurrentTestForm->hide();
+    if (mode == 1) {
+        if (!frmOrvane) {
+            OrvaneContext context{app_.Paths,
+                                  app_.Book,
+                                  app_.Voice,
+                                  app_.Audio,
+                                  app_.TestState,
+                                  app_.Messages,
+                                  app_.Ticks,
+                                  [this] { showCurrentUnit(); },
+                                  [this](const QString& text) { app_.ReportError(text); }};
+            frmOrvane = new TfrmOrvane(context, pnlClient);
+            frmOrvane->setObjectName(QStringLiteral("frmOrvane"));
+            frmOrvane->setGeometry(pnlClient->clientRect());
+        }
+        frmOrvane->show();
+        frmOrvane->raise();
+    }
+    // Modes 2, 3 and 4 show the word test and the sentence test views, which
+    // this build does not have yet: the button group still follows the
+    // choice and nothing else changes.
+}
+
+void TfrmMain::sbtHearUnitClick()
+{
+    app_.TestState.ActiveMode = -1;
+    ShowModePage(1);
+    markActiveMode(sbtHearUnit);
+}
+
+void TfrmMain::sbtSelectSetClick()
+{
+    if (frmOrvane)
+        frmOrvane->StopReading();
+    ShowModePage(3);
+    markActiveMode(sbtSelectSet);
+}
+
+void TfrmMain::sbtLessonWordClick()
+{
+    ShowModePage(4);
+    markActiveMode(sbtLessonWord);
+}
+
+void TfrmMain::sbtWriteWordClick()
+{
+    ShowModePage(2);
+    markActiveMode(sbtWriteWord);
+}
+
+void TfrmMain::sbtSettingClick()
+{
+    {
+        TfrmSettingPara dialog(app_, this);
+        dialog.exec();
+    }
+    ReadSettings(app_.Paths.SettingsPath, app_.Settings);
+}
+
+void TfrmMain::sbtFollowClick()
+{
+    if (frmOrvane)
+        frmOrvane->StopReading();
+    // The oral training window comes with a later part of the program.
+}
+
+void TfrmMain::SpeedButton3Click()
+{
+    close();
+}
+
+void TfrmMain::SbtSelectBookClick()
+{
+    OpenBook& book = app_.Book;
+    // What the window shows now; a choice that fails to load puts it back,
+    // so the previous book stays fully usable.
+    const QString previousBook = book.CurrentBook;
+    const QString previousPublisher = book.CurrentPublisher;
+    const int previousPage = book.CurrentPage;
+    const bool hadBook = !book.Content.Sentences.PageName.empty();
+    bool loaded = false;
+    auto restore = [&] {
+        if (loaded || !hadBook)
+            return;
+        if (book.CurrentBook != previousBook || book.CurrentPublisher != previousPublisher)
+            RememberChosenBook(app_.Paths.SettingsPath, previousBook, previousPublisher);
+        book.CurrentBook = previousBook;
+        book.CurrentPublisher = previousPublisher;
+        book.CurrentPage = previousPage;
+    };
+
+    auto* splash = new TfrmSplash(app_);
+    QPointer<TfrmSplash> guard(splash);
+    auto freeSplash = [&] { delete guard.data(); };
+    try {
+        const ChooseBookFn chooseAgain = [this] { return app_.ChooseBook(this); };
+        if (!app_.ChooseBook(this) ||
+            !CheckBookData(app_.Paths, book, app_.Messages, this, chooseAgain)) {
+            restore();
+            freeSplash();
+            return;
+        }
+        if (guard) {
+            guard->show();
+            guard->repaint();
+        }
+        update();
+        if (guard)
+            guard->show();
+        if (!LoadBookContent(app_.Paths, book, app_.Messages, this, chooseAgain,
+                             [this] { app_.Voice.OpenVoiceFile(app_.Book.CurrentBook); })) {
+            restore();
+            freeSplash();
+            return;
+        }
+        loaded = true;
+        BuildUnitTree(TrvUnitLesson, book.Content.LessonIndexLines);
+        showBookLabels();
+        setModeButtonsEnabled(true);
+        sbtHearUnitClick();
+        book.CurrentPage = 1;
+        if (frmOrvane) {
+            frmOrvane->Edit1->setText(QStringLiteral("1"));
+            frmOrvane->ShowPage();
+        }
+    } catch (...) {
+        restore();
+        freeSplash();
+        throw;
+    }
+    freeSplash();
+}
+
+void TfrmMain::TrvUnitLessonDblClick()
+{
+    const QTreeWidgetItem* node = TrvUnitLesson->currentItem();
+    if (!node || !node->isSelected() || !node->data(0, LineIndexRole).isValid())
+        return;
+    const UnitNodeData data = UnitNodeDataOf(node);
+    if (frmOrvane)
+        frmOrvane->ShowLesson(data.Name, data.Title);
+    showCurrentUnit();
+    // A running test follows the lesson once the test views exist.
+}
+
+void TfrmMain::FormKeyDown(int key)
+{
+    if (frmOrvane)
+        frmOrvane->HandlePageKey(key);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* target = static_cast<QWidget*>(watched);
+        QWidget* focus = QApplication::focusWidget();
+        // A key event goes first to the focus widget (or the window when
+        // nothing has focus) and then up its parents; only that first
+        // delivery counts, so that each key is seen once.
+        const bool first = focus ? target == focus : target == this;
+        if (first && target->window() == this)
+            app_.Guarded([&] { FormKeyDown(static_cast<QKeyEvent*>(event)->key()); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmMain::FormClose()
+{
+    if (frmOrvane)
+        frmOrvane->RemLastPage();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    app_.Guarded([this] { FormClose(); });
+    event->accept();
+}
+
+} // namespace zarelo

@@ -1,0 +1,96 @@
+#pragma once
+// The main window TfrmMain: the eight menu buttons, the labels of the open
+// book, its unit tree and the start page on the right; the client panel
+// pnlClient hosts one mode view at a time. Creating the window runs its
+// FormCreate: audio start, settings, reopening the last book. UI thread only.
+
+#include <QWidget>
+
+class QLabel;
+class QTextBrowser;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace zarelo {
+
+class AppContext;
+class Panel;
+class SplitterBar;
+class TfrmOrvane;
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    // Runs FormCreate; an exception escaping it goes to the general error
+    // report (the window is usable, without a book).
+    explicit TfrmMain(AppContext& app, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The mode last chosen: 1 read-aloud, 2 memorise words, 3 sentence
+    // listening, 4 word dictation; 0 before the first.
+    int CurrentMode = 0;
+    // The test view shown last; null until a test view is shown.
+    QWidget* CurrentTestForm = nullptr;
+    // The read-aloud view, created by the first ShowModePage(1), kept to the end.
+    TfrmOrvane* frmOrvane = nullptr;
+
+    Panel* pnlClient;
+    Panel* pnlRight;
+    Panel* pnlRightTop;
+    Panel* pnlMainMenu;
+    QToolButton* SbtSelectBook;
+    QToolButton* sbtHearUnit;
+    QToolButton* sbtSelectSet;
+    QToolButton* sbtLessonWord;
+    QToolButton* sbtWriteWord;
+    QToolButton* sbtSetting;
+    QToolButton* sbtFollow;
+    QToolButton* SpeedButton3;
+    Panel* Panel1;
+    QLabel* Label_Title;
+    QLabel* Label_Public;
+    QLabel* Label_Unit;
+    QTreeWidget* TrvUnitLesson;
+    SplitterBar* Splitter2;
+    QTextBrowser* WebBrowser1;
+
+    void FormCreate();
+    void FormClose();
+    void FormDestroy() {}
+    // Key preview: every key of this window comes here first and goes on to
+    // its receiver. Qt::Key values.
+    void FormKeyDown(int key);
+    void ShowModePage(int mode);
+
+public slots:
+    void SbtSelectBookClick();
+    void sbtHearUnitClick();
+    void sbtSelectSetClick();
+    void sbtLessonWordClick();
+    void sbtWriteWordClick();
+    void sbtSettingClick();
+    void sbtFollowClick();
+    void SpeedButton3Click();
+    void TrvUnitLessonDblClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void layoutPanels();
+    void setModeButtonsEnabled(bool on);
+    // The four mode buttons act as a group: the active one is greyed.
+    void markActiveMode(QToolButton* active);
+    void showBookLabels();
+    void showCurrentUnit(); // Label_Unit from the lesson row CurrentLesson
+    void connectGuarded(QToolButton* button, void (TfrmMain::*handler)());
+
+    AppContext& app_;
+    int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2
+};
+
+} // namespace zarelo
