@@ -100,7 +100,8 @@ HighlightLayout LayoutHighlight(const EntryBoxes& b)
         h.top = {true, r1.left, r1.top - 2, r1.width(), FrameStripThickness};
         h.left = {true, r1.left - 2, r1.top, FrameStripThickness, r1.height()};
         h.bottom = {true, r1.left, r1.bottom, r1.width(), FrameStripThickness};
-        h.right = {true, r1.right, r1.top, FrameStripThickness, r1.height() + FrameStripThickness - 1};
+        h.right = {true, r1.right, r1.top, FrameStripThickness,
+                   r1.height() + FrameStripThickness - 1};
     } else {
         h.line1 = underline(r1);
         if (b.has2) {
@@ -125,8 +126,8 @@ int ScrollForSpan(int spanTop, int spanBottom, int position, int scrollBoxHeight
     return position;
 }
 
-ChineseLinePlace PlaceChineseLine(const EntryBoxes& b, int spanBottom, int panelLeft,
-                                  int panelTop, int scrollBoxWidth, qsizetype gbkBytes)
+ChineseLinePlace PlaceChineseLine(const EntryBoxes& b, int spanBottom, int panelLeft, int panelTop,
+                                  int scrollBoxWidth, qsizetype gbkBytes)
 {
     ChineseLinePlace c;
     int x = b.r1.left;

@@ -67,7 +67,10 @@ WholePageLayout WholeLayout(int scrollBoxWidth, int scrollBoxHeight, int picture
                             int pictureHeight);
 
 // Integer division truncated toward zero, as the layout rules use it.
-inline int divTrunc(int a, int b) { return a / b; }
+inline int divTrunc(int a, int b)
+{
+    return a / b;
+}
 
 // Where the highlight of one entry goes (DisplaySelectedBox): either a frame
 // of four strips around r1 (one rectangle at least 48 px high) or red

@@ -39,7 +39,7 @@ public:
 class ReadingPlayer {
 public:
     virtual ~ReadingPlayer() = default;
-    virtual bool IsPlaying() const = 0;       // PlayState == "mpPlaying"
+    virtual bool IsPlaying() const = 0;        // PlayState == "mpPlaying"
     virtual void SetPlaying(bool playing) = 0; // PlayState := "mpPlaying" / "mpStop"
     virtual double RangeStart() const = 0;
     virtual double RangeEnd() const = 0;

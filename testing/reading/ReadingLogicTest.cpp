@@ -55,11 +55,12 @@ TEST(Nearest, HalvesGoToTheEvenInteger)
 TEST(HitTest, StrictEdgesTableOrderAndOnlyTheCurrentPage)
 {
     SentenceTable t;
-    addRow(t, {"Page2", 100, 100, 200, 150});               // 0: another page, under the point
-    addRow(t, {"Page1", 100, 100, 200, 150});               // 1
-    addRow(t, {"Page1", 150, 120, 300, 200});               // 2: overlaps 1
-    addRow(t, {"Page1", 10, 10, 20, 20, 30, 30, 40, 40});   // 3: two rectangles
-    addRow(t, {"Page1", 10, 300, 20, 310, -1, -1, -1, -1, 50, 300, 60, 310}); // 4: r2 absent, r3 present
+    addRow(t, {"Page2", 100, 100, 200, 150});             // 0: another page, under the point
+    addRow(t, {"Page1", 100, 100, 200, 150});             // 1
+    addRow(t, {"Page1", 150, 120, 300, 200});             // 2: overlaps 1
+    addRow(t, {"Page1", 10, 10, 20, 20, 30, 30, 40, 40}); // 3: two rectangles
+    addRow(t, {"Page1", 10, 300, 20, 310, -1, -1, -1, -1, 50, 300, 60,
+               310}); // 4: r2 absent, r3 present
 
     const QByteArray p1 = PageNameOf(1);
     EXPECT_EQ(HitTest(t, p1, 1.0, 150, 125), 1); // row 0 holds it too but is of page 2
@@ -133,8 +134,8 @@ TEST(Highlight, UnderlineBelow48FrameFrom48)
 TEST(Highlight, SpanScrollAndChineseLine)
 {
     EXPECT_EQ(ScrollForSpan(100, 120, 0, 500), 0);
-    EXPECT_EQ(ScrollForSpan(100, 120, 200, 500), 95);  // above the view
-    EXPECT_EQ(ScrollForSpan(700, 720, 0, 500), 245);   // below: bottom + 25 - height
+    EXPECT_EQ(ScrollForSpan(100, 120, 200, 500), 95); // above the view
+    EXPECT_EQ(ScrollForSpan(700, 720, 0, 500), 245);  // below: bottom + 25 - height
     EXPECT_EQ(ScrollForSpan(300, 490, 0, 500), 15);
 
     EntryBoxes b;

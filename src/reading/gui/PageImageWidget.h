@@ -16,10 +16,11 @@ class PageImageWidget final : public QWidget {
 public:
     explicit PageImageWidget(QWidget* parent = nullptr);
 
-    // Takes the decoded page; the previous picture is released.
-    void setPicture(DecodedImage&& picture);
-    // Natural size of the picture in pixels; empty before the first page.
-    QSize naturalSize() const { return picture_.size(); }
+    // Takes the decoded page (possibly decoded reduced) and its natural
+    // size; the previous picture is released.
+    void setPicture(DecodedImage&& picture, QSize natural);
+    // Natural size of the page picture in pixels; empty before the first page.
+    QSize naturalSize() const { return natural_; }
     const QImage& picture() const { return picture_; }
 
 protected:
@@ -30,6 +31,7 @@ private:
 
     DecodedImage pixels_; // owns the bytes picture_ points into
     QImage picture_;
+    QSize natural_;
     QImage stretched_; // picture_ at size(), made when first painted at that size
 };
 

@@ -3,6 +3,7 @@
 #include "AudioEngine.h"
 #include "BookError.h"
 #include "Gbk.h"
+#include "PageDecode.h"
 #include "PageImageWidget.h"
 #include "SettingsKey.h"
 #include "TextPageLayout.h"
@@ -23,6 +24,7 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace zarelo {
@@ -42,8 +44,7 @@ public:
     QSize sizeHint() const override { return {ScrollBarWidth, QScrollBar::sizeHint().height()}; }
 };
 
-template <class T>
-T* named(T* object, const char* name)
+template <class T> T* named(T* object, const char* name)
 {
     object->setObjectName(QLatin1String(name));
     return object;
@@ -212,7 +213,8 @@ void TfrmOrvane::buildComponents()
     ChkFromHere->setGeometry(492, 14, 80, 22);
     ChkRecycle = named(new QCheckBox(QStringLiteral("循环朗读"), pnlBtn), "ChkRecycle");
     ChkRecycle->setGeometry(572, 14, 80, 22);
-    ChkDisplayChinese = named(new QCheckBox(QStringLiteral("显示中文"), pnlBtn), "ChkDisplayChinese");
+    ChkDisplayChinese =
+        named(new QCheckBox(QStringLiteral("显示中文"), pnlBtn), "ChkDisplayChinese");
     ChkDisplayChinese->setGeometry(652, 14, 80, 22);
     ChkDisplayChinese->setChecked(true);
     Label4 = named(new QLabel(QStringLiteral("语速"), pnlBtn), "Label4");
@@ -273,8 +275,7 @@ void TfrmOrvane::report(const QString& text)
         ctx_.Messages.showMessage(text, QStringLiteral("提示"), this);
 }
 
-template <class F>
-void TfrmOrvane::guarded(F&& handler)
+template <class F> void TfrmOrvane::guarded(F&& handler)
 {
     try {
         handler();
@@ -335,7 +336,15 @@ double TfrmOrvane::boxScale() const
 
 void TfrmOrvane::LoadPicFromZipFile(const QString& path)
 {
-    Image1->setPicture(zarelo::LoadPicFromZipFile(path));
+    // Decoded no larger than the bigger of the two size modes shows it, so
+    // switching modes never needs the file again.
+    const int boxHeight = ScrollBox1->height();
+    PagePicture page = LoadPagePicture(path, [boxHeight](QSize natural) {
+        const double r = double(natural.height()) / natural.width();
+        return QSize(qMax(800, int(std::ceil(boxHeight / r))),
+                     qMax(int(std::ceil(800 * r)), boxHeight));
+    });
+    Image1->setPicture(std::move(page.Pixels), page.Natural);
 }
 
 bool TfrmOrvane::ShowPage()
@@ -358,8 +367,8 @@ bool TfrmOrvane::ShowPage()
                          QLatin1Char('/') + book.CurrentBook + QStringLiteral("/Page") +
                          QString::number(book.CurrentPage) + QStringLiteral(".zip");
     if (!QFileInfo::exists(path)) {
-        ctx_.Messages.showMessage(QStringLiteral("页面文件不存在！         "), QStringLiteral("提示"),
-                                  this);
+        ctx_.Messages.showMessage(QStringLiteral("页面文件不存在！         "),
+                                  QStringLiteral("提示"), this);
         return false;
     }
     LoadPicFromZipFile(path); // a damaged file throws here; the shown page stays
@@ -434,9 +443,10 @@ void TfrmOrvane::SbtFillClick()
     const QSize natural = Image1->naturalSize();
     PanelLayout provisional;
     provisional.height = boxHeight - 10;
-    provisional.width = natural.isEmpty()
-                            ? pnlPagePic->width()
-                            : nearest(provisional.height * double(natural.width()) / natural.height());
+    provisional.width =
+        natural.isEmpty()
+            ? pnlPagePic->width()
+            : nearest(provisional.height * double(natural.width()) / natural.height());
     provisional.left = divTrunc(ScrollBox1->width() - ScrollBarWidth - provisional.width, 2);
     placePanel(provisional);
     Image1->setGeometry(0, 0, provisional.width, provisional.height);
@@ -455,7 +465,8 @@ void TfrmOrvane::SbtOrignClick()
     const QSize natural = Image1->naturalSize();
     if (natural.isEmpty())
         return;
-    const PanelLayout layout = StandardLayout(ScrollBox1->width(), natural.width(), natural.height());
+    const PanelLayout layout =
+        StandardLayout(ScrollBox1->width(), natural.width(), natural.height());
     Image1->setGeometry(0, 0, layout.width, layout.height);
     placePanel(layout);
 }
@@ -480,7 +491,8 @@ void TfrmOrvane::DisplaySelectedBox(const EntryBoxes& boxes, const QString& chin
     place(PLine2, h.line2);
     place(PLine3, h.line3);
 
-    SetScrollPosition(ScrollForSpan(h.spanTop, h.spanBottom, ScrollPosition(), ScrollBox1->height()));
+    SetScrollPosition(
+        ScrollForSpan(h.spanTop, h.spanBottom, ScrollPosition(), ScrollBox1->height()));
 
     if (ChkDisplayChinese->isChecked() && !chinese.isEmpty()) {
         const QPoint panelInWindow = pnlPagePic->mapTo(this, QPoint(0, 0));
@@ -577,15 +589,15 @@ void TfrmOrvane::Image1MouseDown(QMouseEvent* event)
     DragStartY = qRound(event->globalPosition().y());
     const OpenBook& book = ctx_.Book;
     const QPointF at = event->position();
-    const int row = HitTest(book.Content.Sentences, PageNameOf(book.CurrentPage), boxScale(),
-                            at.x(), at.y());
+    const int row =
+        HitTest(book.Content.Sentences, PageNameOf(book.CurrentPage), boxScale(), at.x(), at.y());
     guarded([&] { controller_.PagePressed(row); });
 }
 
 void TfrmOrvane::Image1MouseMove(QMouseEvent* event)
 {
-    auto* pageWidget = static_cast<QWidget*>(Image1->isHidden() ? static_cast<QWidget*>(PaintBox2)
-                                                                 : Image1);
+    auto* pageWidget =
+        static_cast<QWidget*>(Image1->isHidden() ? static_cast<QWidget*>(PaintBox2) : Image1);
     EdtFocus->move(EdtFocus->x(), ScrollPosition() + 5);
     EdtFocus->setFocus();
     if (DragScrolling) {
@@ -599,8 +611,8 @@ void TfrmOrvane::Image1MouseMove(QMouseEvent* event)
     }
     const OpenBook& book = ctx_.Book;
     const QPointF at = event->position();
-    const int row = HitTest(book.Content.Sentences, PageNameOf(book.CurrentPage), boxScale(),
-                            at.x(), at.y());
+    const int row =
+        HitTest(book.Content.Sentences, PageNameOf(book.CurrentPage), boxScale(), at.x(), at.y());
     const bool stopped = !playerAdapter_.IsPlaying();
     if (row >= 0) {
         pageWidget->setCursor(Qt::PointingHandCursor);
@@ -835,12 +847,30 @@ void TfrmOrvane::LoadVoiceFile()
 
 // ---- ReadingView
 
-void TfrmOrvane::SetReadAllPageEnabled(bool on) { sbtReadAllPage->setEnabled(on); }
-void TfrmOrvane::SetReadAllLessonEnabled(bool on) { sbtReadAllLesson->setEnabled(on); }
-void TfrmOrvane::SetPauseEnabled(bool on) { SpeedBtn_Pause->setEnabled(on); }
-bool TfrmOrvane::PauseEnabled() const { return SpeedBtn_Pause->isEnabled(); }
-bool TfrmOrvane::RecycleChecked() const { return ChkRecycle->isChecked(); }
-bool TfrmOrvane::FromHereChecked() const { return ChkFromHere->isChecked(); }
+void TfrmOrvane::SetReadAllPageEnabled(bool on)
+{
+    sbtReadAllPage->setEnabled(on);
+}
+void TfrmOrvane::SetReadAllLessonEnabled(bool on)
+{
+    sbtReadAllLesson->setEnabled(on);
+}
+void TfrmOrvane::SetPauseEnabled(bool on)
+{
+    SpeedBtn_Pause->setEnabled(on);
+}
+bool TfrmOrvane::PauseEnabled() const
+{
+    return SpeedBtn_Pause->isEnabled();
+}
+bool TfrmOrvane::RecycleChecked() const
+{
+    return ChkRecycle->isChecked();
+}
+bool TfrmOrvane::FromHereChecked() const
+{
+    return ChkFromHere->isChecked();
+}
 
 float TfrmOrvane::ReadingSpeed() const
 {

@@ -176,8 +176,7 @@ private:
     void setPageNumberText(const QString& text); // without firing Edit1Change
     void lessonFollowsPage();
     // Runs a handler; an unexpected error goes to the general error report.
-    template <class F>
-    void guarded(F&& handler);
+    template <class F> void guarded(F&& handler);
     void report(const QString& text);
 
     OrvaneContext ctx_;

@@ -11,6 +11,7 @@
 #include "PageImageWidget.h"
 #include "ScriptedMessages.h"
 #include "SettingsKey.h"
+#include "TextPageLayout.h"
 #include "TextPageWidget.h"
 #include "VoicePlayer.h"
 #include "uOrvane.h"
@@ -43,7 +44,10 @@ constexpr int kTickFrames = kRate / 20; // device frames in one 50 ms tick
 
 // Entry i sounds a sine of this frequency over [10 i, 10 i + 6] tenths of its
 // voice file, silence elsewhere.
-double toneOf(int entry) { return 300.0 + 100.0 * entry; }
+double toneOf(int entry)
+{
+    return 300.0 + 100.0 * entry;
+}
 
 struct EntrySpec {
     const char* page;
@@ -203,7 +207,13 @@ struct Rig {
         player->OpenVoiceFile(book.CurrentBook);
         book.CurrentPage = 1;
 
-        OrvaneContext context{paths, book, *player, *engine, test, messages, clock,
+        OrvaneContext context{paths,
+                              book,
+                              *player,
+                              *engine,
+                              test,
+                              messages,
+                              clock,
                               [this] { ++lessonChanges; },
                               [this](const QString& text) { errors << text; }};
         view = std::make_unique<TfrmOrvane>(context);
@@ -227,8 +237,7 @@ struct Rig {
         file.write(bytes);
     }
 
-    template <class T>
-    T* child(const char* name) const
+    template <class T> T* child(const char* name) const
     {
         return view->findChild<T*>(QLatin1String(name));
     }
@@ -317,18 +326,51 @@ private slots:
     void aTestTakingThePlayerStopsReading();
     void remLastPageOverwritesOnlyExistingValues();
     void textBookPagesAreDrawn();
+    void textPageLayoutWrapsAndEndsParagraphs();
 };
 
 void OrvaneWindowTest::componentsAtStart()
 {
     Rig rig(standardBook());
-    for (const char* name :
-         {"Timer_Play", "Label3", "ImageList1", "PnCn", "EdtCn", "ScrollBox1", "pnlPagePic",
-          "Image1", "BvTop", "BvBot", "BvLeft", "BvRight", "PTop", "PLine1", "PLine2", "PLine3",
-          "MediaPlayerTip", "EdtFocus", "pnlBtn", "SbtOrign", "SbtPrivPage", "SbtNextPage",
-          "SpeedBtn_Pause", "SbtFill", "sbtReadAllLesson", "sbtReadAllPage", "ChkFromHere",
-          "ChkDisplayChinese", "ChkRecycle", "Label1", "Label2", "lbSoundLR", "Edit1", "Label4",
-          "TrackBar1", "Label5", "Label6", "Label7", "PaintBox2"})
+    for (const char* name : {"Timer_Play",
+                             "Label3",
+                             "ImageList1",
+                             "PnCn",
+                             "EdtCn",
+                             "ScrollBox1",
+                             "pnlPagePic",
+                             "Image1",
+                             "BvTop",
+                             "BvBot",
+                             "BvLeft",
+                             "BvRight",
+                             "PTop",
+                             "PLine1",
+                             "PLine2",
+                             "PLine3",
+                             "MediaPlayerTip",
+                             "EdtFocus",
+                             "pnlBtn",
+                             "SbtOrign",
+                             "SbtPrivPage",
+                             "SbtNextPage",
+                             "SpeedBtn_Pause",
+                             "SbtFill",
+                             "sbtReadAllLesson",
+                             "sbtReadAllPage",
+                             "ChkFromHere",
+                             "ChkDisplayChinese",
+                             "ChkRecycle",
+                             "Label1",
+                             "Label2",
+                             "lbSoundLR",
+                             "Edit1",
+                             "Label4",
+                             "TrackBar1",
+                             "Label5",
+                             "Label6",
+                             "Label7",
+                             "PaintBox2"})
         QVERIFY2(rig.view->findChild<QObject*>(QLatin1String(name)), name);
     QVERIFY(!rig.child<QPushButton>("SpeedBtn_Pause")->isEnabled());
     QVERIFY(rig.child<QPushButton>("SbtOrign")->isHidden());
@@ -667,8 +709,10 @@ void OrvaneWindowTest::rangeEndingAtRowOneIsNoRange()
 {
     // Page 1 holds rows 0 and 1 only: at the end of the page the from-here
     // box applies as after a single entry, and reading goes on to page 2.
-    Rig rig({{"Page1", 100, 100, 300, 130}, {"Page1", 100, 200, 300, 230},
-             {"Page2", 100, 100, 300, 130}, {"Page2", 100, 200, 300, 230}});
+    Rig rig({{"Page1", 100, 100, 300, 130},
+             {"Page1", 100, 200, 300, 230},
+             {"Page2", 100, 100, 300, 130},
+             {"Page2", 100, 200, 300, 230}});
     rig.child<QCheckBox>("ChkFromHere")->setChecked(true);
     QTest::mouseClick(rig.child<QPushButton>("sbtReadAllPage"), Qt::LeftButton);
     QCOMPARE(rig.view->controller().ReadRangeLast, 1);
@@ -685,8 +729,10 @@ void OrvaneWindowTest::entryWithoutPlaceIsNotHighlighted()
 {
     // Row 1 has Box1Left 0: read in turn it is not highlighted and sounds
     // only until the next tick, going on where the stream stood.
-    Rig rig({{"Page1", 100, 100, 300, 130}, {"Page1", 0, 200, 300, 230},
-             {"Page1", 100, 300, 300, 330}, {"Page2", 100, 100, 300, 130}});
+    Rig rig({{"Page1", 100, 100, 300, 130},
+             {"Page1", 0, 200, 300, 230},
+             {"Page1", 100, 300, 300, 330},
+             {"Page2", 100, 100, 300, 130}});
     QTest::mouseClick(rig.child<QPushButton>("sbtReadAllPage"), Qt::LeftButton);
     for (int i = 0; i < 100 && rig.book.CurrentSentence == 0; ++i)
         rig.tick();
@@ -767,8 +813,8 @@ void OrvaneWindowTest::remLastPageOverwritesOnlyExistingValues()
 
 void OrvaneWindowTest::textBookPagesAreDrawn()
 {
-    Rig rig({{"Page1", 40, 40, 200, 60}, {"Page1", 40, 68, 200, 88}, {"Page2", 40, 40, 200, 60}},
-            0, 0, true);
+    Rig rig({{"Page1", 40, 40, 200, 60}, {"Page1", 40, 68, 200, 88}, {"Page2", 40, 40, 200, 60}}, 0,
+            0, true);
     QVERIFY(rig.view->Image1->isHidden());
     QVERIFY(!rig.view->PaintBox2->isHidden());
     QCOMPARE(rig.child<QWidget>("pnlPagePic")->size(), QSize(800, 1200));
@@ -796,6 +842,50 @@ void OrvaneWindowTest::textBookPagesAreDrawn()
     QCOMPARE(rig.book.CurrentPage, 2);
     rig.view->SbtFillClick();
     QCOMPARE(rig.view->PageScale(), 1.0);
+}
+
+void OrvaneWindowTest::textPageLayoutWrapsAndEndsParagraphs()
+{
+    SentenceTable t;
+    const auto add = [&](const char* page, const char* english) {
+        t.PageName.append(page);
+        t.EnglishText.append(english);
+    };
+    QByteArray longText;
+    for (int i = 0; i < 40; ++i)
+        longText += "word" + QByteArray::number(i) + ' ';
+    longText += "end.~";
+    add("Page1", longText);
+    add("Page2", "elsewhere");
+    add("Page1", "Next paragraph");
+    const QFontMetrics metrics(TextPageFont());
+    const std::vector<TextPageWord> words = LayoutTextPage(t, "Page1", metrics);
+    QCOMPARE(int(words.size()), 41 + 2);
+    QCOMPARE(words[0].rect.topLeft(), QPoint(40, 40));
+    QCOMPARE(words[0].rect.height(), metrics.height());
+    int lines = 1;
+    for (size_t i = 1; i < words.size(); ++i) {
+        const TextPageWord& previous = words[i - 1];
+        const TextPageWord& w = words[i];
+        if (w.rect.y() == previous.rect.y()) {
+            QCOMPARE(w.rect.x(), previous.rect.x() + metrics.horizontalAdvance(previous.text));
+            continue;
+        }
+        ++lines;
+        QCOMPARE(w.rect.y(), previous.rect.y() + 28);
+        if (w.row == previous.row) { // wrapped: the word would have passed 760 from past 650
+            const int wouldStart = previous.rect.x() + metrics.horizontalAdvance(previous.text);
+            QVERIFY(wouldStart > 650);
+            QVERIFY(wouldStart + metrics.horizontalAdvance(w.text) > 760);
+            QCOMPARE(w.rect.x(), 20);
+        } else { // a new paragraph
+            QCOMPARE(w.rect.x(), 40);
+            QCOMPARE(w.row, 2);
+        }
+    }
+    QVERIFY(lines >= 3);
+    QCOMPARE(words[40].text, "end."); // "~" and its blank dropped
+    QCOMPARE(words[41].text, "Next ");
 }
 
 QTEST_MAIN(OrvaneWindowTest)
