@@ -383,6 +383,10 @@ void OrvaneWindowTest::componentsAtStart()
     QCOMPARE(panel->geometry(), QRect((1000 - 12 - 800) / 2, 3, 800, 1000));
     QCOMPARE(rig.view->Image1->naturalSize(), QSize(800, 1000));
     QVERIFY(rig.messages.shown.isEmpty());
+    QScrollBar* bar = rig.view->ScrollBox1->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(bar->width(), 12);
+    QCOMPARE(bar->maximum(), 1003 - rig.view->ScrollBox1->height());
 }
 
 void OrvaneWindowTest::hitTestEdgesOverlapAndOtherPages()
@@ -423,6 +427,9 @@ void OrvaneWindowTest::underline47AndFrame48()
     QCOMPARE(rig.child<QWidget>("BvBot")->geometry(), QRect(100, 248, 400, 6));
     QCOMPARE(rig.child<QWidget>("BvRight")->geometry(), QRect(500, 200, 6, 53));
     QVERIFY(rig.child<QWidget>("PTop")->isHidden());
+    // ZARELO_SHOT=<file.png> keeps a picture of the framed entry to look at.
+    if (qEnvironmentVariableIsSet("ZARELO_SHOT"))
+        rig.view->grab().save(qEnvironmentVariable("ZARELO_SHOT"));
     // Moving off every box hides it all again.
     rig.hover({5, 5});
     for (const char* name : {"BvTop", "BvBot", "BvLeft", "BvRight", "PLine1", "PnCn"})
