@@ -68,6 +68,12 @@ QColor ColourOfValue(int32_t stored, const QPalette& system)
     return QColor(c.r, c.g, c.b);
 }
 
+QColor StoredColour(int32_t stored)
+{
+    const Rgb c = RgbFromStored(stored);
+    return QColor(c.r, c.g, c.b);
+}
+
 SkinLayer::SkinLayer() : system_(QApplication::palette()) {}
 
 bool SkinLayer::sppLoadSkin(const QString& path, int /*flags*/)

@@ -20,6 +20,8 @@ namespace zarelo {
 // system colour (0x80000000 | index, Windows' numbering: 15 button face,
 // 5 window, 8 window text, ...) looked up in `system`.
 QColor ColourOfValue(int32_t stored, const QPalette& system);
+// A plain stored 0x00BBGGRR colour as a QColor.
+QColor StoredColour(int32_t stored);
 
 class SkinLayer {
 public:

@@ -6,6 +6,7 @@
 #include "Gbk.h"
 #include "Panel.h"
 #include "Settings.h"
+#include "SkinLayer.h"
 #include "SplitterBar.h"
 #include "UnitTree.h"
 #include "uOrvane.h"
@@ -142,7 +143,7 @@ void TfrmMain::buildControls()
     TrvUnitLesson->setIndentation(12);
     TrvUnitLesson->setFont(PixelFont(font().family(), 16));
     QPalette treePalette = TrvUnitLesson->palette();
-    treePalette.setColor(QPalette::Base, QColor(0xD5, 0xE7, 0xEA)); // stored 15394773
+    treePalette.setColor(QPalette::Base, StoredColour(15394773));
     treePalette.setColor(QPalette::Text, Blue);
     TrvUnitLesson->setPalette(treePalette);
     connect(TrvUnitLesson, &QTreeWidget::itemDoubleClicked, this,
@@ -440,13 +441,19 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* target = static_cast<QWidget*>(watched);
+        if (target->window() != this)
+            return QWidget::eventFilter(watched, event);
+        // A key goes first to the focus widget (the window when nothing has
+        // focus) and then, while nobody takes it, up through its parents.
+        // Only the first delivery is forwarded, so each key is seen once.
         QWidget* focus = QApplication::focusWidget();
-        // A key event goes first to the focus widget (or the window when
-        // nothing has focus) and then up its parents; only that first
-        // delivery counts, so that each key is seen once.
-        const bool first = focus ? target == focus : target == this;
-        if (first && target->window() == this)
+        const bool first = target == focus || !target->isAncestorOf(focus);
+        if (first)
             app_.Guarded([&] { FormKeyDown(static_cast<QKeyEvent*>(event)->key()); });
+        // The page view would page once more by itself when the key reaches
+        // it; here it was forwarded already.
+        if (target == frmOrvane)
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 #include "Panel.h"
 #include "RadioGroup.h"
 #include "SettingsKey.h"
+#include "SkinLayer.h"
 #include "SkinFiles.h"
 #include "SkinSheet.h"
 
@@ -44,8 +45,8 @@ QComboBox* MakeList(QWidget* parent, const char* name, const QStringList& items,
     list->setCurrentIndex(-1);
     list->setGeometry(at);
     QPalette p = list->palette();
-    p.setColor(QPalette::Base, QColor(0xED, 0xF3, 0xEE)); // stored 15660013
-    p.setColor(QPalette::Button, QColor(0xED, 0xF3, 0xEE));
+    p.setColor(QPalette::Base, StoredColour(15660013));
+    p.setColor(QPalette::Button, StoredColour(15660013));
     list->setPalette(p);
     return list;
 }

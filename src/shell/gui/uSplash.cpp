@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "BookError.h"
 #include "Gbk.h"
+#include "SkinLayer.h"
 #include "SplashSettings.h"
 #include "uFunc.h"
 
@@ -45,8 +46,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
     return label;
 }
 
-// The background: the splash colour (0xA77C38 stored, a steel blue) fading
-// to a lighter band, with soft ruled lines like a notebook page.
+// The background: a light band fading into the splash colour (stored
+// 10976568, a steel blue), with soft ruled lines like a notebook page.
 QPixmap Background(QSize size)
 {
     QPixmap pix(size);
@@ -54,7 +55,7 @@ QPixmap Background(QSize size)
     QLinearGradient g(0, 0, 0, size.height());
     g.setColorAt(0.0, QColor(0x9c, 0xc4, 0xe4));
     g.setColorAt(0.55, QColor(0xe8, 0xf2, 0xfa));
-    g.setColorAt(1.0, QColor(0x38, 0x7c, 0xa7));
+    g.setColorAt(1.0, StoredColour(10976568));
     p.fillRect(pix.rect(), g);
     p.setPen(QColor(255, 255, 255, 90));
     for (int y = 60; y < size.height() - 40; y += 18)
@@ -84,7 +85,7 @@ QPixmap Logo()
     right.closeSubpath();
     p.drawPath(left);
     p.drawPath(right);
-    p.setPen(QPen(QColor(0x38, 0x7c, 0xa7), 1.5));
+    p.setPen(QPen(StoredColour(10976568), 1.5));
     for (int i = 0; i < 4; ++i) {
         p.drawLine(16, 48 + i * 10, 46, 48 + i * 10);
         p.drawLine(60, 48 + i * 10, 90, 48 + i * 10);
@@ -106,7 +107,7 @@ TfrmSplash::TfrmSplash(AppContext& app, QWidget* parent)
     setFixedSize(450, 272);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x38, 0x7c, 0xa7)); // stored 10976568
+    pal.setColor(QPalette::Window, StoredColour(10976568));
     setPalette(pal);
 
     Image1 = new QLabel(this);

@@ -1,0 +1,405 @@
+// The real main window over a temporary program folder and settings file:
+// its controls, start without a book, choosing a book through the real
+// selection dialog, the mode-button group, the unit tree, keys and closing.
+
+#include "ShellRig.h"
+#include "Panel.h"
+#include "SplitterBar.h"
+#include "UnitTree.h"
+#include "ZareloApplication.h"
+#include "uFrmMain.h"
+#include "uOrvane.h"
+#include "uSelectBook.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using namespace zarelo;
+using namespace zarelo::shelltest;
+
+namespace {
+
+// Chooses `book` of `publisher` in the selection dialog as a user does: the
+// publisher, the book's row, then "进入".
+void ChooseInDialog(const QString& publisher, const QString& book)
+{
+    AnswerNextModal([publisher, book](QWidget* modal) {
+        auto* dialog = qobject_cast<TfrmSelectBook*>(modal);
+        QVERIFY(dialog);
+        dialog->CmbPublic->setCurrentIndex(dialog->CmbPublic->findText(publisher));
+        dialog->CmbPublicChange();
+        auto* grid = modal->findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+        QVERIFY(grid);
+        for (int row = 0; row < grid->rowCount(); ++row)
+            if (grid->item(row, 0) && grid->item(row, 0)->text() == book)
+                grid->setCurrentCell(row, 0);
+        QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton2")), Qt::LeftButton);
+    });
+}
+
+void LeaveDialog()
+{
+    AnswerNextModal([](QWidget* modal) {
+        QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+    });
+}
+
+QList<QToolButton*> ModeButtons(const TfrmMain& w)
+{
+    return {w.sbtHearUnit, w.sbtSelectSet, w.sbtLessonWord, w.sbtWriteWord};
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    void controlsSitWhereTheyWereDesigned()
+    {
+        ShellRig rig;
+        AppContext& app = rig.makeApp();
+        LeaveDialog();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        QCOMPARE(w.windowTitle(), QStringLiteral("Zarelo学习软件 v2.10"));
+        QVERIFY(w.windowState() & Qt::WindowMaximized);
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+        const int width = w.width(), height = w.height();
+        QCOMPARE(w.pnlRight->geometry(), QRect(width - 178, 0, 178, height));
+        QCOMPARE(w.pnlClient->geometry(), QRect(0, 0, width - 178, height));
+        QCOMPARE(w.pnlRight->fillColour(), QColor(0x81, 0xAE, 0xF3)); // stored 15969921
+        QCOMPARE(w.pnlClient->bevelOuter(), Panel::Bevel::Lowered);
+        QCOMPARE(w.pnlClient->bevelInner(), Panel::Bevel::Raised);
+        QCOMPARE(w.pnlRightTop->geometry(), QRect(0, 0, 178, 544));
+        QCOMPARE(w.pnlRightTop->bevelOuter(), Panel::Bevel::None);
+        QCOMPARE(w.pnlMainMenu->geometry(), QRect(8, 0, 153, 297));
+        QCOMPARE(w.pnlMainMenu->parentWidget(), w.pnlRightTop);
+
+        const struct {
+            QToolButton* button;
+            const char* name;
+            int y;
+            QString text;
+        } buttons[] = {
+            {w.SbtSelectBook, "SbtSelectBook", 16, QStringLiteral("选书")},
+            {w.sbtHearUnit, "sbtHearUnit", 51, QStringLiteral("朗读")},
+            {w.sbtSelectSet, "sbtSelectSet", 86, QStringLiteral("听辨句子")},
+            {w.sbtLessonWord, "sbtLessonWord", 121, QStringLiteral("听写单词")},
+            {w.sbtWriteWord, "sbtWriteWord", 156, QStringLiteral("背单词")},
+            {w.sbtSetting, "sbtSetting", 191, QStringLiteral("设置")},
+            {w.sbtFollow, "sbtFollow", 226, QStringLiteral("口语训练")},
+            {w.SpeedButton3, "SpeedButton3", 261, QStringLiteral("退出")},
+        };
+        for (const auto& b : buttons) {
+            QCOMPARE(w.findChild<QToolButton*>(QString::fromLatin1(b.name)), b.button);
+            QCOMPARE(b.button->parentWidget(), w.pnlMainMenu);
+            QCOMPARE(b.button->geometry(), QRect(10, b.y, 122, 32));
+            QCOMPARE(b.button->text(), b.text);
+        }
+
+        QCOMPARE(w.Panel1->geometry(), QRect(0, 304, 178, 55));
+        QCOMPARE(w.Panel1->parentWidget(), w.pnlRightTop);
+        QCOMPARE(w.Label_Title->pos(), QPoint(2, 0));
+        QCOMPARE(w.Label_Title->text(), QStringLiteral("书名"));
+        QCOMPARE(w.Label_Title->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+        QCOMPARE(w.Label_Title->font().pixelSize(), 12);
+        QCOMPARE(w.Label_Public->pos(), QPoint(0, 16));
+        QCOMPARE(w.Label_Public->text(), QStringLiteral("出版社"));
+        QCOMPARE(w.Label_Public->palette().color(QPalette::WindowText), QColor(0, 0xFF, 0));
+        QCOMPARE(w.Label_Public->font().pixelSize(), 16);
+        QCOMPARE(w.Label_Public->font().family(), QStringLiteral("宋体"));
+        QCOMPARE(w.Label_Unit->pos(), QPoint(2, 40));
+        QCOMPARE(w.Label_Unit->text(), QStringLiteral("单元"));
+
+        QCOMPARE(w.TrvUnitLesson->geometry(), QRect(0, 360, 176, 184));
+        QCOMPARE(w.TrvUnitLesson->frameShape(), QFrame::NoFrame);
+        QCOMPARE(w.TrvUnitLesson->palette().color(QPalette::Base), QColor(0xD5, 0xE7, 0xEA)); // 15394773
+        QCOMPARE(w.TrvUnitLesson->palette().color(QPalette::Text), QColor(0, 0, 0xFF));
+        QCOMPARE(w.TrvUnitLesson->font().pixelSize(), 16);
+        QVERIFY(!w.TrvUnitLesson->rootIsDecorated());
+        QCOMPARE(w.TrvUnitLesson->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+        QCOMPARE(w.Splitter2->geometry(), QRect(0, 544, 178, 3));
+        QCOMPARE(w.WebBrowser1->geometry(), QRect(0, 547, 178, height - 547));
+
+        // Dragging the splitter moves the browser's top edge.
+        QTest::mousePress(w.Splitter2, Qt::LeftButton, {}, QPoint(80, 1));
+        QMouseEvent move(QEvent::MouseMove, QPointF(80, -39), w.Splitter2->mapToGlobal(QPointF(80, -39)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.Splitter2, &move);
+        QTest::mouseRelease(w.Splitter2, Qt::LeftButton, {}, QPoint(80, -39));
+        QCOMPARE(w.pnlRightTop->height(), 504);
+        QCOMPARE(w.WebBrowser1->y(), 507);
+    }
+
+    void startWithoutABookDisablesTheModeButtons()
+    {
+        ShellRig rig;
+        rig.addSkin(QStringLiteral("skin"), QStringLiteral("默认.ssk"), "QToolButton { color: #123456; }");
+        WriteFile(rig.ProgramFolder + QStringLiteral("/smalldefault.htm"),
+                  QStringLiteral("<html><body><p>欢迎 start page</p></body></html>").toUtf8());
+        AppContext& app = rig.makeApp();
+        bool dialogShown = false;
+        AnswerNextModal([&](QWidget* modal) {
+            dialogShown = true;
+            QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+        });
+        TfrmMain w(app);
+        QVERIFY(dialogShown); // the selection opened before the window was shown
+        QVERIFY(!w.isVisible());
+        w.show();
+
+        for (QToolButton* b : ModeButtons(w))
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(w.SbtSelectBook->isEnabled());
+        QVERIFY(w.sbtSetting->isEnabled());
+        QCOMPARE(w.pnlClient->caption(), QStringLiteral("请选书... ..."));
+        QVERIFY(!w.frmOrvane);
+        QCOMPARE(w.TrvUnitLesson->topLevelItemCount(), 0);
+        QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("欢迎 start page")));
+        QVERIFY(rig.Messages->shown.isEmpty());
+        QVERIFY(rig.Device->playbackStarted());
+        // The values of the first start, created in their order.
+        QCOMPARE(SettingNames(rig.SettingsPath),
+                 (QStringList{"testarea", "wordnumber", "waittime", "seririghttimes", "lasttestrightdays",
+                              "righttestovertimes", "bookname", "publicname", "LastPage", "LastVoiceName"}));
+        QCOMPARE(app.Settings.WaitMs, 10000);
+
+        // Without a book, keys and closing touch nothing that is not there.
+        QTest::keyClick(&w, Qt::Key_PageDown);
+        w.close();
+        QVERIFY(rig.setting(QStringLiteral("LastPage")).isEmpty());
+    }
+
+    void withoutASoundDeviceItSaysSoAndGoesOn()
+    {
+        ShellRig rig;
+        AppContext& app = rig.makeApp(false);
+        LeaveDialog();
+        TfrmMain w(app);
+        QCOMPARE(rig.Messages->texts(), QStringList{QStringLiteral("不能初始化音频设备！")});
+        QCOMPARE(rig.Messages->shown.first().caption, QStringLiteral("提示"));
+        QVERIFY(w.SbtSelectBook->isEnabled());
+    }
+
+    void modeButtonsActAsAGroup()
+    {
+        ShellRig rig;
+        AppContext& app = rig.makeApp();
+        LeaveDialog();
+        TfrmMain w(app);
+        // The test views come later: modes 2, 3 and 4 only move the group.
+        const struct {
+            QToolButton* button;
+            int mode;
+        } steps[] = {{w.sbtLessonWord, 4}, {w.sbtWriteWord, 2}, {w.sbtSelectSet, 3}};
+        for (const auto& step : steps) {
+            step.button->setEnabled(true);
+            QTest::mouseClick(step.button, Qt::LeftButton);
+            QCOMPARE(w.CurrentMode, step.mode);
+            for (QToolButton* b : ModeButtons(w))
+                QCOMPARE(b->isEnabled(), b != step.button);
+            QVERIFY(!w.CurrentTestForm);
+        }
+        QCOMPARE(app.TestState.ActiveMode, 0);
+        QVERIFY(!w.frmOrvane); // nothing is shown over the empty client panel
+        QVERIFY(rig.Messages->shown.isEmpty());
+    }
+
+    void choosingTheBookAtTheFirstStartOpensIt()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        AppContext& app = rig.makeApp();
+        ChooseInDialog(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+        QCOMPARE(app.Book.CurrentBook, QStringLiteral("Book One"));
+        QCOMPARE(w.Label_Title->text(), QStringLiteral("Book One"));
+        QCOMPARE(w.Label_Public->text(), QStringLiteral("Sunny Press"));
+        QCOMPARE(w.TrvUnitLesson->topLevelItemCount(), 2);
+        QVERIFY(w.frmOrvane);
+        QCOMPARE(w.frmOrvane->parentWidget(), w.pnlClient);
+        QCOMPARE(w.frmOrvane->geometry(), w.pnlClient->clientRect());
+        QVERIFY(w.frmOrvane->isVisible());
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("1"));
+        QCOMPARE(w.CurrentMode, 1);
+        QCOMPARE(app.TestState.ActiveMode, -1);
+        QVERIFY(!w.sbtHearUnit->isEnabled());
+        QVERIFY(w.sbtSelectSet->isEnabled() && w.sbtLessonWord->isEnabled() && w.sbtWriteWord->isEnabled());
+        QVERIFY(app.Voice.VoiceStream != 0); // the first voice was loaded
+        QCOMPARE(app.Book.CurrentVoiceName, QByteArray("voice1"));
+
+        // Page Down goes through the main window to the page view, once,
+        // wherever the focus is.
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && focus->window() == &w ? focus : &w, Qt::Key_PageDown);
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("2"));
+        w.TrvUnitLesson->setFocus();
+        QTest::keyClick(w.TrvUnitLesson, Qt::Key_PageDown);
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("3"));
+        QTest::keyClick(w.frmOrvane, Qt::Key_PageUp);
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("2"));
+
+        // Double-clicking the second lesson shows its first page and unit.
+        QTreeWidgetItem* lesson = w.TrvUnitLesson->topLevelItem(1)->child(0);
+        QVERIFY(lesson);
+        w.TrvUnitLesson->setCurrentItem(lesson);
+        w.TrvUnitLessonDblClick();
+        QCOMPARE(app.Book.CurrentPage, 3);
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("3"));
+        QCOMPARE(w.Label_Unit->text(), QStringLiteral("当前单元:Lesson 2:Our classroom"));
+
+        w.close();
+        QCOMPARE(SettingNames(rig.SettingsPath),
+                 (QStringList{"testarea", "wordnumber", "waittime", "seririghttimes", "lasttestrightdays",
+                              "righttestovertimes", "bookname", "publicname", "LastPage", "LastVoiceName"}));
+        QCOMPARE(rig.setting(QStringLiteral("bookname")), QStringLiteral("Book One"));
+        QCOMPARE(rig.setting(QStringLiteral("publicname")), QStringLiteral("Sunny Press"));
+        QCOMPARE(rig.setting(QStringLiteral("LastPage")), QStringLiteral("3"));
+        QCOMPARE(rig.setting(QStringLiteral("LastVoiceName")), QStringLiteral("voice1"));
+    }
+
+    void theLastBookReopensOnItsPage()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.setting(QStringLiteral("LastPage"), QStringLiteral("4"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app); // no dialog: none is answered
+        QVERIFY(w.frmOrvane);
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("4"));
+        QCOMPARE(app.Book.CurrentPage, 4);
+        QVERIFY(rig.Messages->shown.isEmpty());
+    }
+
+    void aDamagedBookAtStartIsReportedAndLeavesNoBook()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        // A lesson line with a page that is not a number.
+        WriteFile(rig.ProgramFolder + QStringLiteral("/Sunny Press/Book One/LessonIndex.dat"),
+                  PackBytes("Unit 1;Hello;c2;0:00:0;c4;0:10:0;one;2\r\n"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        QCOMPARE(rig.Messages->shown.size(), 1);
+        QCOMPARE(rig.Messages->shown.first().caption, ApplicationTitle);
+        QVERIFY2(rig.Messages->shown.first().text.contains(QStringLiteral("LessonIndex.txt")),
+                 qPrintable(rig.Messages->shown.first().text));
+        for (QToolButton* b : ModeButtons(w))
+            QVERIFY(!b->isEnabled());
+        QVERIFY(!w.frmOrvane);
+    }
+
+    void openingAnotherBookFromTheMenu()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.addBook(QStringLiteral("Bright Books"), QStringLiteral("Book Two"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(w.frmOrvane);
+        TfrmOrvane* view = w.frmOrvane;
+        view->Edit1->setText(QStringLiteral("3"));
+
+        ChooseInDialog(QStringLiteral("Bright Books"), QStringLiteral("Book Two"));
+        QTest::mouseClick(w.SbtSelectBook, Qt::LeftButton);
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+        QCOMPARE(app.Book.CurrentBook, QStringLiteral("Book Two"));
+        QCOMPARE(w.Label_Title->text(), QStringLiteral("Book Two"));
+        QCOMPARE(w.Label_Public->text(), QStringLiteral("Bright Books"));
+        QCOMPARE(w.frmOrvane, view); // the view is kept
+        QCOMPARE(view->Edit1->text(), QStringLiteral("1"));
+        QCOMPARE(app.Book.CurrentPage, 1);
+        // The loading splash lived only during the click.
+        QVERIFY(!w.findChild<QWidget*>(QStringLiteral("frmSplash")));
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY(top->objectName() != QStringLiteral("frmSplash") || !top->isVisible());
+
+        // Leaving the dialog keeps the open book.
+        LeaveDialog();
+        QTest::mouseClick(w.SbtSelectBook, Qt::LeftButton);
+        QCOMPARE(app.Book.CurrentBook, QStringLiteral("Book Two"));
+        QCOMPARE(w.Label_Title->text(), QStringLiteral("Book Two"));
+    }
+
+    void aBrokenChoiceKeepsThePreviousBook()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.addBook(QStringLiteral("Bright Books"), QStringLiteral("Book Two"));
+        WriteFile(rig.ProgramFolder + QStringLiteral("/Bright Books/Book Two/LessonIndex.dat"),
+                  PackBytes("Unit 1;Hello;c2;0:00:0;c4;0:10:0;1;two\r\n"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        const int rows = app.Book.Content.Sentences.count();
+
+        ChooseInDialog(QStringLiteral("Bright Books"), QStringLiteral("Book Two"));
+        QTest::mouseClick(w.SbtSelectBook, Qt::LeftButton); // reported by the general report
+        QCOMPARE(rig.Messages->shown.size(), 1);
+        QCOMPARE(app.Book.CurrentBook, QStringLiteral("Book One"));
+        QCOMPARE(app.Book.CurrentPublisher, QStringLiteral("Sunny Press"));
+        QCOMPARE(app.Book.Content.Sentences.count(), rows);
+        QCOMPARE(w.Label_Title->text(), QStringLiteral("Book One"));
+        QCOMPARE(rig.setting(QStringLiteral("bookname")), QStringLiteral("Book One"));
+        QCOMPARE(w.TrvUnitLesson->topLevelItemCount(), 2);
+    }
+
+    void settingsButtonReloadsTheTestSettings()
+    {
+        ShellRig rig;
+        AppContext& app = rig.makeApp();
+        LeaveDialog();
+        TfrmMain w(app);
+        QCOMPARE(app.Settings.WaitTimeSetting, 10);
+        AnswerNextModal([](QWidget* modal) {
+            QCOMPARE(modal->objectName(), QStringLiteral("frmSettingPara"));
+            auto* wait = modal->findChild<QComboBox*>(QStringLiteral("CmbWaitTime"));
+            wait->setCurrentIndex(wait->findText(QStringLiteral("25")));
+            QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+        });
+        QTest::mouseClick(w.sbtSetting, Qt::LeftButton);
+        QCOMPARE(app.Settings.WaitTimeSetting, 25);
+        QCOMPARE(app.Settings.WaitMs, 25000);
+    }
+
+    void exitButtonClosesTheWindow()
+    {
+        ShellRig rig;
+        AppContext& app = rig.makeApp();
+        LeaveDialog();
+        TfrmMain w(app);
+        w.show();
+        QTest::mouseClick(w.SpeedButton3, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
