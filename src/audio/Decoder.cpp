@@ -11,6 +11,10 @@
 namespace zarelo {
 namespace {
 
+// Longest stream taken: a day at 768 kHz; larger lengths (libsndfile reports
+// an unknown one as SF_COUNT_MAX) mark damaged headers.
+constexpr int64_t kMaxFrames = int64_t{768000} * 86400;
+
 class MemoryBytes final : public ByteSource {
 public:
     MemoryBytes(const void* data, int64_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
@@ -106,7 +110,8 @@ public:
             return false;
         isMpeg = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
         if (isMpeg || info.channels <= 0 ||
-            info.samplerate <= 0 || info.samplerate > 768000 || info.channels > 64 || info.frames < 0)
+            info.samplerate <= 0 || info.samplerate > 768000 || info.channels > 64 || info.frames < 0 ||
+            info.frames > kMaxFrames)
             return false;
         sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
         rate_ = info.samplerate;
@@ -206,7 +211,7 @@ public:
             encoding != MPG123_ENC_FLOAT_32 || rate <= 0 || channels <= 0)
             return false;
         const off_t length = mpg123_length(handle_);
-        if (length <= 0)
+        if (length <= 0 || length > kMaxFrames)
             return false;
         rate_ = static_cast<int>(rate);
         channels_ = channels;
