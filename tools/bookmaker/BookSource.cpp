@@ -1,0 +1,258 @@
+#include "BookSource.h"
+
+#include "BookError.h"
+#include "Gbk.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace zarelo::bookmaker {
+
+QString SourceEntry::spokenText() const
+{
+    return English.endsWith(u'~') ? English.chopped(1) : English;
+}
+
+int BookSource::topHeadingOf(int page) const
+{
+    for (int i = 0; i < static_cast<int>(Headings.size()); ++i) {
+        const SourceHeading& h = Headings[i];
+        if (!h.IsLesson && h.FirstPage <= page && page <= h.EndPage)
+            return i;
+    }
+    return -1;
+}
+
+namespace {
+
+class Parser {
+public:
+    Parser(const QString& fileName) { book_.FileName = fileName; }
+
+    void line(int number, QString text)
+    {
+        number_ = number;
+        text = text.trimmed();
+        if (text.isEmpty() || text.startsWith(u'#'))
+            return;
+        const qsizetype space = text.indexOf(u' ');
+        const QString keyword = space < 0 ? text : text.left(space);
+        const QString rest = space < 0 ? QString() : text.mid(space + 1).trimmed();
+        if (keyword == u"publisher")
+            book_.Publisher = folderName(rest);
+        else if (keyword == u"book")
+            book_.Name = folderName(rest);
+        else if (keyword == u"layout")
+            layout(rest);
+        else if (keyword == u"heading")
+            heading(rest);
+        else if (keyword == u"voice")
+            voice(rest);
+        else if (keyword == u"page")
+            page(rest);
+        else if (keyword == u"section")
+            section(rest);
+        else if (keyword == u"word" || keyword == u"sent" || keyword == u"other")
+            entry(keyword, rest);
+        else
+            fail(QStringLiteral("unknown keyword “%1”").arg(keyword));
+    }
+
+    BookSource finish()
+    {
+        number_ = 0;
+        if (book_.Publisher.isEmpty() || book_.Name.isEmpty())
+            fail(QStringLiteral("the source names no publisher or no book"));
+        if (book_.Entries.empty())
+            fail(QStringLiteral("the book has no entries"));
+        if (book_.Headings.empty())
+            fail(QStringLiteral("the book has no headings"));
+        for (const SourcePage& p : book_.Pages) {
+            if (p.Items.empty()) {
+                number_ = pageLines_[p.Number - 1];
+                fail(QStringLiteral("page %1 is empty").arg(p.Number));
+            }
+        }
+        if (!pending_.empty()) {
+            number_ = book_.Headings[pending_.front()].Line;
+            fail(QStringLiteral("heading without entries"));
+        }
+        const int entries = static_cast<int>(book_.Entries.size());
+        for (size_t i = 0; i < book_.Headings.size(); ++i) {
+            SourceHeading& h = book_.Headings[i];
+            h.EndEntry = entries;
+            for (size_t j = i + 1; j < book_.Headings.size(); ++j) {
+                if (h.IsLesson || !book_.Headings[j].IsLesson) {
+                    h.EndEntry = book_.Headings[j].FirstEntry;
+                    break;
+                }
+            }
+            if (h.EndEntry <= h.FirstEntry) {
+                number_ = h.Line;
+                fail(QStringLiteral("heading “%1” covers no entry").arg(h.Name));
+            }
+            h.FirstPage = book_.Entries[h.FirstEntry].Page;
+            h.EndPage = book_.Entries[h.EndEntry - 1].Page;
+        }
+        return std::move(book_);
+    }
+
+private:
+    [[noreturn]] void fail(const QString& what) const
+    {
+        if (number_ > 0)
+            throw BookError(QStringLiteral("%1 line %2: %3").arg(book_.FileName).arg(number_).arg(what));
+        throw BookError(QStringLiteral("%1: %2").arg(book_.FileName, what));
+    }
+
+    QString folderName(const QString& name) const
+    {
+        if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') ||
+            name.contains(u'\\') || name.startsWith(u"public"))
+            fail(QStringLiteral("“%1” cannot be a folder name").arg(name));
+        checkGbk(name);
+        return name;
+    }
+
+    void checkGbk(const QString& text) const
+    {
+        if (fromGbk(toGbk(text)) != text)
+            fail(QStringLiteral("“%1” has characters GBK cannot hold").arg(text));
+    }
+
+    // Table text may not hold the separators of the table formats.
+    void checkTableText(const QString& text, const char* what) const
+    {
+        if (text.isEmpty())
+            fail(QStringLiteral("empty %1").arg(QLatin1String(what)));
+        if (text.contains(u';') || text.contains(u':'))
+            fail(QStringLiteral("the %1 “%2” holds ';' or ':'").arg(QLatin1String(what), text));
+        checkGbk(text);
+    }
+
+    void layout(const QString& rest)
+    {
+        if (rest != u"image" && rest != u"text")
+            fail(QStringLiteral("layout is “image” or “text”"));
+        book_.IsTextBook = rest == u"text";
+    }
+
+    void heading(const QString& rest)
+    {
+        const QStringList parts = rest.split(u'|');
+        if (parts.size() != 2)
+            fail(QStringLiteral("a heading is “name | title”"));
+        SourceHeading h;
+        h.Name = parts[0].trimmed();
+        h.Title = parts[1].trimmed();
+        checkTableText(h.Name, "heading name");
+        checkTableText(h.Title, "heading title");
+        h.IsLesson = h.Name.startsWith(u"Lesson");
+        h.FirstEntry = static_cast<int>(book_.Entries.size());
+        h.Line = number_;
+        pending_.push_back(static_cast<int>(book_.Headings.size()));
+        book_.Headings.push_back(h);
+    }
+
+    void voice(const QString& rest)
+    {
+        if (rest.isEmpty() || rest.contains(u' ') || rest.contains(u'/') || rest.contains(u'\\') ||
+            rest.contains(u';') || rest.contains(u','))
+            fail(QStringLiteral("“%1” cannot be a voice file name").arg(rest));
+        checkGbk(rest);
+        voice_ = rest;
+    }
+
+    void page(const QString& rest)
+    {
+        bool ok = false;
+        const int n = rest.toInt(&ok);
+        if (!ok || n != static_cast<int>(book_.Pages.size()) + 1)
+            fail(QStringLiteral("pages are numbered 1, 2, 3, ... in order"));
+        book_.Pages.push_back(SourcePage{n, {}});
+        pageLines_.push_back(number_);
+    }
+
+    SourcePage& currentPage()
+    {
+        if (book_.Pages.empty())
+            fail(QStringLiteral("no page started yet"));
+        SourcePage& p = book_.Pages.back();
+        for (int h : pending_)
+            p.Items.push_back(PageItem{PageItem::Heading, h, {}});
+        pending_.clear();
+        return p;
+    }
+
+    void section(const QString& rest)
+    {
+        if (rest.isEmpty())
+            fail(QStringLiteral("a section needs a title"));
+        checkGbk(rest);
+        currentPage().Items.push_back(PageItem{PageItem::Section, 0, rest});
+    }
+
+    void entry(const QString& kind, const QString& rest)
+    {
+        const QStringList parts = rest.split(u'|');
+        if (parts.size() < 2 || parts.size() > 3)
+            fail(QStringLiteral("an entry is “%1 english | chinese [| picture]”").arg(kind));
+        if (voice_.isEmpty())
+            fail(QStringLiteral("no voice file named yet"));
+        if (book_.Headings.empty())
+            fail(QStringLiteral("an entry before the first heading"));
+        SourceEntry e;
+        e.Kind = kind;
+        e.English = parts[0].simplified();
+        e.Chinese = parts[1].trimmed();
+        e.Hint = parts.size() > 2 ? parts[2].simplified() : QString();
+        e.Voice = voice_;
+        e.Line = number_;
+        checkTableText(e.English, "English text");
+        checkTableText(e.Chinese, "Chinese text");
+        for (QChar c : e.English) {
+            if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+                fail(QStringLiteral("the English text “%1” holds a character outside ASCII")
+                         .arg(e.English));
+        }
+        if (e.English.indexOf(u'~') >= 0 &&
+            (!book_.IsTextBook || e.English.indexOf(u'~') != e.English.size() - 1))
+            fail(QStringLiteral("'~' may only end an entry of a text book"));
+        if (e.spokenText().trimmed().isEmpty() || e.spokenText().endsWith(u' '))
+            fail(QStringLiteral("'~' must follow the last word directly"));
+        SourcePage& p = currentPage();
+        e.Page = p.Number;
+        p.Items.push_back(PageItem{PageItem::Entry, static_cast<int>(book_.Entries.size()), {}});
+        book_.Entries.push_back(e);
+    }
+
+    BookSource book_;
+    std::vector<int> pending_; // headings waiting for their first page item
+    std::vector<int> pageLines_;
+    QString voice_;
+    int number_ = 0;
+};
+
+} // namespace
+
+BookSource ParseBookSource(QByteArrayView utf8, const QString& fileName)
+{
+    QString text = QString::fromUtf8(utf8);
+    if (text.startsWith(QChar(0xfeff)))
+        text.remove(0, 1);
+    Parser parser(fileName);
+    const QStringList lines = text.split(u'\n');
+    for (int i = 0; i < lines.size(); ++i)
+        parser.line(i + 1, lines[i]);
+    return parser.finish();
+}
+
+BookSource LoadBookSource(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw BookError(QStringLiteral("%1: cannot read the book source").arg(path));
+    return ParseBookSource(file.readAll(), path);
+}
+
+} // namespace zarelo::bookmaker

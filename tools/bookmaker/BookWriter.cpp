@@ -1,0 +1,149 @@
+#include "BookWriter.h"
+
+#include "BookError.h"
+#include "Gbk.h"
+#include "PackedFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <turbojpeg.h>
+
+namespace zarelo::bookmaker {
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        throw BookError(QStringLiteral("%1: cannot write the file").arg(path));
+}
+
+QString point(int x, int y)
+{
+    return QString::number(x) + u',' + QString::number(y);
+}
+
+} // namespace
+
+QByteArray EncodeJpeg(const QImage& image, int quality)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    tjhandle handle = tjInitCompress();
+    if (!handle)
+        throw BookError(QStringLiteral("cannot start the JPEG encoder"));
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    const int failed =
+        tjCompress2(handle, rgb.constBits(), rgb.width(), static_cast<int>(rgb.bytesPerLine()),
+                    rgb.height(), TJPF_RGB, &jpeg, &size, TJSAMP_420, quality, TJFLAG_ACCURATEDCT);
+    QByteArray bytes;
+    if (!failed)
+        bytes = QByteArray(reinterpret_cast<const char*>(jpeg), static_cast<qsizetype>(size));
+    const QString error = failed ? QString::fromLatin1(tjGetErrorStr2(handle)) : QString();
+    tjFree(jpeg);
+    tjDestroy(handle);
+    if (failed)
+        throw BookError(QStringLiteral("JPEG encoding failed: %1").arg(error));
+    return bytes;
+}
+
+QString LocationText(const BookSource& book, const std::vector<std::vector<EntryBox>>& boxes,
+                     const std::vector<ClipTime>& times)
+{
+    QString text = book.Name + (book.IsTextBook ? QStringLiteral(";text;") : QStringLiteral(";image;")) + book.Publisher + QStringLiteral("\r\n");
+    for (size_t i = 0; i < book.Entries.size(); ++i) {
+        const SourceEntry& e = book.Entries[i];
+        const std::vector<EntryBox>& b = boxes[i];
+        if (b.empty() || b.size() > 3)
+            throw BookError(QStringLiteral("%1 line %2: the entry has %3 boxes")
+                                .arg(book.FileName)
+                                .arg(e.Line)
+                                .arg(b.size()));
+        // Field 3: the first box's right-bottom, then left-top and right-bottom
+        // of the second and third.
+        QString rest = point(b[0].Right, b[0].Bottom);
+        for (size_t k = 1; k < b.size(); ++k)
+            rest += u'@' + point(b[k].Left, b[k].Top) + u'@' + point(b[k].Right, b[k].Bottom);
+        text += QStringLiteral("Page") + QString::number(e.Page) + u';' + e.Kind + u';' +
+                point(b[0].Left, b[0].Top) + u';' + rest + u';' + e.Voice + u';' +
+                SentenceTimeText(times[i].Start) + u',' + SentenceTimeText(times[i].End) + u';' +
+                e.Chinese + u':' + e.English + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+QString LessonIndexText(const BookSource& book, const std::vector<ClipTime>& times)
+{
+    QString text;
+    for (const SourceHeading& h : book.Headings) {
+        const SourceEntry& first = book.Entries[h.FirstEntry];
+        const SourceEntry& last = book.Entries[h.EndEntry - 1];
+        const int start = times[h.FirstEntry].Start / 10;
+        const int end = (times[h.EndEntry - 1].End + 9) / 10;
+        text += h.Name + u';' + h.Title + u';' + first.Voice + u';' + LessonTimeText(start) + u';' +
+                last.Voice + u';' + LessonTimeText(end) + u';' + QString::number(h.FirstPage) +
+                u';' + QString::number(h.EndPage) + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
+                      const SpeechOptions& speech)
+{
+    const QString publisherFolder = programFolder + u'/' + book.Publisher;
+    const QString folder = publisherFolder + u'/' + book.Name;
+    const QString making = publisherFolder + QStringLiteral("/.") + book.Name + QStringLiteral(".making");
+    QDir(making).removeRecursively();
+    if (!QDir().mkpath(making))
+        throw BookError(QStringLiteral("%1: cannot make the folder").arg(making));
+
+    // Pages, and the boxes of every entry.
+    const size_t entries = book.Entries.size();
+    std::vector<std::vector<EntryBox>> boxes(entries);
+    for (const SourcePage& page : book.Pages) {
+        DrawnPage drawn = book.IsTextBook ? DrawTextPage(book, page) : DrawImagePage(book, page);
+        for (auto& [entry, entryBoxes] : drawn.Boxes)
+            boxes[entry] = entryBoxes;
+        writeFile(making + QStringLiteral("/Page") + QString::number(page.Number) + QStringLiteral(".zip"),
+                  PackBytes(EncodeJpeg(drawn.Image)));
+    }
+
+    // Voices: the entries of each voice in table order, joined into one file.
+    QStringList voiceNames;
+    std::vector<std::vector<size_t>> voiceEntries;
+    QStringList texts;
+    for (size_t i = 0; i < entries; ++i) {
+        const SourceEntry& e = book.Entries[i];
+        qsizetype v = voiceNames.indexOf(e.Voice);
+        if (v < 0) {
+            v = voiceNames.size();
+            voiceNames << e.Voice;
+            voiceEntries.emplace_back();
+        }
+        voiceEntries[v].push_back(i);
+        texts << e.spokenText();
+    }
+    std::vector<MonoSound> clips = SpeakAll(texts, speech);
+    std::vector<ClipTime> times(entries);
+    for (qsizetype v = 0; v < voiceNames.size(); ++v) {
+        std::vector<MonoSound> voiceClips;
+        for (size_t i : voiceEntries[v])
+            voiceClips.push_back(std::move(clips[i]));
+        const JoinedVoice joined = JoinClips(voiceClips);
+        for (size_t k = 0; k < voiceEntries[v].size(); ++k)
+            times[voiceEntries[v][k]] = joined.Times[k];
+        writeFile(making + u'/' + voiceNames[v] + QStringLiteral(".wav"), PackBytes(WriteWav(joined.Sound)));
+    }
+
+    writeFile(making + QStringLiteral("/location.dat"), PackBytes(toGbk(LocationText(book, boxes, times))));
+    writeFile(making + QStringLiteral("/LessonIndex.dat"), PackBytes(toGbk(LessonIndexText(book, times))));
+
+    QDir(folder).removeRecursively();
+    if (!QDir().rename(making, folder))
+        throw BookError(QStringLiteral("%1: cannot move the new book into place").arg(folder));
+    return {folder, static_cast<int>(book.Pages.size()), static_cast<int>(voiceNames.size())};
+}
+
+} // namespace zarelo::bookmaker

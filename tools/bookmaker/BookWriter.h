@@ -1,0 +1,39 @@
+#pragma once
+// Writing a complete book folder from a parsed book source: the packed
+// tables (GBK), the packed JPEG pages and the packed voice files.
+
+#include "BookSource.h"
+#include "PageDrawing.h"
+#include "Voice.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace zarelo::bookmaker {
+
+// JPEG bytes of an image (TurboJPEG, 4:2:0, the given quality 1..100).
+QByteArray EncodeJpeg(const QImage& image, int quality = 88);
+
+// The text of "location.txt": the header line ("<book>;image;<publisher>" or
+// with "text"), then one line per entry, CRLF line ends, as Unicode; the
+// files hold it in GBK. `boxes` and `times` are indexed by entry.
+QString LocationText(const BookSource& book, const std::vector<std::vector<EntryBox>>& boxes,
+                     const std::vector<ClipTime>& times);
+
+// The text of "LessonIndex.txt": one line per heading, Name;Title;first
+// voice;start;last voice;end;FirstPage;EndPage with m:s:t times (tenths).
+QString LessonIndexText(const BookSource& book, const std::vector<ClipTime>& times);
+
+struct WrittenBook {
+    QString Folder;
+    int Pages = 0;
+    int Voices = 0;
+};
+
+// Makes programFolder/<publisher>/<book>/ anew (an older folder of that book
+// is removed first) and writes every file of the book. Throws BookError.
+WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
+                      const SpeechOptions& speech);
+
+} // namespace zarelo::bookmaker

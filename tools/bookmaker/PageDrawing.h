@@ -1,0 +1,69 @@
+#pragma once
+// Drawing the pages of a book and recording where each entry was drawn, in
+// pixels of the 800 px wide page (the coordinates of the book's table).
+
+#include "BookSource.h"
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <map>
+#include <vector>
+
+class QFontMetrics;
+
+namespace zarelo::bookmaker {
+
+constexpr int kPageWidth = 800;
+constexpr int kImagePageHeight = 1131; // A4 proportions at 800 px width
+constexpr int kTextPageHeight = 1200;  // the page panel of a text book
+
+// One rectangle of an entry; right and bottom are the first pixels outside.
+struct EntryBox {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const EntryBox&) const = default;
+};
+
+struct DrawnPage {
+    QImage Image;
+    std::map<int, std::vector<EntryBox>> Boxes; // entry index -> 1 to 3 rectangles
+};
+
+// An image book's page: headings, sections, sentences with their speakers,
+// word cards with pictures and word lists. Throws BookError (naming the
+// source line) when an entry needs more than three lines, a picture hint is
+// unknown, or the page overflows.
+DrawnPage DrawImagePage(const BookSource& book, const SourcePage& page);
+
+// The font of a text page: 宋体 at 20 px (size 15 at 96 DPI), the same the
+// page view draws text pages with.
+QFont TextPageFont();
+
+// One word of a text page as the page view places it.
+struct TextPageWord {
+    int Entry = 0;  // entry index in the book
+    QString Text;   // what is drawn: the word and a blank, or the word alone at a paragraph end
+    EntryBox Rect;  // the rectangle the view computes for it (before a "~" is dropped)
+    int DrawnRight; // x after the drawn text
+};
+
+// The layout of the page view for a text page: entries in table order start
+// at x = 40, y = 40; each word is measured with a trailing blank; a word that
+// starts past x = 650 and would end past x = 760 goes to the next line (28 px
+// lower) at x = 20; an English text ending in "~" ends its paragraph, and the
+// next entry starts a new line at x = 40.
+std::vector<TextPageWord> LayoutTextPage(const BookSource& book, const SourcePage& page,
+                                         const QFontMetrics& metrics);
+
+// The boxes of each entry on a text page: per line it covers, from its first
+// word's left to its last drawn word's right, one text height high. Throws
+// BookError when an entry covers more than three lines.
+std::map<int, std::vector<EntryBox>> TextPageBoxes(const BookSource& book,
+                                                    const std::vector<TextPageWord>& words);
+
+// A text page drawn as the page view draws it (background #D5E7EA, the
+// heading of the page's first lesson row at the top), so that a text book
+// also has page pictures.
+DrawnPage DrawTextPage(const BookSource& book, const SourcePage& page);
+
+} // namespace zarelo::bookmaker

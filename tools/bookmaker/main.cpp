@@ -1,0 +1,82 @@
+// bookmaker: builds book folders of the program's library from book sources.
+// Usage: bookmaker [options] <program folder> <source>...   (see README.md)
+
+#include "BookError.h"
+#include "BookSource.h"
+#include "BookWriter.h"
+#include "Wav.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QGuiApplication>
+#include <cstdio>
+
+using namespace zarelo;
+using namespace zarelo::bookmaker;
+
+namespace {
+
+void writeCue(const QString& path, const MonoSound& sound)
+{
+    QFile file(path);
+    const QByteArray bytes = WriteWav(sound);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw BookError(QStringLiteral("%1: cannot write the file").arg(path));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Pages are drawn off screen; the tool never opens a window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Builds book folders (tables, pages, voices) from plain-text book sources."));
+    parser.addHelpOption();
+    const QCommandLineOption espeak(QStringLiteral("espeak"), QStringLiteral("Speech program."),
+                                    QStringLiteral("program"), QStringLiteral("espeak-ng"));
+    const QCommandLineOption voice(QStringLiteral("voice"), QStringLiteral("espeak-ng voice."),
+                                   QStringLiteral("name"), QStringLiteral("en-us"));
+    const QCommandLineOption speed(QStringLiteral("speed"), QStringLiteral("Words per minute."),
+                                   QStringLiteral("wpm"), QStringLiteral("135"));
+    const QCommandLineOption cues(QStringLiteral("cues"),
+                                  QStringLiteral("Also write Start.wav and Succ.wav."));
+    parser.addOptions({espeak, voice, speed, cues});
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The program folder."));
+    parser.addPositionalArgument(QStringLiteral("sources"), QStringLiteral("Book source files."),
+                                 QStringLiteral("<source>..."));
+    parser.process(app);
+    const QStringList args = parser.positionalArguments();
+    if (args.isEmpty() || (args.size() < 2 && !parser.isSet(cues)))
+        parser.showHelp(2);
+
+    SpeechOptions speech;
+    speech.Program = parser.value(espeak);
+    speech.Voice = parser.value(voice);
+    bool ok = false;
+    speech.WordsPerMinute = parser.value(speed).toInt(&ok);
+    if (!ok || speech.WordsPerMinute < 80 || speech.WordsPerMinute > 450) {
+        std::fprintf(stderr, "bookmaker: --speed takes 80 to 450 words per minute\n");
+        return 2;
+    }
+    const QString folder = args.front();
+    try {
+        if (parser.isSet(cues)) {
+            writeCue(folder + QStringLiteral("/Start.wav"), StartCue());
+            writeCue(folder + QStringLiteral("/Succ.wav"), SuccessCue());
+        }
+        for (qsizetype i = 1; i < args.size(); ++i) {
+            const BookSource book = LoadBookSource(args[i]);
+            const WrittenBook written = WriteBook(book, folder, speech);
+            std::printf("%s: %d pages, %d voices, %d entries\n", qPrintable(written.Folder),
+                        written.Pages, written.Voices, static_cast<int>(book.Entries.size()));
+        }
+    } catch (const BookError& e) {
+        std::fprintf(stderr, "bookmaker: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    return 0;
+}
