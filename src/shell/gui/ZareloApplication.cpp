@@ -57,6 +57,11 @@ void ZareloApplication::setErrorReport(std::function<void(const QString&)> repor
 
 bool ZareloApplication::notify(QObject* receiver, QEvent* event)
 {
+    // Once the run is ending, a dialog that opens after the others were
+    // cancelled (a message, the selection again) is cancelled as well.
+    if (closeRequested_ && event->type() == QEvent::Show)
+        if (auto* dialog = qobject_cast<QDialog*>(receiver); dialog && dialog->isModal())
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
