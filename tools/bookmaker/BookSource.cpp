@@ -101,7 +101,8 @@ private:
     [[noreturn]] void fail(const QString& what) const
     {
         if (number_ > 0)
-            throw BookError(QStringLiteral("%1 line %2: %3").arg(book_.FileName).arg(number_).arg(what));
+            throw BookError(
+                QStringLiteral("%1 line %2: %3").arg(book_.FileName).arg(number_).arg(what));
         throw BookError(QStringLiteral("%1: %2").arg(book_.FileName, what));
     }
 

@@ -52,7 +52,9 @@ QByteArray EncodeJpeg(const QImage& image, int quality)
 QString LocationText(const BookSource& book, const std::vector<std::vector<EntryBox>>& boxes,
                      const std::vector<ClipTime>& times)
 {
-    QString text = book.Name + (book.IsTextBook ? QStringLiteral(";text;") : QStringLiteral(";image;")) + book.Publisher + QStringLiteral("\r\n");
+    QString text = book.Name +
+                   (book.IsTextBook ? QStringLiteral(";text;") : QStringLiteral(";image;")) +
+                   book.Publisher + QStringLiteral("\r\n");
     for (size_t i = 0; i < book.Entries.size(); ++i) {
         const SourceEntry& e = book.Entries[i];
         const std::vector<EntryBox>& b = boxes[i];
@@ -89,15 +91,11 @@ QString LessonIndexText(const BookSource& book, const std::vector<ClipTime>& tim
     return text;
 }
 
-WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
-                      const SpeechOptions& speech)
+namespace {
+
+// Writes every file of the book into `making`, a fresh folder.
+int writeBookFiles(const BookSource& book, const QString& making, const SpeechOptions& speech)
 {
-    const QString publisherFolder = programFolder + u'/' + book.Publisher;
-    const QString folder = publisherFolder + u'/' + book.Name;
-    const QString making = publisherFolder + QStringLiteral("/.") + book.Name + QStringLiteral(".making");
-    QDir(making).removeRecursively();
-    if (!QDir().mkpath(making))
-        throw BookError(QStringLiteral("%1: cannot make the folder").arg(making));
 
     // Pages, and the boxes of every entry.
     const size_t entries = book.Entries.size();
@@ -106,7 +104,8 @@ WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
         DrawnPage drawn = book.IsTextBook ? DrawTextPage(book, page) : DrawImagePage(book, page);
         for (auto& [entry, entryBoxes] : drawn.Boxes)
             boxes[entry] = entryBoxes;
-        writeFile(making + QStringLiteral("/Page") + QString::number(page.Number) + QStringLiteral(".zip"),
+        writeFile(making + QStringLiteral("/Page") + QString::number(page.Number) +
+                      QStringLiteral(".zip"),
                   PackBytes(EncodeJpeg(drawn.Image)));
     }
 
@@ -134,16 +133,45 @@ WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
         const JoinedVoice joined = JoinClips(voiceClips);
         for (size_t k = 0; k < voiceEntries[v].size(); ++k)
             times[voiceEntries[v][k]] = joined.Times[k];
-        writeFile(making + u'/' + voiceNames[v] + QStringLiteral(".wav"), PackBytes(WriteWav(joined.Sound)));
+        writeFile(making + u'/' + voiceNames[v] + QStringLiteral(".wav"),
+                  PackBytes(WriteWav(joined.Sound)));
     }
 
-    writeFile(making + QStringLiteral("/location.dat"), PackBytes(toGbk(LocationText(book, boxes, times))));
-    writeFile(making + QStringLiteral("/LessonIndex.dat"), PackBytes(toGbk(LessonIndexText(book, times))));
+    writeFile(making + QStringLiteral("/location.dat"),
+              PackBytes(toGbk(LocationText(book, boxes, times))));
+    writeFile(making + QStringLiteral("/LessonIndex.dat"),
+              PackBytes(toGbk(LessonIndexText(book, times))));
 
+    return static_cast<int>(voiceNames.size());
+}
+
+} // namespace
+
+WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
+                      const SpeechOptions& speech)
+{
+    // The book is made in a hidden sibling folder and moved into place only
+    // when complete, so a failure leaves an older copy of the book untouched.
+    const QString publisherFolder = programFolder + u'/' + book.Publisher;
+    const QString folder = publisherFolder + u'/' + book.Name;
+    const QString making =
+        publisherFolder + QStringLiteral("/.") + book.Name + QStringLiteral(".making");
+    QDir(making).removeRecursively();
+    if (!QDir().mkpath(making))
+        throw BookError(QStringLiteral("%1: cannot make the folder").arg(making));
+    int voices = 0;
+    try {
+        voices = writeBookFiles(book, making, speech);
+    } catch (...) {
+        QDir(making).removeRecursively();
+        if (QDir(publisherFolder).isEmpty())
+            QDir().rmdir(publisherFolder);
+        throw;
+    }
     QDir(folder).removeRecursively();
     if (!QDir().rename(making, folder))
         throw BookError(QStringLiteral("%1: cannot move the new book into place").arg(folder));
-    return {folder, static_cast<int>(book.Pages.size()), static_cast<int>(voiceNames.size())};
+    return {folder, static_cast<int>(book.Pages.size()), voices};
 }
 
 } // namespace zarelo::bookmaker

@@ -146,7 +146,8 @@ private:
         if (top >= 0) {
             painter_.setFont(englishFont(20, true));
             painter_.drawText(QRect(400, 0, 376, kBandHeight), Qt::AlignRight | Qt::AlignVCenter,
-                              book_.Headings[top].Name + QStringLiteral("  ") + book_.Headings[top].Title);
+                              book_.Headings[top].Name + QStringLiteral("  ") +
+                                  book_.Headings[top].Title);
         }
         y_ = kBandHeight + 26;
     }
@@ -230,7 +231,8 @@ private:
         for (int i = 0; i < lines.size(); ++i) {
             const int ly = top + i * step;
             painter_.drawText(QPoint(x0, ly + metrics.ascent()), lines[i]);
-            boxes.push_back({x0, ly, x0 + metrics.horizontalAdvance(lines[i]), ly + metrics.height()});
+            boxes.push_back(
+                {x0, ly, x0 + metrics.horizontalAdvance(lines[i]), ly + metrics.height()});
         }
         result_.Boxes[index] = boxes;
         const int textHeight = static_cast<int>(lines.size()) * step;
@@ -280,8 +282,8 @@ private:
             painter_.setFont(chineseFont(18));
             painter_.drawText(QRect(card.left(), card.top() + 138, width, 26), Qt::AlignCenter,
                               e.Chinese);
-            result_.Boxes[index] = {{card.left(), card.top(), card.left() + width,
-                                     card.top() + height}};
+            result_.Boxes[index] = {
+                {card.left(), card.top(), card.left() + width, card.top() + height}};
         }
         y_ += (row + 1) * (height + gap) + 6;
     }
@@ -305,13 +307,14 @@ private:
             painter_.setFont(english);
             painter_.drawText(chip.adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                               e.English);
-            const int x = chip.left() + 16 + QFontMetrics(english).horizontalAdvance(e.English) + 20;
+            const int x =
+                chip.left() + 16 + QFontMetrics(english).horizontalAdvance(e.English) + 20;
             painter_.setPen(kText);
             painter_.setFont(chineseFont(20));
             painter_.drawText(QRect(x, chip.top(), chip.right() - x, height),
                               Qt::AlignLeft | Qt::AlignVCenter, e.Chinese);
-            result_.Boxes[index] = {{chip.left(), chip.top(), chip.left() + width,
-                                     chip.top() + height}};
+            result_.Boxes[index] = {
+                {chip.left(), chip.top(), chip.left() + width, chip.top() + height}};
         }
         y_ += (row + 1) * step + 8;
     }
@@ -388,7 +391,7 @@ std::vector<TextPageWord> LayoutTextPage(const BookSource& book, const SourcePag
 }
 
 std::map<int, std::vector<EntryBox>> TextPageBoxes(const BookSource& book,
-                                                    const std::vector<TextPageWord>& words)
+                                                   const std::vector<TextPageWord>& words)
 {
     std::map<int, std::vector<EntryBox>> boxes;
     for (const TextPageWord& w : words) {

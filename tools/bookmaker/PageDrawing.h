@@ -59,7 +59,7 @@ std::vector<TextPageWord> LayoutTextPage(const BookSource& book, const SourcePag
 // word's left to its last drawn word's right, one text height high. Throws
 // BookError when an entry covers more than three lines.
 std::map<int, std::vector<EntryBox>> TextPageBoxes(const BookSource& book,
-                                                    const std::vector<TextPageWord>& words);
+                                                   const std::vector<TextPageWord>& words);
 
 // A text page drawn as the page view draws it (background #D5E7EA, the
 // heading of the page's first lesson row at the top), so that a text book

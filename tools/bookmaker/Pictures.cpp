@@ -63,8 +63,14 @@ void child(QPainter& p, qreal cx, qreal cy, qreal r, bool girl, const QColor& sh
     eyesAndSmile(p, cx, cy + r * 0.1, r);
 }
 
-void boy(QPainter& p, const QString&) { child(p, 50, 38, 26, false, QColor(80, 150, 230)); }
-void girl(QPainter& p, const QString&) { child(p, 50, 38, 26, true, QColor(250, 140, 170)); }
+void boy(QPainter& p, const QString&)
+{
+    child(p, 50, 38, 26, false, QColor(80, 150, 230));
+}
+void girl(QPainter& p, const QString&)
+{
+    child(p, 50, 38, 26, true, QColor(250, 140, 170));
+}
 
 void teacher(QPainter& p, const QString&)
 {
@@ -168,7 +174,10 @@ void pencil(QPainter& p, const QString& colour)
     p.restore();
 }
 
-void crayon(QPainter& p, const QString&) { pencil(p, QStringLiteral("crayon")); }
+void crayon(QPainter& p, const QString&)
+{
+    pencil(p, QStringLiteral("crayon"));
+}
 
 void ruler(QPainter& p, const QString&)
 {
@@ -315,8 +324,14 @@ void catOrDog(QPainter& p, bool cat)
     }
 }
 
-void cat(QPainter& p, const QString&) { catOrDog(p, true); }
-void dog(QPainter& p, const QString&) { catOrDog(p, false); }
+void cat(QPainter& p, const QString&)
+{
+    catOrDog(p, true);
+}
+void dog(QPainter& p, const QString&)
+{
+    catOrDog(p, false);
+}
 
 void bird(QPainter& p, const QString&)
 {
@@ -411,7 +426,10 @@ void bear(QPainter& p, const QString&)
 {
     bearFace(p, QColor(150, 95, 50), QColor(120, 75, 40), false);
 }
-void panda(QPainter& p, const QString&) { bearFace(p, Qt::white, QColor(30, 30, 30), true); }
+void panda(QPainter& p, const QString&)
+{
+    bearFace(p, Qt::white, QColor(30, 30, 30), true);
+}
 
 void monkey(QPainter& p, const QString&)
 {
@@ -476,32 +494,19 @@ void number(QPainter& p, const QString& argument)
 const QMap<QString, Drawing>& drawings()
 {
     static const QMap<QString, Drawing> all{
-        {QStringLiteral("boy"), boy},
-        {QStringLiteral("girl"), girl},
-        {QStringLiteral("teacher"), teacher},
-        {QStringLiteral("friends"), friends},
-        {QStringLiteral("face"), face},
-        {QStringLiteral("pen"), penPicture},
-        {QStringLiteral("pencil"), pencil},
-        {QStringLiteral("crayon"), crayon},
-        {QStringLiteral("ruler"), ruler},
-        {QStringLiteral("book"), bookPicture},
-        {QStringLiteral("bag"), bag},
-        {QStringLiteral("eraser"), eraser},
-        {QStringLiteral("desk"), desk},
-        {QStringLiteral("chair"), chair},
-        {QStringLiteral("box"), box},
-        {QStringLiteral("paint"), paint},
-        {QStringLiteral("cat"), cat},
-        {QStringLiteral("dog"), dog},
-        {QStringLiteral("bird"), bird},
-        {QStringLiteral("fish"), fish},
-        {QStringLiteral("duck"), duck},
-        {QStringLiteral("pig"), pig},
-        {QStringLiteral("bear"), bear},
-        {QStringLiteral("panda"), panda},
-        {QStringLiteral("monkey"), monkey},
-        {QStringLiteral("rabbit"), rabbit},
+        {QStringLiteral("boy"), boy},         {QStringLiteral("girl"), girl},
+        {QStringLiteral("teacher"), teacher}, {QStringLiteral("friends"), friends},
+        {QStringLiteral("face"), face},       {QStringLiteral("pen"), penPicture},
+        {QStringLiteral("pencil"), pencil},   {QStringLiteral("crayon"), crayon},
+        {QStringLiteral("ruler"), ruler},     {QStringLiteral("book"), bookPicture},
+        {QStringLiteral("bag"), bag},         {QStringLiteral("eraser"), eraser},
+        {QStringLiteral("desk"), desk},       {QStringLiteral("chair"), chair},
+        {QStringLiteral("box"), box},         {QStringLiteral("paint"), paint},
+        {QStringLiteral("cat"), cat},         {QStringLiteral("dog"), dog},
+        {QStringLiteral("bird"), bird},       {QStringLiteral("fish"), fish},
+        {QStringLiteral("duck"), duck},       {QStringLiteral("pig"), pig},
+        {QStringLiteral("bear"), bear},       {QStringLiteral("panda"), panda},
+        {QStringLiteral("monkey"), monkey},   {QStringLiteral("rabbit"), rabbit},
         {QStringLiteral("number"), number},
     };
     return all;

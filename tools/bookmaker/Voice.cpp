@@ -30,8 +30,8 @@ std::unique_ptr<QProcess> startSpeaking(const QString& text, const SpeechOptions
 MonoSound finishSpeaking(QProcess& process, const QString& text)
 {
     if (!process.waitForStarted(10000))
-        throw BookError(QStringLiteral("cannot run %1: %2")
-                            .arg(process.program(), process.errorString()));
+        throw BookError(
+            QStringLiteral("cannot run %1: %2").arg(process.program(), process.errorString()));
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
         throw BookError(QStringLiteral("%1 failed on “%2”: %3")
@@ -56,7 +56,17 @@ std::vector<MonoSound> SpeakAll(const QStringList& texts, const SpeechOptions& o
             running[next] = startSpeaking(texts[next], options);
             ++next;
         }
-        sounds[done] = finishSpeaking(*running[done], texts[done]);
+        try {
+            sounds[done] = finishSpeaking(*running[done], texts[done]);
+        } catch (...) {
+            for (auto& process : running) {
+                if (process) {
+                    process->kill();
+                    process->waitForFinished(1000);
+                }
+            }
+            throw;
+        }
         running[done].reset();
     }
     return sounds;
@@ -75,8 +85,8 @@ void TrimSilence(MonoSound& sound)
         return;
     }
     const qsizetype begin = std::max<qsizetype>(0, first - sound.SampleRate / 50);
-    const qsizetype end =
-        std::min<qsizetype>(static_cast<qsizetype>(s.size()), last + 1 + sound.SampleRate * 6 / 100);
+    const qsizetype end = std::min<qsizetype>(static_cast<qsizetype>(s.size()),
+                                              last + 1 + sound.SampleRate * 6 / 100);
     s = std::vector<int16_t>(s.begin() + begin, s.begin() + end);
 }
 

@@ -33,8 +33,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Builds book folders (tables, pages, voices) from plain-text book sources."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Builds book folders (tables, pages, voices) from plain-text book sources."));
     parser.addHelpOption();
     const QCommandLineOption espeak(QStringLiteral("espeak"), QStringLiteral("Speech program."),
                                     QStringLiteral("program"), QStringLiteral("espeak-ng"));
