@@ -169,9 +169,13 @@ void BM_OpenVoiceFile(benchmark::State& state, const QString& (*voice)(), const 
 }
 
 BENCHMARK_CAPTURE(BM_UnpackBaseline, wav, &wavVoice)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_CAPTURE(BM_OpenVoiceFile, wav, &wavVoice, "Long30")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_OpenVoiceFile, wav, &wavVoice, "Long30")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK_CAPTURE(BM_UnpackBaseline, mp3, &mp3Voice)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_CAPTURE(BM_OpenVoiceFile, mp3, &mp3Voice, "LongMp3")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_OpenVoiceFile, mp3, &mp3Voice, "LongMp3")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // ---- a range in the middle of a 30-minute MP3 ----
 
@@ -301,8 +305,10 @@ void BM_MixTwoStreams(benchmark::State& state)
     state.counters["device_buffer_frames"] = rig.engine->PlaybackBufferFrames();
     for (auto _ : state) {
         state.PauseTiming();
-        const HSTREAM v = rig.engine->BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(), 0);
-        const HSTREAM c = rig.engine->BASS_StreamCreateFile(true, cue.constData(), 0, cue.size(), 0);
+        const HSTREAM v =
+            rig.engine->BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(), 0);
+        const HSTREAM c =
+            rig.engine->BASS_StreamCreateFile(true, cue.constData(), 0, cue.size(), 0);
         rig.engine->BASS_ChannelSlideAttribute(v, BASS_ATTRIB_FREQ, 1.5f * kVoiceRate, 0);
         rig.engine->BASS_ChannelPlay(v, false);
         rig.engine->BASS_ChannelPlay(c, false);
@@ -317,7 +323,8 @@ void BM_MixTwoStreams(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["realtime_share_pct"] =
-        benchmark::Counter(kMixSeconds / 100.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        benchmark::Counter(kMixSeconds / 100.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MixTwoStreams)->Unit(benchmark::kMillisecond);
 

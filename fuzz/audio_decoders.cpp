@@ -12,6 +12,14 @@
 
 using namespace zarelo;
 
+// libsndfile 1.2.0 leaks the Vorbis header state when an Ogg stream breaks
+// off inside its headers (its error path skips vorbis_info_clear). Not ours
+// to mend; every other leak still fails the run.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:vorbis_info_init\nleak:vorbis_comment_init\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ManualAudioDevice* device = nullptr;
@@ -27,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> bytes(data, data + size);
     if (bytes.empty())
         return 0;
-    const HSTREAM decode = engine->BASS_StreamCreateFile(true, bytes.data(), 0, bytes.size(), BASS_STREAM_DECODE);
+    const HSTREAM decode =
+        engine->BASS_StreamCreateFile(true, bytes.data(), 0, bytes.size(), BASS_STREAM_DECODE);
     if (decode) {
         for (int i = 0; i < 100; ++i)
             engine->BASS_ChannelGetLevel(decode);
@@ -41,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         engine->BASS_ChannelPlay(play, false);
         device->render(2048);
         engine->BASS_ChannelSlideAttribute(play, BASS_ATTRIB_FREQ, 7000.0f, 0);
-        engine->BASS_ChannelSetPosition(play, engine->BASS_ChannelSeconds2Bytes(play, 0.05), BASS_POS_BYTE);
+        engine->BASS_ChannelSetPosition(play, engine->BASS_ChannelSeconds2Bytes(play, 0.05),
+                                        BASS_POS_BYTE);
         device->render(2048);
         engine->BASS_StreamFree(play);
     }

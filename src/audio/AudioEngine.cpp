@@ -171,7 +171,8 @@ struct AudioEngine::Impl final : AudioCallbacks {
     // a switch between resampling and bypass.
     void restartPipeline(Stream& s)
     {
-        const int64_t frame = std::clamp<int64_t>(static_cast<int64_t>(std::floor(s.position)), 0, s.length);
+        const int64_t frame =
+            std::clamp<int64_t>(static_cast<int64_t>(std::floor(s.position)), 0, s.length);
         s.position = static_cast<double>(frame);
         if (!s.decoder->seek(frame))
             s.position = static_cast<double>(s.decoder->position());
@@ -217,7 +218,8 @@ struct AudioEngine::Impl final : AudioCallbacks {
             s.recent[s.recentAt * 2 + 1] = r;
             s.recentAt = (s.recentAt + 1) % (s.recent.size() / 2);
         }
-        s.position += s.resampling ? static_cast<double>(made) / s.ratio : static_cast<double>(made);
+        s.position +=
+            s.resampling ? static_cast<double>(made) / s.ratio : static_cast<double>(made);
         if (made < frames) {
             s.position = static_cast<double>(s.length);
             s.playing = false;
@@ -269,7 +271,8 @@ struct AudioEngine::Impl final : AudioCallbacks {
                 levelAt = (levelAt + 1) % levelFrames;
             }
         }
-        if (proc && !proc(recordHandle, samples, static_cast<DWORD>(count * sizeof(int16_t)), procUser))
+        if (proc &&
+            !proc(recordHandle, samples, static_cast<DWORD>(count * sizeof(int16_t)), procUser))
             recording = false;
     }
 
@@ -293,9 +296,15 @@ AudioEngine::AudioEngine(std::unique_ptr<AudioDevice> device) : impl_(std::make_
     impl_->device = std::move(device);
 }
 
-AudioEngine::~AudioEngine() { BASS_Free(); }
+AudioEngine::~AudioEngine()
+{
+    BASS_Free();
+}
 
-AudioDevice* AudioEngine::device() const { return impl_->device.get(); }
+AudioDevice* AudioEngine::device() const
+{
+    return impl_->device.get();
+}
 
 bool AudioEngine::BASS_Init(int device, DWORD freq, DWORD, void*, void*)
 {
@@ -354,7 +363,8 @@ bool AudioEngine::BASS_Free()
     return true;
 }
 
-HSTREAM AudioEngine::BASS_StreamCreateFile(bool mem, const void* file, QWORD offset, QWORD length, DWORD flags)
+HSTREAM AudioEngine::BASS_StreamCreateFile(bool mem, const void* file, QWORD offset, QWORD length,
+                                           DWORD flags)
 {
     Impl& d = *impl_;
     int deviceRate = 0;
@@ -370,9 +380,11 @@ HSTREAM AudioEngine::BASS_StreamCreateFile(bool mem, const void* file, QWORD off
     if (mem) {
         if (length == 0 || length > static_cast<QWORD>(INT64_MAX) || offset > length)
             return d.fail(BASS_ERROR_ILLPARAM), 0;
-        source = MemorySource(static_cast<const uint8_t*>(file) + offset, static_cast<int64_t>(length - offset));
+        source = MemorySource(static_cast<const uint8_t*>(file) + offset,
+                              static_cast<int64_t>(length - offset));
     } else {
-        source = FileSource(static_cast<const char*>(file), static_cast<int64_t>(offset), static_cast<int64_t>(length));
+        source = FileSource(static_cast<const char*>(file), static_cast<int64_t>(offset),
+                            static_cast<int64_t>(length));
         if (!source)
             return d.fail(BASS_ERROR_FILEOPEN), 0;
     }
@@ -522,7 +534,8 @@ bool AudioEngine::BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode)
     Stream* s = d.find(handle);
     if (!s)
         return false;
-    const QWORD frame = std::min<QWORD>(pos / static_cast<QWORD>(s->bytesPerFrame()), static_cast<QWORD>(s->length));
+    const QWORD frame = std::min<QWORD>(pos / static_cast<QWORD>(s->bytesPerFrame()),
+                                        static_cast<QWORD>(s->length));
     s->position = static_cast<double>(frame);
     d.restartPipeline(*s);
     return true;
@@ -732,7 +745,8 @@ bool AudioEngine::BASS_RecordSetInput(int input, DWORD flags, float volume)
     return true;
 }
 
-HRECORD AudioEngine::BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc, void* user)
+HRECORD AudioEngine::BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC proc,
+                                      void* user)
 {
     Impl& d = *impl_;
     std::lock_guard control(d.recordControl);
@@ -777,9 +791,15 @@ HRECORD AudioEngine::BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECO
     return d.recordHandle;
 }
 
-int AudioEngine::BASS_ErrorGetCode() const { return impl_->error; }
+int AudioEngine::BASS_ErrorGetCode() const
+{
+    return impl_->error;
+}
 
-std::unique_lock<std::recursive_mutex> AudioEngine::HoldDevice() { return std::unique_lock(impl_->mutex); }
+std::unique_lock<std::recursive_mutex> AudioEngine::HoldDevice()
+{
+    return std::unique_lock(impl_->mutex);
+}
 
 int AudioEngine::PlaybackBufferFrames() const
 {

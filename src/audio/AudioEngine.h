@@ -96,7 +96,8 @@ public:
     // they are read in place. mem false: `file` is a path (UTF-8, local
     // encoding); offset and length 0 read the whole file. Flags 0 (playable)
     // or BASS_STREAM_DECODE. WAV, OGG, FLAC and MP3, found from the bytes.
-    HSTREAM BASS_StreamCreateFile(bool mem, const void* file, QWORD offset, QWORD length, DWORD flags);
+    HSTREAM BASS_StreamCreateFile(bool mem, const void* file, QWORD offset, QWORD length,
+                                  DWORD flags);
     bool BASS_StreamFree(HSTREAM handle); // 0 is accepted and fails quietly
 
     // restart: from the start; else from the current position. Fails on a

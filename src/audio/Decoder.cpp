@@ -17,7 +17,10 @@ constexpr int64_t kMaxFrames = int64_t{768000} * 86400;
 
 class MemoryBytes final : public ByteSource {
 public:
-    MemoryBytes(const void* data, int64_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+    MemoryBytes(const void* data, int64_t size)
+        : data_(static_cast<const uint8_t*>(data)), size_(size)
+    {
+    }
     int64_t size() const override { return size_; }
     int64_t read(int64_t offset, void* out, int64_t count) override
     {
@@ -35,7 +38,10 @@ private:
 
 class FileBytes final : public ByteSource {
 public:
-    FileBytes(std::FILE* file, int64_t offset, int64_t size) : file_(file), offset_(offset), size_(size) {}
+    FileBytes(std::FILE* file, int64_t offset, int64_t size)
+        : file_(file), offset_(offset), size_(size)
+    {
+    }
     ~FileBytes() override { std::fclose(file_); }
     int64_t size() const override { return size_; }
     int64_t read(int64_t offset, void* out, int64_t count) override
@@ -78,7 +84,10 @@ struct Cursor {
 
 // ---- libsndfile: WAV, OGG, FLAC and whatever else it knows ----
 
-sf_count_t sfLength(void* user) { return static_cast<Cursor*>(user)->source->size(); }
+sf_count_t sfLength(void* user)
+{
+    return static_cast<Cursor*>(user)->source->size();
+}
 sf_count_t sfSeek(sf_count_t offset, int whence, void* user)
 {
     return static_cast<Cursor*>(user)->seek(offset, whence);
@@ -87,8 +96,14 @@ sf_count_t sfRead(void* out, sf_count_t count, void* user)
 {
     return static_cast<Cursor*>(user)->read(out, count);
 }
-sf_count_t sfWrite(const void*, sf_count_t, void*) { return 0; }
-sf_count_t sfTell(void* user) { return static_cast<Cursor*>(user)->at; }
+sf_count_t sfWrite(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+sf_count_t sfTell(void* user)
+{
+    return static_cast<Cursor*>(user)->at;
+}
 
 class SndfileDecoder final : public Decoder {
 public:
@@ -109,9 +124,8 @@ public:
         if (!file_)
             return false;
         isMpeg = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
-        if (isMpeg || info.channels <= 0 ||
-            info.samplerate <= 0 || info.samplerate > 768000 || info.channels > 64 || info.frames < 0 ||
-            info.frames > kMaxFrames)
+        if (isMpeg || info.channels <= 0 || info.samplerate <= 0 || info.samplerate > 768000 ||
+            info.channels > 64 || info.frames < 0 || info.frames > kMaxFrames)
             return false;
         sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
         rate_ = info.samplerate;
@@ -163,7 +177,8 @@ private:
 
 mpg123_ssize_t mpgRead(void* user, void* out, size_t count)
 {
-    return static_cast<mpg123_ssize_t>(static_cast<Cursor*>(user)->read(out, static_cast<int64_t>(count)));
+    return static_cast<mpg123_ssize_t>(
+        static_cast<Cursor*>(user)->read(out, static_cast<int64_t>(count)));
 }
 off_t mpgSeek(void* user, off_t offset, int whence)
 {
@@ -238,8 +253,9 @@ public:
         const size_t frameBytes = sizeof(float) * static_cast<size_t>(channels_);
         while (total < frames) {
             size_t done = 0;
-            const int result = mpg123_read(handle_, reinterpret_cast<unsigned char*>(out + total * channels_),
-                                           static_cast<size_t>(frames - total) * frameBytes, &done);
+            const int result =
+                mpg123_read(handle_, reinterpret_cast<unsigned char*>(out + total * channels_),
+                            static_cast<size_t>(frames - total) * frameBytes, &done);
             total += static_cast<int64_t>(done / frameBytes);
             if (result == MPG123_NEW_FORMAT) {
                 long rate = 0;

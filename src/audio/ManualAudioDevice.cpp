@@ -4,8 +4,10 @@
 
 namespace zarelo {
 
-ManualAudioDevice::ManualAudioDevice(std::vector<std::string> captureInputs, bool hasPlayback, int bufferFrames)
-    : inputs_(std::move(captureInputs)), hasPlayback_(hasPlayback), bufferFrames_(std::clamp(bufferFrames, 1, 1024))
+ManualAudioDevice::ManualAudioDevice(std::vector<std::string> captureInputs, bool hasPlayback,
+                                     int bufferFrames)
+    : inputs_(std::move(captureInputs)), hasPlayback_(hasPlayback),
+      bufferFrames_(std::clamp(bufferFrames, 1, 1024))
 {
 }
 
@@ -36,11 +38,18 @@ void ManualAudioDevice::closePlayback()
     playback_ = nullptr;
 }
 
-int ManualAudioDevice::playbackBufferFrames() const { return playbackOpen_ ? playbackFormat_.bufferFrames : 0; }
+int ManualAudioDevice::playbackBufferFrames() const
+{
+    return playbackOpen_ ? playbackFormat_.bufferFrames : 0;
+}
 
-std::vector<std::string> ManualAudioDevice::captureNames() { return inputs_; }
+std::vector<std::string> ManualAudioDevice::captureNames()
+{
+    return inputs_;
+}
 
-bool ManualAudioDevice::openCapture(int input, const DeviceFormat& format, AudioCallbacks& callbacks)
+bool ManualAudioDevice::openCapture(int input, const DeviceFormat& format,
+                                    AudioCallbacks& callbacks)
 {
     if (inputs_.empty() || input >= static_cast<int>(inputs_.size()))
         return false;
@@ -90,7 +99,8 @@ int ManualAudioDevice::feedCapture(const std::vector<int16_t>& samples, int bloc
     blockFrames = std::max(blockFrames, 1);
     for (int done = 0; done < frames;) {
         const int n = std::min(blockFrames, frames - done);
-        capture_->captureArrived(samples.data() + static_cast<size_t>(done) * channels, n, channels);
+        capture_->captureArrived(samples.data() + static_cast<size_t>(done) * channels, n,
+                                 channels);
         done += n;
     }
     return frames;

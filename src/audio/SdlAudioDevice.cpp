@@ -111,16 +111,16 @@ private:
     {
         auto* self = static_cast<SdlAudioDevice*>(user);
         const int frameBytes = self->playbackChannels_ * 2;
-        self->playbackCallbacks_->renderPlayback(reinterpret_cast<int16_t*>(stream), length / frameBytes,
-                                                 self->playbackChannels_);
+        self->playbackCallbacks_->renderPlayback(reinterpret_cast<int16_t*>(stream),
+                                                 length / frameBytes, self->playbackChannels_);
     }
 
     static void captureThunk(void* user, Uint8* stream, int length)
     {
         auto* self = static_cast<SdlAudioDevice*>(user);
         const int frameBytes = self->captureChannels_ * 2;
-        self->captureCallbacks_->captureArrived(reinterpret_cast<const int16_t*>(stream), length / frameBytes,
-                                                self->captureChannels_);
+        self->captureCallbacks_->captureArrived(reinterpret_cast<const int16_t*>(stream),
+                                                length / frameBytes, self->captureChannels_);
     }
 
     bool initialised_ = false;
@@ -135,6 +135,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioDevice> MakeSdlAudioDevice() { return std::make_unique<SdlAudioDevice>(); }
+std::unique_ptr<AudioDevice> MakeSdlAudioDevice()
+{
+    return std::make_unique<SdlAudioDevice>();
+}
 
 } // namespace zarelo

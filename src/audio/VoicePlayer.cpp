@@ -23,7 +23,8 @@ QByteArray asciiUpper(const QByteArray& text)
 
 } // namespace
 
-VoicePlayer::VoicePlayer(AudioEngine& engine, OpenBook& book, const ProgramPaths& paths, UserMessages& messages)
+VoicePlayer::VoicePlayer(AudioEngine& engine, OpenBook& book, const ProgramPaths& paths,
+                         UserMessages& messages)
     : engine_(engine), book_(book), paths_(paths), messages_(messages)
 {
 }
@@ -36,15 +37,16 @@ VoicePlayer::~VoicePlayer()
 
 QString VoicePlayer::VoiceFilePath(const QString& bookFolder) const
 {
-    return paths_.ProgramFolder + QLatin1Char('/') + book_.CurrentPublisher + QLatin1Char('/') + bookFolder +
-           QLatin1Char('/') + fromGbk(book_.CurrentVoiceName) + QStringLiteral(".wav");
+    return paths_.ProgramFolder + QLatin1Char('/') + book_.CurrentPublisher + QLatin1Char('/') +
+           bookFolder + QLatin1Char('/') + fromGbk(book_.CurrentVoiceName) + QStringLiteral(".wav");
 }
 
 bool VoicePlayer::OpenVoiceFile(const QString& bookFolder)
 {
     const QString path = VoiceFilePath(bookFolder);
     if (!QFileInfo(path).isFile()) {
-        messages_.showMessage(QStringLiteral("语音文件不存在！         "), QStringLiteral("提示"), nullptr);
+        messages_.showMessage(QStringLiteral("语音文件不存在！         "), QStringLiteral("提示"),
+                              nullptr);
         return false;
     }
     // Throws BookError on a damaged file, before anything is replaced.
@@ -59,10 +61,12 @@ bool VoicePlayer::OpenVoiceFile(const QString& bookFolder)
 
     const auto length = static_cast<QWORD>(VoiceBytes.size());
     VoiceStream = engine_.BASS_StreamCreateFile(true, VoiceBytes.constData(), 0, length, 0);
-    VoiceDecodeStream = engine_.BASS_StreamCreateFile(true, VoiceBytes.constData(), 0, length, BASS_STREAM_DECODE);
+    VoiceDecodeStream =
+        engine_.BASS_StreamCreateFile(true, VoiceBytes.constData(), 0, length, BASS_STREAM_DECODE);
 
     if (!engine_.BASS_ChannelPlay(VoiceStream, false))
-        messages_.showMessage(QStringLiteral("不能播放！         "), QStringLiteral("提示"), nullptr);
+        messages_.showMessage(QStringLiteral("不能播放！         "), QStringLiteral("提示"),
+                              nullptr);
     engine_.BASS_ChannelStop(VoiceStream);
 
     float rate = 0.0f;
@@ -90,19 +94,24 @@ void VoicePlayer::PlayRange(double start, double end)
     auto hold = engine_.HoldDevice();
     engine_.BASS_ChannelStop(VoiceStream);
     engine_.BASS_ChannelPlay(VoiceStream, false);
-    engine_.BASS_ChannelSetPosition(VoiceStream, engine_.BASS_ChannelSeconds2Bytes(VoiceStream, start / 10.0),
-                                    BASS_POS_BYTE);
+    engine_.BASS_ChannelSetPosition(
+        VoiceStream, engine_.BASS_ChannelSeconds2Bytes(VoiceStream, start / 10.0), BASS_POS_BYTE);
 }
 
 bool VoicePlayer::RangeFinished() const
 {
     // Positions are kept as signed 32-bit values, widened with their sign.
-    const auto position = static_cast<int64_t>(static_cast<int32_t>(engine_.BASS_ChannelGetPosition(VoiceStream, BASS_POS_BYTE)));
-    const auto end = static_cast<int64_t>(engine_.BASS_ChannelSeconds2Bytes(VoiceStream, PlayRangeEnd / 10.0));
+    const auto position = static_cast<int64_t>(
+        static_cast<int32_t>(engine_.BASS_ChannelGetPosition(VoiceStream, BASS_POS_BYTE)));
+    const auto end =
+        static_cast<int64_t>(engine_.BASS_ChannelSeconds2Bytes(VoiceStream, PlayRangeEnd / 10.0));
     return position > end && book_.CurrentVoiceName == book_.LoadedVoiceName;
 }
 
-void VoicePlayer::StopVoice() { engine_.BASS_ChannelStop(VoiceStream); }
+void VoicePlayer::StopVoice()
+{
+    engine_.BASS_ChannelStop(VoiceStream);
+}
 
 void VoicePlayer::SetPlaybackRate(float factor)
 {

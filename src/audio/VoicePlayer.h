@@ -33,10 +33,10 @@ public:
     // Unpacked bytes of the loaded voice file; both streams read them in
     // place. Never modified; replaced only after both streams are freed.
     QByteArray VoiceBytes;
-    float VoiceBaseFreq = 44100.0f; // native rate of the loaded voice, Hz
-    bool SpeedPending = false;      // set by every successful load
-    double PlayRangeStart = 0.0;    // tenths of a second
-    double PlayRangeEnd = 0.0;      // tenths of a second
+    float VoiceBaseFreq = 44100.0f;               // native rate of the loaded voice, Hz
+    bool SpeedPending = false;                    // set by every successful load
+    double PlayRangeStart = 0.0;                  // tenths of a second
+    double PlayRangeEnd = 0.0;                    // tenths of a second
     QString PlayState = QStringLiteral("mpStop"); // "mpPlaying" or "mpStop"
 
     // Loads OpenBook::CurrentVoiceName of book folder `bookFolder` (under the

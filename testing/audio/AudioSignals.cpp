@@ -17,7 +17,8 @@ std::vector<int16_t> sine(int rate, int channels, double seconds, double hz, dou
         const double v = amplitude * std::sin(2.0 * M_PI * hz * i / rate);
         for (int c = 0; c < channels; ++c) {
             const double g = c < static_cast<int>(gains.size()) ? gains[c] : 1.0;
-            out[static_cast<size_t>(i) * channels + c] = static_cast<int16_t>(std::lround(v * g * 32767.0));
+            out[static_cast<size_t>(i) * channels + c] =
+                static_cast<int16_t>(std::lround(v * g * 32767.0));
         }
     }
     return out;
@@ -55,7 +56,10 @@ struct Sink {
     sf_count_t at = 0;
 };
 
-sf_count_t sinkLength(void* user) { return static_cast<Sink*>(user)->bytes.size(); }
+sf_count_t sinkLength(void* user)
+{
+    return static_cast<Sink*>(user)->bytes.size();
+}
 sf_count_t sinkSeek(sf_count_t offset, int whence, void* user)
 {
     auto* s = static_cast<Sink*>(user);
@@ -66,7 +70,8 @@ sf_count_t sinkSeek(sf_count_t offset, int whence, void* user)
 sf_count_t sinkRead(void* out, sf_count_t count, void* user)
 {
     auto* s = static_cast<Sink*>(user);
-    const sf_count_t n = std::max<sf_count_t>(0, std::min<sf_count_t>(count, s->bytes.size() - s->at));
+    const sf_count_t n =
+        std::max<sf_count_t>(0, std::min<sf_count_t>(count, s->bytes.size() - s->at));
     std::memcpy(out, s->bytes.constData() + s->at, static_cast<size_t>(n));
     s->at += n;
     return n;
@@ -80,7 +85,10 @@ sf_count_t sinkWrite(const void* data, sf_count_t count, void* user)
     s->at += count;
     return count;
 }
-sf_count_t sinkTell(void* user) { return static_cast<Sink*>(user)->at; }
+sf_count_t sinkTell(void* user)
+{
+    return static_cast<Sink*>(user)->at;
+}
 
 } // namespace
 
@@ -139,7 +147,8 @@ double frequency(const std::vector<int16_t>& interleaved, int channels, int rate
     const size_t frames = interleaved.size() / channels;
     long first = -1, last = -1, crossings = 0;
     for (size_t i = 1; i < frames; ++i) {
-        const int a = interleaved[(i - 1) * channels + channel], b = interleaved[i * channels + channel];
+        const int a = interleaved[(i - 1) * channels + channel],
+                  b = interleaved[i * channels + channel];
         if (a < 0 && b >= 0) {
             if (first < 0)
                 first = static_cast<long>(i);

@@ -5,8 +5,8 @@
 #include "AudioSignals.h"
 #include "ManualAudioDevice.h"
 
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,8 @@ class Engine : public ::testing::Test {
 protected:
     Engine()
     {
-        auto owned = std::make_unique<ManualAudioDevice>(std::vector<std::string>{"Mic A", "Line B"});
+        auto owned =
+            std::make_unique<ManualAudioDevice>(std::vector<std::string>{"Mic A", "Line B"});
         device = owned.get();
         engine = std::make_unique<AudioEngine>(std::move(owned));
         EXPECT_TRUE(engine->BASS_Init(-1, 44100, 0, nullptr, nullptr));
@@ -88,16 +89,20 @@ TEST_F(Engine, PositionsAreBytesOfTheStreamsOwnFormat)
         for (int channels : {1, 2}) {
             SCOPED_TRACE(testing::Message() << rate << " Hz, " << channels << " ch");
             const int frames = rate * 2; // 2 s
-            const HSTREAM s = open(testaudio::wav(rate, channels, testaudio::ramp(channels, frames)));
+            const HSTREAM s =
+                open(testaudio::wav(rate, channels, testaudio::ramp(channels, frames)));
             ASSERT_NE(s, 0u);
             const QWORD frameBytes = static_cast<QWORD>(channels) * 2;
             EXPECT_EQ(engine->BASS_ChannelGetLength(s, BASS_POS_BYTE), frames * frameBytes);
-            EXPECT_EQ(engine->BASS_ChannelSeconds2Bytes(s, 0.5), static_cast<QWORD>(rate / 2) * frameBytes);
+            EXPECT_EQ(engine->BASS_ChannelSeconds2Bytes(s, 0.5),
+                      static_cast<QWORD>(rate / 2) * frameBytes);
             // Tenths of a second as the program passes them: 12.3 s is frame 12.3 x rate.
             EXPECT_EQ(engine->BASS_ChannelSeconds2Bytes(s, 123 / 10.0),
                       static_cast<QWORD>(std::llround(12.3 * rate)) * frameBytes);
             EXPECT_DOUBLE_EQ(engine->BASS_ChannelBytes2Seconds(s, rate * frameBytes), 1.0);
-            EXPECT_DOUBLE_EQ(engine->BASS_ChannelBytes2Seconds(s, static_cast<QWORD>(rate / 10) * frameBytes), 0.1);
+            EXPECT_DOUBLE_EQ(
+                engine->BASS_ChannelBytes2Seconds(s, static_cast<QWORD>(rate / 10) * frameBytes),
+                0.1);
             float freq = 0;
             ASSERT_TRUE(engine->BASS_ChannelGetAttribute(s, BASS_ATTRIB_FREQ, &freq));
             EXPECT_EQ(freq, static_cast<float>(rate));
@@ -106,15 +111,19 @@ TEST_F(Engine, PositionsAreBytesOfTheStreamsOwnFormat)
             ASSERT_TRUE(engine->BASS_ChannelPlay(s, false));
             EXPECT_EQ(engine->BASS_ChannelIsActive(s), BASS_ACTIVE_PLAYING);
             device->render(4410); // 100 ms of device time
-            EXPECT_EQ(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE), static_cast<QWORD>(rate / 10) * frameBytes);
+            EXPECT_EQ(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE),
+                      static_cast<QWORD>(rate / 10) * frameBytes);
 
             ASSERT_TRUE(engine->BASS_ChannelStop(s));
             EXPECT_EQ(engine->BASS_ChannelIsActive(s), BASS_ACTIVE_STOPPED);
             device->render(4410);
-            EXPECT_EQ(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE), static_cast<QWORD>(rate / 10) * frameBytes);
+            EXPECT_EQ(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE),
+                      static_cast<QWORD>(rate / 10) * frameBytes);
 
-            ASSERT_TRUE(engine->BASS_ChannelSetPosition(s, static_cast<QWORD>(rate) * frameBytes + 1, BASS_POS_BYTE));
-            EXPECT_EQ(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE), static_cast<QWORD>(rate) * frameBytes);
+            ASSERT_TRUE(engine->BASS_ChannelSetPosition(
+                s, static_cast<QWORD>(rate) * frameBytes + 1, BASS_POS_BYTE));
+            EXPECT_EQ(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE),
+                      static_cast<QWORD>(rate) * frameBytes);
             ASSERT_TRUE(engine->BASS_ChannelPlay(s, false));
             device->render(44100 * 2); // past the end
             EXPECT_EQ(engine->BASS_ChannelIsActive(s), BASS_ACTIVE_STOPPED);
@@ -177,8 +186,9 @@ TEST_F(Engine, FormatsAreFoundFromTheBytes)
             << bytes->left(4).toStdString();
     }
     // Not audio: a clean failure.
-    for (const QByteArray& junk : {QByteArray(1000, 'x'), QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16),
-                                   QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(600, '\0'), QByteArray("ID3")}) {
+    for (const QByteArray& junk :
+         {QByteArray(1000, 'x'), QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16),
+          QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(600, '\0'), QByteArray("ID3")}) {
         EXPECT_EQ(open(junk), 0u);
         EXPECT_EQ(engine->BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
     }
@@ -214,7 +224,8 @@ TEST_F(Engine, StreamsFromAFile)
     file.write(testaudio::wav(22050, 1, testaudio::ramp(1, 22050)));
     file.close();
     const QByteArray local = path.toLocal8Bit();
-    const HSTREAM s = engine->BASS_StreamCreateFile(false, local.constData(), 0, 0, BASS_STREAM_DECODE);
+    const HSTREAM s =
+        engine->BASS_StreamCreateFile(false, local.constData(), 0, 0, BASS_STREAM_DECODE);
     ASSERT_NE(s, 0u);
     EXPECT_EQ(engine->BASS_ChannelGetLength(s, BASS_POS_BYTE), 44100u);
     EXPECT_EQ(engine->BASS_StreamCreateFile(false, "/no/such/file.wav", 0, 0, 0), 0u);
@@ -235,17 +246,20 @@ TEST_F(Engine, RateChangesSpeedAndPitchAtOnceAndPositionsStayExact)
     EXPECT_EQ(freq, 22050.0f);
     EXPECT_NEAR(testaudio::frequency(device->render(44100), 2, 44100), 500.0, 2.0);
     // One second of device time at half speed is half a second of the stream.
-    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE)), 1.5 * 44100 * 2, 2.0);
+    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE)),
+                1.5 * 44100 * 2, 2.0);
 
     ASSERT_TRUE(engine->BASS_ChannelSlideAttribute(s, BASS_ATTRIB_FREQ, 1.5f * 44100, 0));
     const std::vector<int16_t> fast = device->render(44100);
     EXPECT_NEAR(testaudio::frequency(fast, 2, 44100), 1500.0, 3.0);
-    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE)), 3.0 * 44100 * 2, 2.0);
+    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE)),
+                3.0 * 44100 * 2, 2.0);
 
     // Back at the native rate the stream is copied unchanged again, from where it stands.
     ASSERT_TRUE(engine->BASS_ChannelSetAttribute(s, BASS_ATTRIB_FREQ, 0));
     EXPECT_NEAR(testaudio::frequency(device->render(44100), 2, 44100), 1000.0, 2.0);
-    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE)), 4.0 * 44100 * 2, 2.0);
+    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(s, BASS_POS_BYTE)),
+                4.0 * 44100 * 2, 2.0);
 }
 
 TEST_F(Engine, A22050StreamPlaysAtItsOwnPitchAndKeepsItsPlace)
@@ -285,7 +299,8 @@ TEST_F(Engine, TwoStreamsAreMixed)
     engine->BASS_ChannelSlideAttribute(voice, BASS_ATTRIB_FREQ, 1.5f * 44100, 0);
     engine->BASS_ChannelPlay(cue, true);
     device->render(4410);
-    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(voice, BASS_POS_BYTE)), (6010 + 6615) * 4.0, 8.0);
+    EXPECT_NEAR(static_cast<double>(engine->BASS_ChannelGetPosition(voice, BASS_POS_BYTE)),
+                (6010 + 6615) * 4.0, 8.0);
     EXPECT_EQ(engine->BASS_ChannelGetPosition(cue, BASS_POS_BYTE), 4410u * 4);
 }
 
@@ -422,7 +437,8 @@ TEST_F(Engine, SpectrumOfASinePeaksInItsBinAtAboutOne)
         const double hz = bin * 44100.0 / 1024;
         device->feedCapture(testaudio::sine(44100, 2, 0.1, hz, 1.0));
         std::vector<float> fft(513, -1.0f);
-        ASSERT_EQ(engine->BASS_ChannelGetData(r, fft.data(), BASS_DATA_FFT1024), 512u * sizeof(float));
+        ASSERT_EQ(engine->BASS_ChannelGetData(r, fft.data(), BASS_DATA_FFT1024),
+                  512u * sizeof(float));
         const auto peak = std::max_element(fft.begin(), fft.begin() + 512) - fft.begin();
         EXPECT_EQ(peak, bin);
         EXPECT_NEAR(fft[bin], 1.0f, 0.02f);

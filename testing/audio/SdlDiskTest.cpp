@@ -24,13 +24,13 @@ protected:
         ASSERT_TRUE(dir.isValid());
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", QFile::encodeName(dir.filePath("played.raw")).constData(), 1);
-        setenv("SDL_DISKAUDIOFILEIN", QFile::encodeName(dir.filePath("recorded.raw")).constData(), 1);
+        setenv("SDL_DISKAUDIOFILEIN", QFile::encodeName(dir.filePath("recorded.raw")).constData(),
+               1);
         setenv("SDL_DISKAUDIODELAY", "0", 1);
     }
     void TearDown() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
 
-    template <typename Done>
-    static bool waitFor(Done done)
+    template <typename Done> static bool waitFor(Done done)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!done()) {

@@ -50,7 +50,8 @@ TEST(EngineThreads, DeviceThreadsAndTheUserThreadShareOnlyGuardedState)
     Counting counted;
     for (int round = 0; round < 60; ++round) {
         const HSTREAM v = engine.BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(), 0);
-        const HSTREAM d = engine.BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(), BASS_STREAM_DECODE);
+        const HSTREAM d = engine.BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(),
+                                                       BASS_STREAM_DECODE);
         const HSTREAM c = engine.BASS_StreamCreateFile(true, cue.constData(), 0, cue.size(), 0);
         ASSERT_NE(v, 0u);
         ASSERT_NE(c, 0u);
@@ -58,7 +59,8 @@ TEST(EngineThreads, DeviceThreadsAndTheUserThreadShareOnlyGuardedState)
             auto hold = engine.HoldDevice();
             engine.BASS_ChannelStop(v);
             engine.BASS_ChannelPlay(v, false);
-            engine.BASS_ChannelSetPosition(v, engine.BASS_ChannelSeconds2Bytes(v, 0.5), BASS_POS_BYTE);
+            engine.BASS_ChannelSetPosition(v, engine.BASS_ChannelSeconds2Bytes(v, 0.5),
+                                           BASS_POS_BYTE);
         }
         engine.BASS_ChannelPlay(c, true);
         engine.BASS_ChannelSlideAttribute(v, BASS_ATTRIB_FREQ, round % 2 ? 11025.0f : 33075.0f, 0);

@@ -42,7 +42,10 @@ protected:
         player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
     }
 
-    QString bookFolder() const { return dir.path() + "/" + book.CurrentPublisher + "/" + book.CurrentBook; }
+    QString bookFolder() const
+    {
+        return dir.path() + "/" + book.CurrentPublisher + "/" + book.CurrentBook;
+    }
 
     void writeVoice(const QString& name, const QByteArray& content, bool packed = true)
     {
@@ -248,7 +251,8 @@ TEST_F(Voice, RangeFinishedOnlyStrictlyPastTheEnd)
 
 TEST_F(Voice, SetPlaybackRateScalesTheBaseRate)
 {
-    writeVoice(QStringLiteral("Unit1"), testaudio::wav(22050, 1, testaudio::sine(22050, 1, 4.0, 400, 0.5)));
+    writeVoice(QStringLiteral("Unit1"),
+               testaudio::wav(22050, 1, testaudio::sine(22050, 1, 4.0, 400, 0.5)));
     load("Unit1");
     for (float factor : {0.5f, 1.5f, 1.0f}) {
         player->SetPlaybackRate(factor);
