@@ -14,8 +14,8 @@ QString FindNoCase(const QString& folder, const QString& name, QDir::Filters kin
     const QDir dir(folder);
     if (QFileInfo(dir.filePath(name)).exists())
         return name;
-    const QStringList entries = dir.entryList(kind | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                              QDir::Unsorted);
+    const QStringList entries =
+        dir.entryList(kind | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& entry : entries)
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;
@@ -45,8 +45,8 @@ QStringList ListSkinFiles(const QString& programFolder)
     QStringList names;
     if (!dir.exists())
         return names;
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo& entry : entries) {
         if (entry.isDir())
             continue;

@@ -147,7 +147,8 @@ Rgb RgbFromStored(int32_t stored)
 
 int32_t StoredFromRgb(Rgb c)
 {
-    return static_cast<int32_t>(static_cast<uint32_t>(c.r & 0xFF) | static_cast<uint32_t>(c.g & 0xFF) << 8 |
+    return static_cast<int32_t>(static_cast<uint32_t>(c.r & 0xFF) |
+                                static_cast<uint32_t>(c.g & 0xFF) << 8 |
                                 static_cast<uint32_t>(c.b & 0xFF) << 16);
 }
 
@@ -185,7 +186,8 @@ QString TintStyleSheet(const QString& sheet, Rgb tint, double strength)
             if (const qsizetype n = HexLiteralLength(sheet, i)) {
                 Rgb v;
                 if (n == 4) {
-                    v = {HexDigit(sheet[i + 1]) * 17, HexDigit(sheet[i + 2]) * 17, HexDigit(sheet[i + 3]) * 17};
+                    v = {HexDigit(sheet[i + 1]) * 17, HexDigit(sheet[i + 2]) * 17,
+                         HexDigit(sheet[i + 3]) * 17};
                 } else {
                     v = {HexDigit(sheet[i + 1]) * 16 + HexDigit(sheet[i + 2]),
                          HexDigit(sheet[i + 3]) * 16 + HexDigit(sheet[i + 4]),

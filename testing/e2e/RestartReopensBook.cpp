@@ -25,9 +25,10 @@ using namespace zarelo;
 
 namespace {
 
-const QStringList AllValues = {"bookname",       "publicname",        "selectskin",         "selectcolor",
-                               "testarea",       "wordnumber",        "waittime",           "seririghttimes",
-                               "lasttestrightdays", "righttestovertimes", "LastPage",        "LastVoiceName"};
+const QStringList AllValues = {"bookname",           "publicname",     "selectskin",
+                               "selectcolor",        "testarea",       "wordnumber",
+                               "waittime",           "seririghttimes", "lasttestrightdays",
+                               "righttestovertimes", "LastPage",       "LastVoiceName"};
 
 QString ProgramFolder()
 {

@@ -40,7 +40,8 @@ TEST(SkinFiles, FindsTheFileWhateverItsCase)
     const QString folder = program.path() + QStringLiteral("/skin");
     ASSERT_TRUE(QDir().mkpath(folder));
     Touch(folder + QStringLiteral("/PixOS.ssk"));
-    EXPECT_EQ(SkinFilePath(program.path(), QStringLiteral("pixos.SSK")), folder + QStringLiteral("/PixOS.ssk"));
+    EXPECT_EQ(SkinFilePath(program.path(), QStringLiteral("pixos.SSK")),
+              folder + QStringLiteral("/PixOS.ssk"));
     // A missing file gives a path that does not exist; loading it fails quietly.
     const QString missing = SkinFilePath(program.path(), QStringLiteral("默认.ssk"));
     EXPECT_EQ(missing, folder + QStringLiteral("/默认.ssk"));

@@ -1,7 +1,7 @@
 // Colour numbers, the colourising rule and tinting a skin's style sheet.
 
-#include "BookError.h"
 #include "SkinSheet.h"
+#include "BookError.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +48,9 @@ TEST(Colorize, WhiteAndBlackStayWhiteAndBlack)
 
 TEST(TintStyleSheet, RewritesColoursInsideBlocksOnly)
 {
-    const QString sheet = QStringLiteral("QToolButton#fade { color: #808080; background: rgb(128, 128, 128); }\n"
-                                         "/* #808080 in a comment */ QLabel { border: 1px solid #888; }");
+    const QString sheet =
+        QStringLiteral("QToolButton#fade { color: #808080; background: rgb(128, 128, 128); }\n"
+                       "/* #808080 in a comment */ QLabel { border: 1px solid #888; }");
     const QString out = TintStyleSheet(sheet, {255, 0, 0}, 1.0);
     EXPECT_TRUE(out.startsWith(QStringLiteral("QToolButton#fade {"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("/* #808080 in a comment */")));

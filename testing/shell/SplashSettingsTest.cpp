@@ -1,7 +1,7 @@
 // What the splash window reads and creates in the settings key.
 
-#include "SettingsKey.h"
 #include "SplashSettings.h"
+#include "SettingsKey.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,7 +24,8 @@ TEST(SplashSettings, FirstStartCreatesTheFourValuesInOrder)
     EXPECT_TRUE(s.KeyOpened);
     EXPECT_EQ(s.SkinFileName, QStringLiteral("默认.ssk"));
     EXPECT_TRUE(s.ColourText.isEmpty());
-    EXPECT_EQ(ReadAll(path), QStringLiteral("bookname=\npublicname=\nselectskin=默认.ssk\nselectcolor=\n"));
+    EXPECT_EQ(ReadAll(path),
+              QStringLiteral("bookname=\npublicname=\nselectskin=默认.ssk\nselectcolor=\n"));
 }
 
 TEST(SplashSettings, StoredValuesAreReadAndKept)
@@ -41,8 +42,9 @@ TEST(SplashSettings, StoredValuesAreReadAndKept)
     EXPECT_EQ(s.SkinFileName, QStringLiteral("PixOS.ssk"));
     EXPECT_EQ(s.ColourText, QStringLiteral("255"));
     // Only the missing publicname was added, at the end.
-    EXPECT_EQ(ReadAll(path),
-              QStringLiteral("selectcolor=255\nbookname=Book A\nselectskin=PixOS.ssk\npublicname=\n"));
+    EXPECT_EQ(
+        ReadAll(path),
+        QStringLiteral("selectcolor=255\nbookname=Book A\nselectskin=PixOS.ssk\npublicname=\n"));
 }
 
 TEST(SplashSettings, AKeyThatCannotBeOpenedGivesNoSkinAndNoColour)

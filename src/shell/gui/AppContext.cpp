@@ -8,17 +8,16 @@
 namespace zarelo {
 
 AppContext::AppContext(AppSeams seams)
-    : messages_(std::move(seams.Messages)),
-      ticks_(std::move(seams.Ticks)),
+    : messages_(std::move(seams.Messages)), ticks_(std::move(seams.Ticks)),
       engine_(std::make_unique<AudioEngine>(std::move(seams.Device))),
       temp_(QDir::tempPath() + QStringLiteral("/zarelo-XXXXXX")),
       Paths{seams.ProgramFolder, temp_.isValid() ? temp_.path() : QString(), seams.SettingsPath},
-      Messages(*messages_),
-      Ticks(*ticks_),
-      Audio(*engine_),
+      Messages(*messages_), Ticks(*ticks_), Audio(*engine_),
       Voice(*engine_, Book, Paths, *messages_)
 {
-    ChooseBook = [this](QWidget* owner) { return zarelo::ChooseBook(Paths, Book, Messages, owner); };
+    ChooseBook = [this](QWidget* owner) {
+        return zarelo::ChooseBook(Paths, Book, Messages, owner);
+    };
 }
 
 AppContext::~AppContext() = default;

@@ -15,20 +15,20 @@ constexpr qint64 MaxSkinBytes = 4 * 1024 * 1024;
 std::optional<QPalette::ColorRole> SystemRole(int index)
 {
     switch (index) {
-    case 1: // desktop
-    case 4: // menu
+    case 1:  // desktop
+    case 4:  // menu
     case 15: // button face
     case 25: // 3D light
         return QPalette::Button;
     case 5: // window
         return QPalette::Base;
-    case 6: // window frame
+    case 6:  // window frame
     case 16: // button shadow
         return QPalette::Dark;
     case 7: // menu text
     case 8: // window text
         return QPalette::Text;
-    case 9: // caption text
+    case 9:  // caption text
     case 18: // button text
         return QPalette::ButtonText;
     case 13: // highlight
@@ -130,7 +130,8 @@ void SkinLayer::apply()
                 const auto role = static_cast<QPalette::ColorRole>(r);
                 if (role == QPalette::NoRole)
                     continue;
-                palette.setColor(group, role, Tinted(system_.color(group, role), *tint_, strength_));
+                palette.setColor(group, role,
+                                 Tinted(system_.color(group, role), *tint_, strength_));
             }
         }
     }

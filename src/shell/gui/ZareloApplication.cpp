@@ -39,7 +39,8 @@ void OnTerminationSignal(int)
 void InstallFontSubstitutions()
 {
     const QStringList chinese = {QStringLiteral("WenQuanYi Zen Hei")};
-    for (const QString& family : {QStringLiteral("宋体"), QStringLiteral("隶书"), QStringLiteral("华文隶书")})
+    for (const QString& family :
+         {QStringLiteral("宋体"), QStringLiteral("隶书"), QStringLiteral("华文隶书")})
         QFont::insertSubstitutions(family, chinese);
 }
 

@@ -43,8 +43,8 @@ QFont PixelFont(const QString& family, int pixels)
     return f;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QColor& colour,
-                  const QFont& font)
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at,
+                  const QColor& colour, const QFont& font)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -68,8 +68,9 @@ Panel* MakePanel(QWidget* parent, const char* name, Panel::Bevel outer, Panel::B
 } // namespace
 
 TfrmMain::TfrmMain(AppContext& app, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       app_(app)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -152,7 +153,8 @@ void TfrmMain::buildControls()
     Splitter2 = new SplitterBar(pnlRight);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
     connect(Splitter2, &SplitterBar::dragged, this, [this](int dy) {
-        rightTopHeight_ = std::clamp(rightTopHeight_ + dy, 0, std::max(0, pnlRight->height() - SplitterHeight));
+        rightTopHeight_ =
+            std::clamp(rightTopHeight_ + dy, 0, std::max(0, pnlRight->height() - SplitterHeight));
         layoutPanels();
     });
 
@@ -167,7 +169,8 @@ void TfrmMain::buildControls()
 
 void TfrmMain::connectGuarded(QToolButton* button, void (TfrmMain::*handler)())
 {
-    connect(button, &QToolButton::clicked, this, [this, handler] { app_.Guarded([this, handler] { (this->*handler)(); }); });
+    connect(button, &QToolButton::clicked, this,
+            [this, handler] { app_.Guarded([this, handler] { (this->*handler)(); }); });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
@@ -187,7 +190,8 @@ void TfrmMain::layoutPanels()
     const int top = std::min(rightTopHeight_, std::max(0, h - SplitterHeight));
     pnlRightTop->setGeometry(0, 0, RightWidth, top);
     Splitter2->setGeometry(0, top, RightWidth, SplitterHeight);
-    WebBrowser1->setGeometry(0, top + SplitterHeight, RightWidth, std::max(0, h - top - SplitterHeight));
+    WebBrowser1->setGeometry(0, top + SplitterHeight, RightWidth,
+                             std::max(0, h - top - SplitterHeight));
     const QRect inside = pnlClient->clientRect();
     if (frmOrvane)
         frmOrvane->setGeometry(inside);
@@ -212,7 +216,8 @@ void TfrmMain::FormCreate()
 
     app_.Voice.PlayState = QStringLiteral("mpStop");
     if (!app_.Audio.BASS_Init(-1, 44100, 0, nullptr, nullptr))
-        app_.Messages.showMessage(QStringLiteral("不能初始化音频设备！"), QStringLiteral("提示"), nullptr);
+        app_.Messages.showMessage(QStringLiteral("不能初始化音频设备！"), QStringLiteral("提示"),
+                                  nullptr);
     app_.Audio.BASS_Start();
 
     ReadSettings(app_.Paths.SettingsPath, app_.Settings);
@@ -228,7 +233,8 @@ void TfrmMain::FormCreate()
     // without a book, its mode buttons off, and the error is reported.
     try {
         const ChooseBookFn chooseAgain = [this] { return app_.ChooseBook(nullptr); };
-        if (!CheckBookData(app_.Paths, book, app_.Messages, app_.SplashHandle.data(), chooseAgain)) {
+        if (!CheckBookData(app_.Paths, book, app_.Messages, app_.SplashHandle.data(),
+                           chooseAgain)) {
             setModeButtonsEnabled(false);
             return;
         }
@@ -265,7 +271,8 @@ void TfrmMain::showCurrentUnit()
     const int row = app_.Book.CurrentLesson;
     if (lessons.count() == 0 || row < 0 || row >= lessons.count())
         return;
-    Label_Unit->setText(QStringLiteral("当前单元:") + fromGbk(lessons.Name[row]) + u':' + fromGbk(lessons.Title[row]));
+    Label_Unit->setText(QStringLiteral("当前单元:") + fromGbk(lessons.Name[row]) + u':' +
+                        fromGbk(lessons.Title[row]));
     Label_Unit->adjustSize();
 }
 

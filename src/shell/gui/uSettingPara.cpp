@@ -4,8 +4,8 @@
 #include "Panel.h"
 #include "RadioGroup.h"
 #include "SettingsKey.h"
-#include "SkinLayer.h"
 #include "SkinFiles.h"
+#include "SkinLayer.h"
 #include "SkinSheet.h"
 
 #include <QColorDialog>
@@ -68,7 +68,8 @@ void SelectText(QComboBox* list, const QString& text)
 
 // A number list like waittime: select the stored text (or the default,
 // written when missing) and set `variable` to the number shown.
-void LoadNumber(SettingsKey& key, const QString& name, const QString& fallback, QComboBox* list, int& variable)
+void LoadNumber(SettingsKey& key, const QString& name, const QString& fallback, QComboBox* list,
+                int& variable)
 {
     if (key.valueExists(name)) {
         SelectText(list, key.readString(name));
@@ -85,7 +86,8 @@ void LoadNumber(SettingsKey& key, const QString& name, const QString& fallback, 
 } // namespace
 
 TfrmSettingPara::TfrmSettingPara(AppContext& app, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint), app_(app)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+      app_(app)
 {
     setObjectName(QStringLiteral("frmSettingPara"));
     setWindowTitle(QStringLiteral("设置参数"));
@@ -98,8 +100,9 @@ TfrmSettingPara::TfrmSettingPara(AppContext& app, QWidget* parent)
 
 void TfrmSettingPara::buildControls()
 {
-    RdTestArea = new RadioGroup(QStringLiteral(" 测试范围 "),
-                                {QStringLiteral("本册单词/句子"), QStringLiteral("本课单词/句子")}, this);
+    RdTestArea =
+        new RadioGroup(QStringLiteral(" 测试范围 "),
+                       {QStringLiteral("本册单词/句子"), QStringLiteral("本课单词/句子")}, this);
     RdTestArea->setObjectName(QStringLiteral("RdTestArea"));
     RdTestArea->setFont(LabelFont());
     RdTestArea->setGeometry(16, 8, 297, 56);
@@ -109,11 +112,12 @@ void TfrmSettingPara::buildControls()
 
     MakeLabel(this, QStringLiteral("单词/句子数量"), {16, 80});
     CmbWordNumber = MakeList(this, "CmbWordNumber",
-                             {QStringLiteral("十个"), QStringLiteral("十五个"), QStringLiteral("二十个"),
-                              QStringLiteral("全部")},
+                             {QStringLiteral("十个"), QStringLiteral("十五个"),
+                              QStringLiteral("二十个"), QStringLiteral("全部")},
                              {136, 76, 97, 24});
     MakeLabel(this, QStringLiteral("间隔时间"), {16, 114});
-    CmbWaitTime = MakeList(this, "CmbWaitTime", {"5", "7", "10", "12", "15", "18", "20", "25"}, {136, 110, 97, 24});
+    CmbWaitTime = MakeList(this, "CmbWaitTime", {"5", "7", "10", "12", "15", "18", "20", "25"},
+                           {136, 110, 97, 24});
     MakeLabel(this, QStringLiteral("秒"), {240, 114});
 
     GroupBox1 = new QGroupBox(QStringLiteral(" 生词认定 "), this);
@@ -124,10 +128,12 @@ void TfrmSettingPara::buildControls()
     CmbSeriRightTimes = MakeList(GroupBox1, "CmbSeriRightTimes", Numbers(1, 10), {216, 24, 49, 24});
     MakeLabel(GroupBox1, QStringLiteral("次"), {270, 28});
     MakeLabel(GroupBox1, QStringLiteral("上次正确测试时间大于"), {8, 60});
-    CmbLastTestRightDays = MakeList(GroupBox1, "CmbLastTestRightDays", Numbers(1, 10), {216, 56, 49, 24});
+    CmbLastTestRightDays =
+        MakeList(GroupBox1, "CmbLastTestRightDays", Numbers(1, 10), {216, 56, 49, 24});
     MakeLabel(GroupBox1, QStringLiteral("天"), {270, 60});
     MakeLabel(GroupBox1, QStringLiteral("测试正确次数-错误次数小于"), {8, 92});
-    CmbRightTestOverTimes = MakeList(GroupBox1, "CmbRightTestOverTimes", Numbers(1, 10), {216, 88, 49, 24});
+    CmbRightTestOverTimes =
+        MakeList(GroupBox1, "CmbRightTestOverTimes", Numbers(1, 10), {216, 88, 49, 24});
     MakeLabel(GroupBox1, QStringLiteral("次"), {270, 92});
 
     MakeLabel(this, QStringLiteral("系统颜色"), {16, 288});
@@ -157,9 +163,11 @@ void TfrmSettingPara::buildControls()
     SpeedButton1->setText(QStringLiteral("取  消"));
     SpeedButton1->setGeometry(184, 384, 89, 33);
 
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { app_.Guarded([this] { SpeedButton3Click(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this,
+            [this] { app_.Guarded([this] { SpeedButton3Click(); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(SpeedButton4, &QToolButton::clicked, this, [this] { app_.Guarded([this] { SpeedButton4Click(); }); });
+    connect(SpeedButton4, &QToolButton::clicked, this,
+            [this] { app_.Guarded([this] { SpeedButton4Click(); }); });
 }
 
 int32_t TfrmSettingPara::SelectColour() const
@@ -195,13 +203,14 @@ void TfrmSettingPara::FormCreate()
         key.writeString(wordNumber, QStringLiteral("十个"));
     }
 
-    LoadNumber(key, QStringLiteral("waittime"), QStringLiteral("10"), CmbWaitTime, settings.WaitTimeSetting);
+    LoadNumber(key, QStringLiteral("waittime"), QStringLiteral("10"), CmbWaitTime,
+               settings.WaitTimeSetting);
     LoadNumber(key, QStringLiteral("seririghttimes"), QStringLiteral("3"), CmbSeriRightTimes,
                settings.SeriRightSetting);
     LoadNumber(key, QStringLiteral("lasttestrightdays"), QStringLiteral("3"), CmbLastTestRightDays,
                settings.LastRightDaysSetting);
-    LoadNumber(key, QStringLiteral("righttestovertimes"), QStringLiteral("3"), CmbRightTestOverTimes,
-               settings.RightOverSetting);
+    LoadNumber(key, QStringLiteral("righttestovertimes"), QStringLiteral("3"),
+               CmbRightTestOverTimes, settings.RightOverSetting);
 
     const QString skin = QStringLiteral("selectskin");
     if (key.valueExists(skin)) {
@@ -235,7 +244,8 @@ void TfrmSettingPara::SpeedButton3Click()
     };
     const int area = RdTestArea->itemIndex();
     const std::vector<std::pair<QString, std::optional<QString>>> values = {
-        {QStringLiteral("testarea"), area >= 0 ? std::optional<QString>(QString::number(area)) : std::nullopt},
+        {QStringLiteral("testarea"),
+         area >= 0 ? std::optional<QString>(QString::number(area)) : std::nullopt},
         {QStringLiteral("wordnumber"), CmbWordNumber->currentText()},
         {QStringLiteral("waittime"), number(CmbWaitTime)},
         {QStringLiteral("seririghttimes"), number(CmbSeriRightTimes)},

@@ -22,15 +22,15 @@ public:
     QString SkinFileName;    // empty when the settings key could not be opened
     int32_t SkinColour = -1; // stored colour value; -1: no tint
 
-    QLabel* Image1;   // background picture, the whole window
-    QLabel* Image2;   // logo, 106 x 102, stretched
-    QLabel* Label1;   // "Zarelo学习软件"
-    QLabel* Label2;   // aqua copy of the slogan, below Label3
-    QLabel* Label3;   // "英语学习辅导"
-    QLabel* Label4;   // "Ver 2.10"
-    QLabel* Label5;   // the maker's web address
-    QLabel* LblStat;  // status line, "加载数据..." at first
-    QTimer* Timer1;   // 1000 ms, runs from creation
+    QLabel* Image1;  // background picture, the whole window
+    QLabel* Image2;  // logo, 106 x 102, stretched
+    QLabel* Label1;  // "Zarelo学习软件"
+    QLabel* Label2;  // aqua copy of the slogan, below Label3
+    QLabel* Label3;  // "英语学习辅导"
+    QLabel* Label4;  // "Ver 2.10"
+    QLabel* Label5;  // the maker's web address
+    QLabel* LblStat; // status line, "加载数据..." at first
+    QTimer* Timer1;  // 1000 ms, runs from creation
 
     // SplashHandle := this; program folder; reads bookname, publicname,
     // selectskin, selectcolor (creating the missing ones). A selectcolor that

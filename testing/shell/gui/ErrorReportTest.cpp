@@ -8,9 +8,9 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <stdexcept>
 
 using namespace zarelo;
@@ -38,7 +38,8 @@ private slots:
         QCOMPARE(failing, 1);
         QVERIFY(!restOfHandler);
         QCOMPARE(rig.Messages->shown.size(), 1);
-        QCOMPARE(rig.Messages->shown.first().text, QStringLiteral("location.txt 第 3 行：字段 5 不是数字"));
+        QCOMPARE(rig.Messages->shown.first().text,
+                 QStringLiteral("location.txt 第 3 行：字段 5 不是数字"));
         QCOMPARE(rig.Messages->shown.first().caption, ApplicationTitle);
 
         // Any standard exception, from a button's handler.

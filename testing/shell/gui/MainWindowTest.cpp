@@ -2,8 +2,8 @@
 // its controls, start without a book, choosing a book through the real
 // selection dialog, the mode-button group, the unit tree, keys and closing.
 
-#include "ShellRig.h"
 #include "Panel.h"
+#include "ShellRig.h"
 #include "SplitterBar.h"
 #include "UnitTree.h"
 #include "ZareloApplication.h"
@@ -40,14 +40,16 @@ void ChooseInDialog(const QString& publisher, const QString& book)
         for (int row = 0; row < grid->rowCount(); ++row)
             if (grid->item(row, 0) && grid->item(row, 0)->text() == book)
                 grid->setCurrentCell(row, 0);
-        QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton2")), Qt::LeftButton);
+        QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton2")),
+                          Qt::LeftButton);
     });
 }
 
 void LeaveDialog()
 {
     AnswerNextModal([](QWidget* modal) {
-        QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+        QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                          Qt::LeftButton);
     });
 }
 
@@ -126,7 +128,8 @@ private slots:
 
         QCOMPARE(w.TrvUnitLesson->geometry(), QRect(0, 360, 176, 184));
         QCOMPARE(w.TrvUnitLesson->frameShape(), QFrame::NoFrame);
-        QCOMPARE(w.TrvUnitLesson->palette().color(QPalette::Base), QColor(0xD5, 0xE7, 0xEA)); // 15394773
+        QCOMPARE(w.TrvUnitLesson->palette().color(QPalette::Base),
+                 QColor(0xD5, 0xE7, 0xEA)); // 15394773
         QCOMPARE(w.TrvUnitLesson->palette().color(QPalette::Text), QColor(0, 0, 0xFF));
         QCOMPARE(w.TrvUnitLesson->font().pixelSize(), 16);
         QVERIFY(!w.TrvUnitLesson->rootIsDecorated());
@@ -137,8 +140,9 @@ private slots:
 
         // Dragging the splitter moves the browser's top edge.
         QTest::mousePress(w.Splitter2, Qt::LeftButton, {}, QPoint(80, 1));
-        QMouseEvent move(QEvent::MouseMove, QPointF(80, -39), w.Splitter2->mapToGlobal(QPointF(80, -39)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(80, -39),
+                         w.Splitter2->mapToGlobal(QPointF(80, -39)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(w.Splitter2, &move);
         QTest::mouseRelease(w.Splitter2, Qt::LeftButton, {}, QPoint(80, -39));
         QCOMPARE(w.pnlRightTop->height(), 504);
@@ -148,14 +152,16 @@ private slots:
     void startWithoutABookDisablesTheModeButtons()
     {
         ShellRig rig;
-        rig.addSkin(QStringLiteral("skin"), QStringLiteral("默认.ssk"), "QToolButton { color: #123456; }");
+        rig.addSkin(QStringLiteral("skin"), QStringLiteral("默认.ssk"),
+                    "QToolButton { color: #123456; }");
         WriteFile(rig.ProgramFolder + QStringLiteral("/smalldefault.htm"),
                   QStringLiteral("<html><body><p>欢迎 start page</p></body></html>").toUtf8());
         AppContext& app = rig.makeApp();
         bool dialogShown = false;
         AnswerNextModal([&](QWidget* modal) {
             dialogShown = true;
-            QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+            QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                              Qt::LeftButton);
         });
         TfrmMain w(app);
         QVERIFY(dialogShown); // the selection opened before the window was shown
@@ -174,8 +180,9 @@ private slots:
         QVERIFY(rig.Device->playbackStarted());
         // The values of the first start, created in their order.
         QCOMPARE(SettingNames(rig.SettingsPath),
-                 (QStringList{"testarea", "wordnumber", "waittime", "seririghttimes", "lasttestrightdays",
-                              "righttestovertimes", "bookname", "publicname", "LastPage", "LastVoiceName"}));
+                 (QStringList{"testarea", "wordnumber", "waittime", "seririghttimes",
+                              "lasttestrightdays", "righttestovertimes", "bookname", "publicname",
+                              "LastPage", "LastVoiceName"}));
         QCOMPARE(app.Settings.WaitMs, 10000);
 
         // Without a book, keys and closing touch nothing that is not there.
@@ -242,7 +249,8 @@ private slots:
         QCOMPARE(w.CurrentMode, 1);
         QCOMPARE(app.TestState.ActiveMode, -1);
         QVERIFY(!w.sbtHearUnit->isEnabled());
-        QVERIFY(w.sbtSelectSet->isEnabled() && w.sbtLessonWord->isEnabled() && w.sbtWriteWord->isEnabled());
+        QVERIFY(w.sbtSelectSet->isEnabled() && w.sbtLessonWord->isEnabled() &&
+                w.sbtWriteWord->isEnabled());
         QVERIFY(app.Voice.VoiceStream != 0); // the first voice was loaded
         QCOMPARE(app.Book.CurrentVoiceName, QByteArray("voice1"));
 
@@ -268,8 +276,9 @@ private slots:
 
         w.close();
         QCOMPARE(SettingNames(rig.SettingsPath),
-                 (QStringList{"testarea", "wordnumber", "waittime", "seririghttimes", "lasttestrightdays",
-                              "righttestovertimes", "bookname", "publicname", "LastPage", "LastVoiceName"}));
+                 (QStringList{"testarea", "wordnumber", "waittime", "seririghttimes",
+                              "lasttestrightdays", "righttestovertimes", "bookname", "publicname",
+                              "LastPage", "LastVoiceName"}));
         QCOMPARE(rig.setting(QStringLiteral("bookname")), QStringLiteral("Book One"));
         QCOMPARE(rig.setting(QStringLiteral("publicname")), QStringLiteral("Sunny Press"));
         QCOMPARE(rig.setting(QStringLiteral("LastPage")), QStringLiteral("3"));
@@ -382,7 +391,8 @@ private slots:
             QCOMPARE(modal->objectName(), QStringLiteral("frmSettingPara"));
             auto* wait = modal->findChild<QComboBox*>(QStringLiteral("CmbWaitTime"));
             wait->setCurrentIndex(wait->findText(QStringLiteral("25")));
-            QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+            QTest::mouseClick(modal->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                              Qt::LeftButton);
         });
         QTest::mouseClick(w.sbtSetting, Qt::LeftButton);
         QCOMPARE(app.Settings.WaitTimeSetting, 25);

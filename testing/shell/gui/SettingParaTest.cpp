@@ -47,17 +47,21 @@ private slots:
         QCOMPARE(dialog.RdTestArea->button(0)->text(), QStringLiteral("本册单词/句子"));
         QCOMPARE(dialog.RdTestArea->button(1)->text(), QStringLiteral("本课单词/句子"));
         QCOMPARE(Items(dialog.CmbWordNumber), (QStringList{"十个", "十五个", "二十个", "全部"}));
-        QCOMPARE(Items(dialog.CmbWaitTime), (QStringList{"5", "7", "10", "12", "15", "18", "20", "25"}));
+        QCOMPARE(Items(dialog.CmbWaitTime),
+                 (QStringList{"5", "7", "10", "12", "15", "18", "20", "25"}));
         const QStringList oneToTen{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
-        for (QComboBox* list : {dialog.CmbSeriRightTimes, dialog.CmbLastTestRightDays, dialog.CmbRightTestOverTimes}) {
+        for (QComboBox* list : {dialog.CmbSeriRightTimes, dialog.CmbLastTestRightDays,
+                                dialog.CmbRightTestOverTimes}) {
             QCOMPARE(Items(list), oneToTen);
             QVERIFY(!list->isEditable());
-            QCOMPARE(list->palette().color(QPalette::Base), QColor(0xED, 0xF3, 0xEE)); // stored 15660013
+            QCOMPARE(list->palette().color(QPalette::Base),
+                     QColor(0xED, 0xF3, 0xEE)); // stored 15660013
         }
         QCOMPARE(dialog.SpeedButton3->text(), QStringLiteral("确   定"));
         QCOMPARE(dialog.SpeedButton1->text(), QStringLiteral("取  消"));
         QCOMPARE(dialog.SpeedButton4->text(), QStringLiteral("选择"));
-        QCOMPARE(dialog.findChild<QColorDialog*>(QStringLiteral("ColorDialog1")), dialog.ColorDialog1);
+        QCOMPARE(dialog.findChild<QColorDialog*>(QStringLiteral("ColorDialog1")),
+                 dialog.ColorDialog1);
         QStringList texts;
         // The dialog's own labels (the colour picker has labels of its own).
         QList<QLabel*> labels = dialog.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
@@ -66,8 +70,9 @@ private slots:
             texts << label->text();
             QCOMPARE(label->font().pixelSize(), 16);
         }
-        for (const char* text : {"单词/句子数量", "间隔时间", "秒", "连续正确次数小于", "次", "上次正确测试时间大于",
-                                 "天", "测试正确次数-错误次数小于", "系统颜色", "系统风格", "下次启动生效"})
+        for (const char* text :
+             {"单词/句子数量", "间隔时间", "秒", "连续正确次数小于", "次", "上次正确测试时间大于",
+              "天", "测试正确次数-错误次数小于", "系统颜色", "系统风格", "下次启动生效"})
             QVERIFY2(texts.contains(QString::fromUtf8(text)), text);
     }
 
@@ -86,9 +91,11 @@ private slots:
         QCOMPARE(app.Settings.TestAreaSetting, 1);
         QCOMPARE(app.Settings.WaitTimeSetting, 10);
         QCOMPARE(app.Settings.RightOverSetting, 3);
-        QCOMPARE(ReadText(rig.SettingsPath),
-                 QStringLiteral("testarea=1\nwordnumber=十个\nwaittime=10\nseririghttimes=3\nlasttestrightdays=3\n"
-                                "righttestovertimes=3\nselectskin=PixOS.ssk\nselectcolor=\n"));
+        QCOMPARE(
+            ReadText(rig.SettingsPath),
+            QStringLiteral(
+                "testarea=1\nwordnumber=十个\nwaittime=10\nseririghttimes=3\nlasttestrightdays=3\n"
+                "righttestovertimes=3\nselectskin=PixOS.ssk\nselectcolor=\n"));
 
         // OK without touching anything writes the panel's default colour as
         // a signed number.
@@ -126,7 +133,8 @@ private slots:
 
         QTest::mouseClick(dialog.SpeedButton3, Qt::LeftButton);
         QCOMPARE(ReadText(rig.SettingsPath),
-                 QStringLiteral("testarea=0\nwordnumber=二十个\nwaittime=5\nseririghttimes=7\nlasttestrightdays=10\n"
+                 QStringLiteral("testarea=0\nwordnumber=二十个\nwaittime=5\nseririghttimes="
+                                "7\nlasttestrightdays=10\n"
                                 "righttestovertimes=1\nselectskin=PixOS.ssk\nselectcolor=255\n"));
     }
 
@@ -138,7 +146,8 @@ private slots:
         // Values deleted while the dialog is open are not created again.
         WriteFile(rig.SettingsPath, "wordnumber=全部\nselectskin=gone.ssk\n");
         dialog.CmbWaitTime->setCurrentIndex(dialog.CmbWaitTime->findText(QStringLiteral("25")));
-        dialog.CmbWordNumber->setCurrentIndex(dialog.CmbWordNumber->findText(QStringLiteral("十五个")));
+        dialog.CmbWordNumber->setCurrentIndex(
+            dialog.CmbWordNumber->findText(QStringLiteral("十五个")));
         QTest::mouseClick(dialog.SpeedButton3, Qt::LeftButton);
         // The skin list is empty (no skin folder): an empty name is written.
         QCOMPARE(ReadText(rig.SettingsPath), QStringLiteral("wordnumber=十五个\nselectskin=\n"));
@@ -190,7 +199,8 @@ private slots:
         QCOMPARE(dialog.SelectColour(), StoredFromRgb({0, 128, 255}));
         QVERIFY(app.Skin.tint().has_value());
         QCOMPARE(*app.Skin.tint(), (Rgb{0, 128, 255}));
-        QVERIFY(QApplication::palette().color(QPalette::Window) != app.Skin.systemPalette().color(QPalette::Window));
+        QVERIFY(QApplication::palette().color(QPalette::Window) !=
+                app.Skin.systemPalette().color(QPalette::Window));
 
         // A refused picker changes nothing.
         AnswerNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });

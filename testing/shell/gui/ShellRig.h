@@ -132,7 +132,10 @@ public:
         SettingsKey key(SettingsPath);
         key.writeString(name, value);
     }
-    QString setting(const QString& name) const { return SettingsKey(SettingsPath).readString(name); }
+    QString setting(const QString& name) const
+    {
+        return SettingsKey(SettingsPath).readString(name);
+    }
 
     // Book `book` of `publisher`: two units of one lesson each over four
     // pages, two entries a page, all in voice "voice1".
@@ -144,8 +147,9 @@ public:
             for (int k = 0; k < 2; ++k) {
                 const int entry = (page - 1) * 2 + k;
                 location += "Page" + QByteArray::number(page) + (k ? ";word;" : ";sent;") + "100," +
-                            QByteArray::number(100 + 60 * k) + ";700," + QByteArray::number(140 + 60 * k) +
-                            ";voice1;0:0" + QByteArray::number(entry) + ":0,0:0" + QByteArray::number(entry) +
+                            QByteArray::number(100 + 60 * k) + ";700," +
+                            QByteArray::number(140 + 60 * k) + ";voice1;0:0" +
+                            QByteArray::number(entry) + ":0,0:0" + QByteArray::number(entry) +
                             ":8;" + toGbk(QStringLiteral("早上好")) + ":Good morning " +
                             QByteArray::number(entry) + "\r\n";
             }

@@ -1,8 +1,8 @@
 // The skin layer: style sheets applied to the whole program, tinting, and
 // that a missing or unreadable skin leaves the default look.
 
-#include "ShellRig.h"
 #include "SkinLayer.h"
+#include "ShellRig.h"
 #include "SkinFiles.h"
 #include "ZareloApplication.h"
 #include "uFrmMain.h"
@@ -16,15 +16,13 @@ using namespace zarelo::shelltest;
 class SkinLayerTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup()
-    {
-        qApp->setStyleSheet(QString());
-    }
+    void cleanup() { qApp->setStyleSheet(QString()); }
 
     void aSkinIsAStyleSheetForTheWholeProgram()
     {
         ShellRig rig;
-        rig.addSkin(QStringLiteral("Skin"), QStringLiteral("Blue.SSK"), "QToolButton { color: #102030; }");
+        rig.addSkin(QStringLiteral("Skin"), QStringLiteral("Blue.SSK"),
+                    "QToolButton { color: #102030; }");
         SkinLayer skin;
         QVERIFY(skin.sppLoadSkin(SkinFilePath(rig.ProgramFolder, QStringLiteral("blue.ssk")), 0));
         QCOMPARE(qApp->styleSheet(), QStringLiteral("QToolButton { color: #102030; }"));
@@ -55,7 +53,8 @@ private slots:
         ShellRig rig;
         rig.setting(QStringLiteral("selectskin"), QStringLiteral("nowhere.ssk"));
         AppContext& app = rig.makeApp();
-        QVERIFY(!app.Skin.sppLoadSkin(SkinFilePath(rig.ProgramFolder, QStringLiteral("nowhere.ssk")), 0));
+        QVERIFY(!app.Skin.sppLoadSkin(
+            SkinFilePath(rig.ProgramFolder, QStringLiteral("nowhere.ssk")), 0));
         AnswerNextModal([](QWidget* modal) { modal->close(); });
         TfrmMain w(app);
         w.show();

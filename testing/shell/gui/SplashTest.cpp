@@ -38,7 +38,8 @@ private slots:
         QCOMPARE(splash.Label2->pos(), QPoint(178, 105));
         QCOMPARE(splash.Label2->palette().color(QPalette::WindowText), QColor(0, 0xFF, 0xFF));
         // The navy slogan is drawn over its aqua copy.
-        QVERIFY(splash.children().indexOf(splash.Label3) > splash.children().indexOf(splash.Label2));
+        QVERIFY(splash.children().indexOf(splash.Label3) >
+                splash.children().indexOf(splash.Label2));
         QCOMPARE(splash.Label4->text(), QStringLiteral("Ver 2.10"));
         QCOMPARE(splash.Label4->pos(), QPoint(248, 146));
         QCOMPARE(splash.Label5->pos(), QPoint(211, 244));
@@ -82,7 +83,8 @@ private slots:
         QCOMPARE(splash.ProgramFolder, rig.ProgramFolder);
         QCOMPARE(splash.SkinFileName, QStringLiteral("默认.ssk"));
         QCOMPARE(splash.SkinColour, -1);
-        QCOMPARE(SettingNames(rig.SettingsPath), (QStringList{"bookname", "publicname", "selectskin", "selectcolor"}));
+        QCOMPARE(SettingNames(rig.SettingsPath),
+                 (QStringList{"bookname", "publicname", "selectskin", "selectcolor"}));
         QVERIFY(rig.Messages->shown.isEmpty());
     }
 
