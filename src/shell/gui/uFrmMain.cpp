@@ -173,6 +173,19 @@ void TfrmMain::connectGuarded(QToolButton* button, void (TfrmMain::*handler)())
             [this, handler] { app_.Guarded([this, handler] { (this->*handler)(); }); });
 }
 
+// The read-aloud view is made while this window is still hidden, so its own
+// parts get their sizes only now; the page it showed then is laid out again
+// at the real size.
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    if (frmOrvane && !app_.Book.Content.Sentences.PageName.empty())
+        app_.Guarded([this] { frmOrvane->ShowPage(); });
+}
+
 void TfrmMain::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -77,6 +77,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -91,6 +92,7 @@ private:
 
     AppContext& app_;
     int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2
+    bool shownOnce_ = false;
 };
 
 } // namespace zarelo
