@@ -1,0 +1,198 @@
+// The program's own start-up in this process, over a copy of the real sample
+// library, with SDL's disk driver as the sound device: the remembered page
+// comes back, a click on an entry's box makes the output file hold exactly
+// that entry's audio, and closing saves the page and the voice.
+//
+// The expected audio is rendered by a second engine over the manual device
+// from the same voice bytes (same decoder, same resampler), so the check is
+// sample for sample, whatever rate the voice has.
+
+#include "AppContext.h"
+#include "AudioEngine.h"
+#include "Gbk.h"
+#include "ManualAudioDevice.h"
+#include "PackedFile.h"
+#include "PageImageWidget.h"
+#include "ScriptedMessages.h"
+#include "SdlAudioDevice.h"
+#include "SettingsKey.h"
+#include "uFrmMain.h"
+#include "uOrvane.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <cstring>
+
+using namespace zarelo;
+
+namespace {
+
+const QString Publisher = QStringLiteral("晨光教育出版社");
+const QString Book = QStringLiteral("小学英语三年级上册");
+constexpr int RememberedPage = 3;
+
+void CopyFolder(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QVERIFY(QFile::copy(source, target));
+    }
+}
+
+std::vector<int16_t> ReadSamples(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+    return samples;
+}
+
+// What the engine plays for the range [start, end) tenths of `voice`, at the
+// device's 44100 Hz stereo: PlayRange's stop, play, jump, rendered in the
+// device's blocks.
+std::vector<int16_t> RenderRange(const QByteArray& voice, double start, double end)
+{
+    auto device = std::make_unique<ManualAudioDevice>();
+    ManualAudioDevice& manual = *device;
+    AudioEngine engine(std::move(device));
+    engine.BASS_Init(-1, 44100, 0, nullptr, nullptr);
+    engine.BASS_Start();
+    const HSTREAM stream = engine.BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(), 0);
+    engine.BASS_ChannelStop(stream);
+    engine.BASS_ChannelPlay(stream, false);
+    engine.BASS_ChannelSetPosition(stream, engine.BASS_ChannelSeconds2Bytes(stream, start / 10), 0);
+    const int frames = static_cast<int>(std::floor((end - start) / 10 * 44100));
+    std::vector<int16_t> out;
+    while (static_cast<int>(out.size() / 2) < frames) {
+        const std::vector<int16_t> block = manual.render(1024);
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    out.resize(static_cast<size_t>(frames) * 2);
+    engine.BASS_StreamFree(stream);
+    return out;
+}
+
+size_t FirstSound(const std::vector<int16_t>& samples)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (samples[i] != 0)
+            return i & ~size_t{1};
+    return samples.size();
+}
+
+} // namespace
+
+class ReadAloudPlaysEntry : public QObject {
+    Q_OBJECT
+private slots:
+    void clickPlaysTheEntryAndClosingSavesThePage();
+};
+
+void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
+{
+    QTemporaryDir root;
+    const QString programFolder = root.path() + QStringLiteral("/program");
+    const QString settingsPath = root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
+    const QString played = root.path() + QStringLiteral("/played.raw");
+    CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
+               programFolder + u'/' + Publisher);
+    {
+        SettingsKey key(settingsPath);
+        key.writeString(QStringLiteral("bookname"), Book);
+        key.writeString(QStringLiteral("publicname"), Publisher);
+        key.writeString(QStringLiteral("LastPage"), QString::number(RememberedPage));
+        key.writeString(QStringLiteral("LastVoiceName"), QString());
+    }
+    // Real-time pacing stays on: the read-aloud timer then sees the end of
+    // the range within one tick of audio, as with a sound card.
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
+
+    int row = -1;
+    QByteArray voiceName;
+    double start = 0, end = 0;
+    {
+        AppSeams seams;
+        seams.ProgramFolder = programFolder;
+        seams.SettingsPath = settingsPath;
+        auto messages = std::make_unique<fakes::ScriptedMessages>();
+        fakes::ScriptedMessages& shown = *messages;
+        seams.Messages = std::move(messages);
+        seams.Ticks = std::make_unique<SystemTicks>();
+        seams.Device = MakeSdlAudioDevice();
+        AppContext app(std::move(seams));
+        TfrmMain window(app);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join(u'|')));
+
+        TfrmOrvane* view = window.frmOrvane;
+        QVERIFY(view);
+        QCOMPARE(view->Edit1->text(), QString::number(RememberedPage));
+        QCOMPARE(app.Book.CurrentPage, RememberedPage);
+
+        // The first sentence of the remembered page that has a box.
+        const SentenceTable& t = app.Book.Content.Sentences;
+        for (int i = 0; i < t.count() && row < 0; ++i)
+            if (t.PageName[i] == "Page" + QByteArray::number(RememberedPage) && t.Kind[i] == "sent" &&
+                t.Box1Left[i] > 0)
+                row = i;
+        QVERIFY(row >= 0);
+        voiceName = t.VoiceName[row].toByteArray();
+        start = t.StartTime[row];
+        end = t.EndTime[row];
+        const QPoint inside((t.Box1Left[row] + t.Box1Right[row]) / 2,
+                            (t.Box1Top[row] + t.Box1Bottom[row]) / 2);
+        QCOMPARE(view->PageScale(), 1.0);
+        QTest::mouseClick(view->Image1, Qt::LeftButton, {}, inside);
+        QCOMPARE(app.Book.CurrentSentence, row);
+        QCOMPARE(app.Voice.PlayState, QStringLiteral("mpPlaying"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.Voice.PlayState, QStringLiteral("mpStop"),
+                                  int((end - start) * 100) + 5000);
+
+        window.close();
+        SettingsKey key(settingsPath);
+        QCOMPARE(key.readString(QStringLiteral("LastPage")), QString::number(RememberedPage));
+        QCOMPARE(key.readString(QStringLiteral("LastVoiceName")), fromGbk(voiceName));
+    } // the engine closes the device: the output file is complete
+
+    const QString voicePath =
+        programFolder + u'/' + Publisher + u'/' + Book + u'/' + fromGbk(voiceName) + ".wav";
+    const std::vector<int16_t> expected = RenderRange(UnpackFile(voicePath), start, end);
+    const std::vector<int16_t> output = ReadSamples(played);
+    QVERIFY(!expected.empty());
+
+    // Silence until the click, then the entry from its first sample.
+    const size_t lead = FirstSound(expected);
+    QVERIFY(lead < expected.size());
+    const size_t heard = FirstSound(output);
+    QVERIFY2(heard >= lead && heard < output.size(), "nothing was played");
+    const size_t offset = heard - lead;
+    QVERIFY(offset + expected.size() <= output.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        if (output[offset + i] != expected[i])
+            QFAIL(qPrintable(QStringLiteral("sample %1 of the entry differs: %2, expected %3")
+                                 .arg(i)
+                                 .arg(output[offset + i])
+                                 .arg(expected[i])));
+    // After the range the voice stops within a timer tick and a device block;
+    // the recording there is the pause between entries, so all is silent.
+    const size_t overrun = (2205 + 2 * 1024) * 2;
+    for (size_t i = offset + expected.size() + overrun; i < output.size(); ++i)
+        QVERIFY2(output[i] == 0, "sound after the entry ended");
+}
+
+QTEST_MAIN(ReadAloudPlaysEntry)
+#include "ReadAloudPlaysEntry.moc"
