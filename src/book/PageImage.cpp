@@ -32,9 +32,26 @@ tjhandle decompressor()
 // claiming more is taken as damage rather than allocated.
 constexpr qint64 kMaxPixels = 64 * 1024 * 1024;
 
+// The largest reduction that keeps width x height at least `want`; 1/1 when
+// none does.
+tjscalingfactor reduction(int width, int height, std::pair<int, int> want)
+{
+    int count = 0;
+    const tjscalingfactor* factors = tjGetScalingFactors(&count);
+    tjscalingfactor best{1, 1};
+    for (int i = 0; factors && i < count; ++i) {
+        const tjscalingfactor f = factors[i];
+        if (f.num >= f.denom || f.num * best.denom >= best.num * f.denom)
+            continue; // only reductions, and only smaller than the best so far
+        if (TJSCALED(width, f) >= want.first && TJSCALED(height, f) >= want.second)
+            best = f;
+    }
+    return best;
+}
+
 } // namespace
 
-DecodedImage DecodeJpeg(QByteArrayView jpeg, const QString& name)
+DecodedImage DecodeJpeg(QByteArrayView jpeg, const QString& name, const NeededSizeFn& needed)
 {
     tjhandle tj = decompressor();
     if (!tj)
@@ -53,24 +70,28 @@ DecodedImage DecodeJpeg(QByteArrayView jpeg, const QString& name)
         throw BookError(
             QObject::tr("图片 %1 的尺寸 %2 x %3 无效").arg(name).arg(width).arg(height));
 
+    const tjscalingfactor factor =
+        needed ? reduction(width, height, needed(width, height)) : tjscalingfactor{1, 1};
     DecodedImage image;
-    image.Pixels = QByteArray(qsizetype(width) * height * 4, Qt::Uninitialized);
+    image.NaturalWidth = width;
+    image.NaturalHeight = height;
+    image.Width = TJSCALED(width, factor);
+    image.Height = TJSCALED(height, factor);
+    image.Pixels = QByteArray(qsizetype(image.Width) * image.Height * 4, Qt::Uninitialized);
     // Decoded straight into the pixel buffer; a warning (recoverable damage,
     // such as a cut-off end) still yields a picture, only a fatal error fails.
-    if (tjDecompress2(tj, bytes, size, reinterpret_cast<unsigned char*>(image.Pixels.data()), width,
-                      width * 4, height, TJPF_BGRX, 0) != 0 &&
+    if (tjDecompress2(tj, bytes, size, reinterpret_cast<unsigned char*>(image.Pixels.data()),
+                      image.Width, image.Width * 4, image.Height, TJPF_BGRX, 0) != 0 &&
         tjGetErrorCode(tj) == TJERR_FATAL)
         throw BookError(QObject::tr("图片 %1 不是有效的 JPEG：%2")
                             .arg(name, QString::fromLocal8Bit(tjGetErrorStr2(tj))));
-    image.Width = width;
-    image.Height = height;
     return image;
 }
 
-DecodedImage LoadPicFromZipFile(const QString& path)
+DecodedImage LoadPicFromZipFile(const QString& path, const NeededSizeFn& needed)
 {
     const QByteArray jpeg = UnpackFile(path);
-    return DecodeJpeg(jpeg, path);
+    return DecodeJpeg(jpeg, path, needed);
 }
 
 } // namespace zarelo

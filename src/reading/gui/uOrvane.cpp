@@ -3,7 +3,7 @@
 #include "AudioEngine.h"
 #include "BookError.h"
 #include "Gbk.h"
-#include "PageDecode.h"
+#include "PageImage.h"
 #include "PageImageWidget.h"
 #include "SettingsKey.h"
 #include "TextPageLayout.h"
@@ -339,12 +339,13 @@ void TfrmOrvane::LoadPicFromZipFile(const QString& path)
     // Decoded no larger than the bigger of the two size modes shows it, so
     // switching modes never needs the file again.
     const int boxHeight = ScrollBox1->height();
-    PagePicture page = LoadPagePicture(path, [boxHeight](QSize natural) {
-        const double r = double(natural.height()) / natural.width();
-        return QSize(qMax(800, int(std::ceil(boxHeight / r))),
-                     qMax(int(std::ceil(800 * r)), boxHeight));
+    DecodedImage page = zarelo::LoadPicFromZipFile(path, [boxHeight](int width, int height) {
+        const double r = double(height) / width;
+        return std::pair(qMax(800, int(std::ceil(boxHeight / r))),
+                         qMax(int(std::ceil(800 * r)), boxHeight));
     });
-    Image1->setPicture(std::move(page.Pixels), page.Natural);
+    const QSize natural(page.NaturalWidth, page.NaturalHeight);
+    Image1->setPicture(std::move(page), natural);
 }
 
 bool TfrmOrvane::ShowPage()
