@@ -411,10 +411,12 @@ void TfrmOrvane::drawTextPage()
     painter.setPen(Qt::black);
     const QFontMetrics metrics(font);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    // Each word's rectangle is exactly as wide as its text, so nothing is cut;
+    // eliding against the rounded width would cut most words, so it is drawn
+    // whole from the rectangle's corner.
     for (const TextPageWord& word :
          LayoutTextPage(book.Content.Sentences, PageNameOf(book.CurrentPage), metrics)) {
-        painter.drawText(word.rect, flags,
-                         metrics.elidedText(word.text, Qt::ElideRight, word.rect.width()));
+        painter.drawText(word.rect.topLeft() + QPoint(0, metrics.ascent()), word.text);
     }
 
     ctx_.Book.LessonOfPage();
