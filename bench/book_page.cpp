@@ -4,6 +4,7 @@
 // plus tjDecompress2 alone, into buffers made once, on the same bytes.
 // Goal: at most 1.15 x the baseline.
 #include "PackedFile.h"
+#include "PageLikeJpeg.h"
 #include "PageImage.h"
 
 #include <QFile>
@@ -22,42 +23,9 @@ namespace {
 constexpr int kWidth = 1600;
 constexpr int kHeight = 2263;
 
-// A page-like picture: white paper, dark text-like strokes, a coloured band.
-QByteArray pageJpeg()
-{
-    std::vector<unsigned char> rgb(size_t(kWidth) * kHeight * 3, 255);
-    std::mt19937 random(7);
-    for (int line = 0; line < 60; ++line) {
-        const int y0 = 120 + line * 34;
-        for (int x = 100; x < 1500; ++x) {
-            if ((random() % 9) < 3)
-                continue;
-            for (int y = y0; y < y0 + 14; ++y) {
-                unsigned char* p = &rgb[(size_t(y) * kWidth + x) * 3];
-                p[0] = p[1] = p[2] = static_cast<unsigned char>(random() % 60);
-            }
-        }
-    }
-    for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * kWidth + x) * 3];
-            p[0] = 40;
-            p[1] = static_cast<unsigned char>(120 + x % 100);
-            p[2] = 200;
-        }
-    tjhandle tj = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    tjCompress2(tj, rgb.data(), kWidth, 0, kHeight, TJPF_RGB, &out, &size, TJSAMP_420, 85, 0);
-    QByteArray jpeg(reinterpret_cast<char*>(out), qsizetype(size));
-    tjFree(out);
-    tjDestroy(tj);
-    return jpeg;
-}
-
 struct Page {
     QTemporaryDir dir;
-    QByteArray packed = PackBytes(pageJpeg());
+    QByteArray packed = PackBytes(fakes::PageLikeJpeg(kWidth, kHeight, 7));
     QString path = dir.path() + "/Page1.zip";
     Page()
     {

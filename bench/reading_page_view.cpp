@@ -11,6 +11,7 @@
 #include "AudioEngine.h"
 #include "ManualClock.h"
 #include "PackedFile.h"
+#include "PageLikeJpeg.h"
 #include "PageGeometry.h"
 #include "PageImageWidget.h"
 #include "ScriptedMessages.h"
@@ -38,39 +39,6 @@ constexpr int kHeight = 2263;
 constexpr int kEntries = 20000;
 constexpr int kPerPage = 20;
 
-// A page-like picture: white paper, dark text-like strokes, a coloured band.
-QByteArray pageJpeg(int seed)
-{
-    std::vector<unsigned char> rgb(size_t(kWidth) * kHeight * 3, 255);
-    std::mt19937 random(seed);
-    for (int line = 0; line < 60; ++line) {
-        const int y0 = 120 + line * 34;
-        for (int x = 100; x < 1500; ++x) {
-            if ((random() % 9) < 3)
-                continue;
-            for (int y = y0; y < y0 + 14; ++y) {
-                unsigned char* p = &rgb[(size_t(y) * kWidth + x) * 3];
-                p[0] = p[1] = p[2] = static_cast<unsigned char>(random() % 60);
-            }
-        }
-    }
-    for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * kWidth + x) * 3];
-            p[0] = 40;
-            p[1] = static_cast<unsigned char>(120 + x % 100);
-            p[2] = 200;
-        }
-    tjhandle tj = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    tjCompress2(tj, rgb.data(), kWidth, 0, kHeight, TJPF_RGB, &out, &size, TJSAMP_420, 85, 0);
-    QByteArray jpeg(reinterpret_cast<char*>(out), qsizetype(size));
-    tjFree(out);
-    tjDestroy(tj);
-    return jpeg;
-}
-
 // Two packed pages (turning alternates between them) and a 20,000-entry
 // table, 20 entries a page, in a view of 1280 x 800.
 struct Rig {
@@ -91,7 +59,7 @@ struct Rig {
         for (int p = 1; p <= 2; ++p) {
             QFile file(dir.filePath(QString("Pub/Book/Page%1.zip").arg(p)));
             file.open(QIODevice::WriteOnly);
-            file.write(PackBytes(pageJpeg(p)));
+            file.write(PackBytes(fakes::PageLikeJpeg(kWidth, kHeight, p)));
         }
         book.CurrentPublisher = "Pub";
         book.CurrentBook = "Book";
