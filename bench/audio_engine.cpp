@@ -1,4 +1,3 @@
-// links: audio PkgConfig::SNDFILE PkgConfig::MPG123 PkgConfig::SAMPLERATE
 // The audio engine's goals, each beside its baseline in the same run:
 //  - opening a packed 30-minute voice (WAV, MP3) costs about its unpacking,
 //    with no full decode; resident memory grows by at most the unpacked size
@@ -10,13 +9,13 @@
 //    core in real time (counter realtime_share_pct).
 // The 30-minute voices are made once and kept beside the benchmark program.
 
-#include "AudioEngine.h"
-#include "BookContent.h"
-#include "ManualAudioDevice.h"
-#include "PackedFile.h"
-#include "UserMessages.h"
-#include "VoicePlayer.h"
-#include "uPublicVarDefine.h"
+#include "audio/AudioEngine.h"
+#include "book/BookContent.h"
+#include "audio/ManualAudioDevice.h"
+#include "book/PackedFile.h"
+#include "book/UserMessages.h"
+#include "audio/VoicePlayer.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,14 +1,13 @@
-// links: book
 // Opening a book of 20,000 entries and 1,000 lesson lines: LoadBookContent
 // (unpack both tables to the temporary folder, read, parse, fill) against the
 // baseline of inflating the same files and splitting their lines at ';'.
 // Goal: at most 3 x the baseline; the filled tables at most 10 MB (reported
 // as counters of the load).
-#include "BookLoader.h"
-#include "Gbk.h"
-#include "PackedFile.h"
-#include "ScriptedMessages.h"
-#include "uFunc.h"
+#include "book/BookLoader.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "support/ScriptedMessages.h"
+#include "book/uFunc.h"
 
 #include <QDir>
 #include <QFile>

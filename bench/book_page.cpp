@@ -1,11 +1,10 @@
-// links: book PkgConfig::TURBOJPEG ZLIB::ZLIB
 // A packed 1600 x 2263 JPEG page: unpack + decode (UnpackBytes + DecodeJpeg,
 // and LoadPicFromZipFile from the file) against the baseline of zlib inflate
 // plus tjDecompress2 alone, into buffers made once, on the same bytes.
 // Goal: at most 1.15 x the baseline.
-#include "PackedFile.h"
-#include "PageLikeJpeg.h"
-#include "PageImage.h"
+#include "book/PackedFile.h"
+#include "support/PageLikeJpeg.h"
+#include "book/PageImage.h"
 
 #include <QFile>
 #include <QTemporaryDir>

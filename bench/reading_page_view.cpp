@@ -1,4 +1,3 @@
-// links: reading_gui PkgConfig::TURBOJPEG
 // The read-aloud view on the offscreen platform.
 //  - Page turn: showing a packed 1600 x 2263 JPEG page in whole-page mode
 //    (ShowPage: unpack, decode, lay out; then painting the visible page,
@@ -8,15 +7,15 @@
 //  - Hovering: the hit test over a page of a 20,000-entry book, at a point
 //    beside every box (the whole table is scanned), and a whole mouse move
 //    over an entry (hit test and highlight). Goal: under 1% of the baseline.
-#include "AudioEngine.h"
-#include "ManualClock.h"
-#include "PackedFile.h"
-#include "PageLikeJpeg.h"
-#include "PageGeometry.h"
-#include "PageImageWidget.h"
-#include "ScriptedMessages.h"
-#include "VoicePlayer.h"
-#include "uOrvane.h"
+#include "audio/AudioEngine.h"
+#include "support/ManualClock.h"
+#include "book/PackedFile.h"
+#include "support/PageLikeJpeg.h"
+#include "reading/PageGeometry.h"
+#include "reading/gui/PageImageWidget.h"
+#include "support/ScriptedMessages.h"
+#include "audio/VoicePlayer.h"
+#include "reading/gui/uOrvane.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,9 @@
-// links: audio
 // The decoders over bytes from outside (voice files, cue sounds): any input
 // opens cleanly or fails cleanly, and whatever opens can be measured,
 // seeked and played without reading past the bytes.
 
-#include "AudioEngine.h"
-#include "ManualAudioDevice.h"
+#include "audio/AudioEngine.h"
+#include "audio/ManualAudioDevice.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,7 @@
-// links: book
 // Page pictures from outside: DecodeJpeg yields a picture of the size it
 // reports or raises BookError.
-#include "BookError.h"
-#include "PageImage.h"
+#include "book/BookError.h"
+#include "book/PageImage.h"
 
 #include <cstddef>
 #include <cstdint>

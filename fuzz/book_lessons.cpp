@@ -1,10 +1,9 @@
-// links: book
 // Lesson indexes from outside: parsed into the lesson table, then the unit
 // tree rules and the lookups run over what was accepted.
-#include "BookContent.h"
-#include "BookError.h"
-#include "BookLoader.h"
-#include "LessonTree.h"
+#include "book/BookContent.h"
+#include "book/BookError.h"
+#include "book/BookLoader.h"
+#include "book/LessonTree.h"
 
 #include <cstddef>
 #include <cstdint>

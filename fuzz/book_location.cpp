@@ -1,9 +1,8 @@
-// links: book
 // Sentence tables from outside: the text of "location.txt" split into lines
 // and parsed; any input gives a full table or a BookError, never a crash.
-#include "BookContent.h"
-#include "BookError.h"
-#include "BookLoader.h"
+#include "book/BookContent.h"
+#include "book/BookError.h"
+#include "book/BookLoader.h"
 
 #include <cstddef>
 #include <cstdint>

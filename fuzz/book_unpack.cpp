@@ -1,8 +1,7 @@
-// links: book
 // Packed files from outside: UnpackBytes either yields exactly L bytes or
 // raises BookError; it never crashes or reads past the input.
-#include "BookError.h"
-#include "PackedFile.h"
+#include "book/BookError.h"
+#include "book/PackedFile.h"
 
 #include <QtEndian>
 

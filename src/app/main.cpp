@@ -1,6 +1,6 @@
 // The program: builds the application object and runs it.
 
-#include "ZareloApplication.h"
+#include "shell/gui/ZareloApplication.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,6 @@
-#include "AudioEngine.h"
+#include "audio/AudioEngine.h"
 
-#include "Decoder.h"
+#include "audio/Decoder.h"
 
 #include <kiss_fftr.h>
 #include <samplerate.h>

@@ -18,7 +18,7 @@
 // Without a device (null device, or opening it fails) BASS_Init returns false
 // and every later operation fails: 0 / false / -1 as each one says.
 
-#include "AudioDevice.h"
+#include "audio/AudioDevice.h"
 
 #include <cstdint>
 #include <memory>

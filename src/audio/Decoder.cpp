@@ -1,4 +1,4 @@
-#include "Decoder.h"
+#include "audio/Decoder.h"
 
 #include <mpg123.h>
 #include <sndfile.h>

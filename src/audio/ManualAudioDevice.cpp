@@ -1,4 +1,4 @@
-#include "ManualAudioDevice.h"
+#include "audio/ManualAudioDevice.h"
 
 #include <algorithm>
 

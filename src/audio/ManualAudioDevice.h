@@ -3,7 +3,7 @@
 // test's thread (or any thread it chooses), and records from frames the test
 // feeds in. Nothing moves by itself.
 
-#include "AudioDevice.h"
+#include "audio/AudioDevice.h"
 
 #include <atomic>
 #include <mutex>

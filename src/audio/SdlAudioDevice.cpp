@@ -1,4 +1,4 @@
-#include "SdlAudioDevice.h"
+#include "audio/SdlAudioDevice.h"
 
 #include <SDL.h>
 

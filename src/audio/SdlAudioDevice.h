@@ -5,7 +5,7 @@
 // file SDL_DISKAUDIOFILE and recording reads SDL_DISKAUDIOFILEIN;
 // SDL_DISKAUDIODELAY=0 drops real-time pacing.
 
-#include "AudioDevice.h"
+#include "audio/AudioDevice.h"
 
 #include <memory>
 

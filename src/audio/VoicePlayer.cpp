@@ -1,10 +1,10 @@
-#include "VoicePlayer.h"
+#include "audio/VoicePlayer.h"
 
-#include "BookContent.h"
-#include "Gbk.h"
-#include "PackedFile.h"
-#include "UserMessages.h"
-#include "uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "book/UserMessages.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QFileInfo>
 

@@ -7,7 +7,7 @@
 // position of t / 10 seconds of VoiceStream. Byte positions are compared as
 // signed numbers. All operations run on the user-interface thread.
 
-#include "AudioEngine.h"
+#include "audio/AudioEngine.h"
 
 #include <QByteArray>
 #include <QString>

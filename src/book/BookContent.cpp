@@ -1,7 +1,7 @@
-#include "BookContent.h"
+#include "book/BookContent.h"
 
-#include "BookError.h"
-#include "Gbk.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
 
 #include <QObject>
 #include <charconv>

@@ -1,11 +1,11 @@
-#include "BookLibrary.h"
+#include "book/BookLibrary.h"
 
-#include "BookError.h"
-#include "BookLoader.h"
-#include "PackedFile.h"
-#include "SettingsKey.h"
-#include "UserMessages.h"
-#include "uFunc.h"
+#include "book/BookError.h"
+#include "book/BookLoader.h"
+#include "book/PackedFile.h"
+#include "book/SettingsKey.h"
+#include "book/UserMessages.h"
+#include "book/uFunc.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // remembering the chosen book, and unpacking a book's data files into the
 // run's private temporary folder before its tables are loaded.
 
-#include "BookContent.h"
-#include "uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "BookLoader.h"
+#include "book/BookLoader.h"
 
-#include "BookError.h"
-#include "Gbk.h"
-#include "UserMessages.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "book/UserMessages.h"
 
 #include <QFile>
 #include <QObject>

@@ -4,8 +4,8 @@
 // when the whole load succeeded, so a malformed line never leaves the previous
 // book half replaced.
 
-#include "BookContent.h"
-#include "BookLibrary.h"
+#include "book/BookContent.h"
+#include "book/BookLibrary.h"
 
 #include <QByteArrayView>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "Gbk.h"
+#include "book/Gbk.h"
 
 #include <QTextCodec>
 

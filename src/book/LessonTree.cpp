@@ -1,7 +1,7 @@
-#include "LessonTree.h"
+#include "book/LessonTree.h"
 
-#include "Gbk.h"
-#include "uFunc.h"
+#include "book/Gbk.h"
+#include "book/uFunc.h"
 
 namespace zarelo {
 

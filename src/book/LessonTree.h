@@ -2,7 +2,7 @@
 // The two-level unit tree built from the lesson index: units, modules,
 // reviews and the like at the top, lessons below the most recent of them.
 
-#include "BookContent.h"
+#include "book/BookContent.h"
 
 #include <QByteArray>
 #include <QString>

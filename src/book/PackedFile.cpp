@@ -1,6 +1,6 @@
-#include "PackedFile.h"
+#include "book/PackedFile.h"
 
-#include "BookError.h"
+#include "book/BookError.h"
 
 #include <QFile>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "PageImage.h"
+#include "book/PageImage.h"
 
-#include "BookError.h"
-#include "PackedFile.h"
+#include "book/BookError.h"
+#include "book/PackedFile.h"
 
 #include <QObject>
 #include <turbojpeg.h>

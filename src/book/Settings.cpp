@@ -1,6 +1,6 @@
-#include "Settings.h"
+#include "book/Settings.h"
 
-#include "SettingsKey.h"
+#include "book/SettingsKey.h"
 
 namespace zarelo {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The test settings of the settings key and the one routine that loads them.
 
-#include "uPublicVarDefine.h"
+#include "book/uPublicVarDefine.h"
 
 namespace zarelo {
 

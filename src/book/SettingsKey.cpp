@@ -1,4 +1,4 @@
-#include "SettingsKey.h"
+#include "book/SettingsKey.h"
 
 #include <QDir>
 #include <QFile>

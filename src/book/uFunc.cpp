@@ -1,4 +1,4 @@
-#include "uFunc.h"
+#include "book/uFunc.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "PageGeometry.h"
+#include "reading/PageGeometry.h"
 
 #include <cmath>
 

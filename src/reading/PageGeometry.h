@@ -7,7 +7,7 @@
 // coordinates are pixels relative to the page panel (pnlPagePic) unless a
 // name says otherwise.
 
-#include "BookContent.h"
+#include "book/BookContent.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "ReadingController.h"
+#include "reading/ReadingController.h"
 
 namespace zarelo {
 

@@ -4,10 +4,10 @@
 // the player through the two small interfaces below, so that its rules run
 // the same in the window and in unit tests. UI thread only.
 
-#include "BookContent.h"
-#include "ReadingRange.h"
-#include "uFunc.h"
-#include "uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "reading/ReadingRange.h"
+#include "book/uFunc.h"
+#include "book/uPublicVarDefine.h"
 
 namespace zarelo {
 

@@ -1,6 +1,6 @@
-#include "ReadingRange.h"
+#include "reading/ReadingRange.h"
 
-#include "PageGeometry.h"
+#include "reading/PageGeometry.h"
 
 namespace zarelo {
 

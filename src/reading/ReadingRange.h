@@ -1,7 +1,7 @@
 #pragma once
 // The runs of table rows that "整页朗读" and "整文朗读" read.
 
-#include "BookContent.h"
+#include "book/BookContent.h"
 
 namespace zarelo {
 

@@ -1,6 +1,6 @@
-#include "VoicePlayerAdapter.h"
+#include "reading/VoicePlayerAdapter.h"
 
-#include "BookContent.h"
+#include "book/BookContent.h"
 
 namespace zarelo {
 

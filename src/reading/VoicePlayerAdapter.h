@@ -1,9 +1,9 @@
 #pragma once
 // The read-aloud controller's view of the one voice player of the program.
 
-#include "AudioEngine.h"
-#include "ReadingController.h"
-#include "VoicePlayer.h"
+#include "audio/AudioEngine.h"
+#include "reading/ReadingController.h"
+#include "audio/VoicePlayer.h"
 
 namespace zarelo {
 

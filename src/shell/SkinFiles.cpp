@@ -1,4 +1,4 @@
-#include "SkinFiles.h"
+#include "shell/SkinFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

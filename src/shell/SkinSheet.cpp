@@ -1,6 +1,6 @@
-#include "SkinSheet.h"
+#include "shell/SkinSheet.h"
 
-#include "BookError.h"
+#include "book/BookError.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "SplashSettings.h"
+#include "shell/SplashSettings.h"
 
-#include "SettingsKey.h"
+#include "book/SettingsKey.h"
 
 namespace zarelo {
 

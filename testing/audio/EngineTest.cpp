@@ -1,9 +1,9 @@
 // The engine driven through the manual device: every frame the device plays
 // is one the test asked for, so positions, levels and output are exact.
 
-#include "AudioEngine.h"
+#include "audio/AudioEngine.h"
 #include "AudioSignals.h"
-#include "ManualAudioDevice.h"
+#include "audio/ManualAudioDevice.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // The real SDL backend, headless: SDL's disk driver writes what the engine
 // plays to a raw file and records from another, without real-time pacing.
 
-#include "AudioEngine.h"
+#include "audio/AudioEngine.h"
 #include "AudioSignals.h"
-#include "SdlAudioDevice.h"
+#include "audio/SdlAudioDevice.h"
 
 #include <QFile>
 #include <QTemporaryDir>

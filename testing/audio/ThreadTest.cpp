@@ -3,10 +3,10 @@
 // seeks, changes rates, reads levels and spectra, records and frees. Under
 // ThreadSanitizer this proves they share only what the engine guards.
 
-#include "AudioEngine.h"
+#include "audio/AudioEngine.h"
 #include "AudioSignals.h"
-#include "ManualAudioDevice.h"
-#include "VoicePlayer.h"
+#include "audio/ManualAudioDevice.h"
+#include "audio/VoicePlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
 // The voice player over a temporary program folder holding packed voices,
 // played through the manual device.
 
-#include "VoicePlayer.h"
+#include "audio/VoicePlayer.h"
 
 #include "AudioSignals.h"
-#include "BookContent.h"
-#include "BookError.h"
-#include "Gbk.h"
-#include "ManualAudioDevice.h"
-#include "PackedFile.h"
-#include "ScriptedMessages.h"
-#include "uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "audio/ManualAudioDevice.h"
+#include "book/PackedFile.h"
+#include "support/ScriptedMessages.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "BookLibrary.h"
-#include "BookError.h"
-#include "BookLoader.h"
-#include "ScriptedMessages.h"
-#include "SettingsKey.h"
+#include "book/BookLibrary.h"
+#include "book/BookError.h"
+#include "book/BookLoader.h"
+#include "support/ScriptedMessages.h"
+#include "book/SettingsKey.h"
 #include "TestLibrary.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "BookLoader.h"
-#include "BookError.h"
-#include "Gbk.h"
-#include "ScriptedMessages.h"
+#include "book/BookLoader.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "support/ScriptedMessages.h"
 #include "TestLibrary.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "LessonTree.h"
-#include "BookLoader.h"
+#include "book/LessonTree.h"
+#include "book/BookLoader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "PageImage.h"
-#include "BookError.h"
-#include "PackedFile.h"
+#include "book/PageImage.h"
+#include "book/BookError.h"
+#include "book/PackedFile.h"
 #include "TestLibrary.h"
 
 #include <gtest/gtest.h>

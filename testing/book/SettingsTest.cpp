@@ -1,5 +1,5 @@
-#include "Settings.h"
-#include "SettingsKey.h"
+#include "book/Settings.h"
+#include "book/SettingsKey.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
-#include "BookError.h"
-#include "Gbk.h"
-#include "ManualClock.h"
-#include "PackedFile.h"
-#include "SettingsKey.h"
-#include "uFunc.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "support/ManualClock.h"
+#include "book/PackedFile.h"
+#include "book/SettingsKey.h"
+#include "book/uFunc.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,16 +2,16 @@
 // folder, read it back with LoadBookContent, the JPEG page reader and
 // libsndfile, and check that what the tables say matches what the files hold.
 
-#include "BookError.h"
-#include "BookLoader.h"
-#include "BookSource.h"
-#include "BookWriter.h"
-#include "Gbk.h"
-#include "PackedFile.h"
-#include "PageDrawing.h"
+#include "book/BookError.h"
+#include "book/BookLoader.h"
+#include "bookmaker/BookSource.h"
+#include "bookmaker/BookWriter.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "bookmaker/PageDrawing.h"
 #include "ReadBack.h"
-#include "Voice.h"
-#include "Wav.h"
+#include "bookmaker/Voice.h"
+#include "bookmaker/Wav.h"
 
 #include <QDir>
 #include <QFile>

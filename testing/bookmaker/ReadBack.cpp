@@ -1,9 +1,9 @@
 #include "ReadBack.h"
 
-#include "BookLoader.h"
-#include "Gbk.h"
-#include "PackedFile.h"
-#include "ScriptedMessages.h"
+#include "book/BookLoader.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "support/ScriptedMessages.h"
 
 #include <QFile>
 #include <cstring>

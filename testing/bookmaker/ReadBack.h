@@ -2,9 +2,9 @@
 // Reading a made book back through the program's own readers, and the checks
 // every made book must pass.
 
-#include "BookContent.h"
-#include "PageImage.h"
-#include "uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "book/PageImage.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The sample library the build put into the program folder: what a new user
 // finds at the first start.
 
-#include "BookLibrary.h"
-#include "Gbk.h"
+#include "book/BookLibrary.h"
+#include "book/Gbk.h"
 #include "ReadBack.h"
 
 #include <QDir>

@@ -7,17 +7,17 @@
 // from the same voice bytes (same decoder, same resampler), so the check is
 // sample for sample, whatever rate the voice has.
 
-#include "AppContext.h"
-#include "AudioEngine.h"
-#include "Gbk.h"
-#include "ManualAudioDevice.h"
-#include "PackedFile.h"
-#include "PageImageWidget.h"
-#include "ScriptedMessages.h"
-#include "SdlAudioDevice.h"
-#include "SettingsKey.h"
-#include "uFrmMain.h"
-#include "uOrvane.h"
+#include "shell/gui/AppContext.h"
+#include "audio/AudioEngine.h"
+#include "book/Gbk.h"
+#include "audio/ManualAudioDevice.h"
+#include "book/PackedFile.h"
+#include "reading/gui/PageImageWidget.h"
+#include "support/ScriptedMessages.h"
+#include "audio/SdlAudioDevice.h"
+#include "book/SettingsKey.h"
+#include "shell/gui/uFrmMain.h"
+#include "reading/gui/uOrvane.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -9,10 +9,10 @@
 // reopen that book without asking, on the remembered page, and save the
 // page and voice when it ends.
 
-#include "BookLibrary.h"
-#include "PackedFile.h"
-#include "SettingsKey.h"
-#include "uFunc.h"
+#include "book/BookLibrary.h"
+#include "book/PackedFile.h"
+#include "book/SettingsKey.h"
+#include "book/uFunc.h"
 
 #include <QDir>
 #include <QElapsedTimer>

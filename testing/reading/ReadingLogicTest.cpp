@@ -1,8 +1,8 @@
-#include "BookError.h"
-#include "ManualClock.h"
-#include "PageGeometry.h"
-#include "ReadingController.h"
-#include "ReadingRange.h"
+#include "book/BookError.h"
+#include "support/ManualClock.h"
+#include "reading/PageGeometry.h"
+#include "reading/ReadingController.h"
+#include "reading/ReadingRange.h"
 
 #include <QList>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Finding the skin folder and skin files without regard to letter case.
 
-#include "SkinFiles.h"
+#include "shell/SkinFiles.h"
 
 #include <QDir>
 #include <QFile>

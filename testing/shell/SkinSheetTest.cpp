@@ -1,7 +1,7 @@
 // Colour numbers, the colourising rule and tinting a skin's style sheet.
 
-#include "SkinSheet.h"
-#include "BookError.h"
+#include "shell/SkinSheet.h"
+#include "book/BookError.h"
 
 #include <gtest/gtest.h>
 

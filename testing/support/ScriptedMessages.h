@@ -1,7 +1,7 @@
 #pragma once
 // Records every message the code under test shows, instead of a box.
 
-#include "UserMessages.h"
+#include "book/UserMessages.h"
 
 #include <QList>
 

@@ -1,2 +1,2 @@
-#include "ManualClock.h"
-#include "ScriptedMessages.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedMessages.h"

@@ -1,7 +1,7 @@
-#include "BookSource.h"
+#include "bookmaker/BookSource.h"
 
-#include "BookError.h"
-#include "Gbk.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
 
 #include <QFile>
 #include <QStringList>

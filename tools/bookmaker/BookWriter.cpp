@@ -1,8 +1,8 @@
-#include "BookWriter.h"
+#include "bookmaker/BookWriter.h"
 
-#include "BookError.h"
-#include "Gbk.h"
-#include "PackedFile.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
 
 #include <QDir>
 #include <QFile>

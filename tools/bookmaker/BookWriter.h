@@ -2,9 +2,9 @@
 // Writing a complete book folder from a parsed book source: the packed
 // tables (GBK), the packed JPEG pages and the packed voice files.
 
-#include "BookSource.h"
-#include "PageDrawing.h"
-#include "Voice.h"
+#include "bookmaker/BookSource.h"
+#include "bookmaker/PageDrawing.h"
+#include "bookmaker/Voice.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "PageDrawing.h"
+#include "bookmaker/PageDrawing.h"
 
-#include "BookError.h"
-#include "Pictures.h"
+#include "book/BookError.h"
+#include "bookmaker/Pictures.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // Drawing the pages of a book and recording where each entry was drawn, in
 // pixels of the 800 px wide page (the coordinates of the book's table).
 
-#include "BookSource.h"
+#include "bookmaker/BookSource.h"
 
 #include <QFont>
 #include <QImage>

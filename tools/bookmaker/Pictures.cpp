@@ -1,4 +1,4 @@
-#include "Pictures.h"
+#include "bookmaker/Pictures.h"
 
 #include <QFont>
 #include <QMap>

@@ -1,6 +1,6 @@
-#include "Voice.h"
+#include "bookmaker/Voice.h"
 
-#include "BookError.h"
+#include "book/BookError.h"
 
 #include <QProcess>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // Speaking the entries with espeak-ng and joining the entries of one voice
 // file with pauses, recording where each entry's sound lies.
 
-#include "Wav.h"
+#include "bookmaker/Wav.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "Wav.h"
+#include "bookmaker/Wav.h"
 
-#include "BookError.h"
+#include "book/BookError.h"
 
 #include <QtEndian>
 #include <cmath>

@@ -1,10 +1,10 @@
 // bookmaker: builds book folders of the program's library from book sources.
 // Usage: bookmaker [options] <program folder> <source>...   (see README.md)
 
-#include "BookError.h"
-#include "BookSource.h"
-#include "BookWriter.h"
-#include "Wav.h"
+#include "book/BookError.h"
+#include "bookmaker/BookSource.h"
+#include "bookmaker/BookWriter.h"
+#include "bookmaker/Wav.h"
 
 #include <QCommandLineParser>
 #include <QFile>

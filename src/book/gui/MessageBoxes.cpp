@@ -1,4 +1,4 @@
-#include "MessageBoxes.h"
+#include "book/gui/MessageBoxes.h"
 
 #include <QMessageBox>
 

@@ -2,7 +2,7 @@
 // The widget side of UserMessages: the one place where message boxes are
 // made. Each is a modal QMessageBox with the given caption and one OK button.
 
-#include "UserMessages.h"
+#include "book/UserMessages.h"
 
 namespace zarelo {
 

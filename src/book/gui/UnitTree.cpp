@@ -1,4 +1,4 @@
-#include "UnitTree.h"
+#include "book/gui/UnitTree.h"
 
 #include <QTreeWidget>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Fills the main window's unit tree from the lesson index lines.
 
-#include "BookContent.h"
-#include "LessonTree.h"
+#include "book/BookContent.h"
+#include "book/LessonTree.h"
 
 #include <Qt>
 

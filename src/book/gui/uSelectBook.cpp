@@ -1,7 +1,7 @@
-#include "uSelectBook.h"
+#include "book/gui/uSelectBook.h"
 
-#include "Gbk.h"
-#include "UserMessages.h"
+#include "book/Gbk.h"
+#include "book/UserMessages.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "PageImageWidget.h"
+#include "reading/gui/PageImageWidget.h"
 
 #include <QPaintEvent>
 #include <QPainter>

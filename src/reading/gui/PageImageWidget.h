@@ -4,7 +4,7 @@
 // and kept until the picture or the size changes, so scrolling and the
 // highlight only blit.
 
-#include "PageImage.h"
+#include "book/PageImage.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "TextPageLayout.h"
+#include "reading/gui/TextPageLayout.h"
 
-#include "Gbk.h"
-#include "uFunc.h"
+#include "book/Gbk.h"
+#include "book/uFunc.h"
 
 #include <QFontMetrics>
 

@@ -3,7 +3,7 @@
 // the way the page view draws them. The book maker uses the same function to
 // record the boxes of a text book, so boxes and drawing always agree.
 
-#include "BookContent.h"
+#include "book/BookContent.h"
 
 #include <QFont>
 #include <QRect>

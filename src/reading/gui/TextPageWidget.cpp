@@ -1,4 +1,4 @@
-#include "TextPageWidget.h"
+#include "reading/gui/TextPageWidget.h"
 
 #include <QLinearGradient>
 #include <QPainter>

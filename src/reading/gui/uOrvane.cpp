@@ -1,15 +1,15 @@
-#include "uOrvane.h"
+#include "reading/gui/uOrvane.h"
 
-#include "AudioEngine.h"
-#include "BookError.h"
-#include "Gbk.h"
-#include "PageImage.h"
-#include "PageImageWidget.h"
-#include "SettingsKey.h"
-#include "TextPageLayout.h"
-#include "TextPageWidget.h"
-#include "UserMessages.h"
-#include "VoicePlayer.h"
+#include "audio/AudioEngine.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "book/PageImage.h"
+#include "reading/gui/PageImageWidget.h"
+#include "book/SettingsKey.h"
+#include "reading/gui/TextPageLayout.h"
+#include "reading/gui/TextPageWidget.h"
+#include "book/UserMessages.h"
+#include "audio/VoicePlayer.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

@@ -5,9 +5,9 @@
 // commands. Created once, docked into the main window's client panel, kept
 // until the program ends. UI thread only.
 
-#include "PageGeometry.h"
-#include "ReadingController.h"
-#include "VoicePlayerAdapter.h"
+#include "reading/PageGeometry.h"
+#include "reading/ReadingController.h"
+#include "reading/VoicePlayerAdapter.h"
 
 #include <QWidget>
 #include <functional>

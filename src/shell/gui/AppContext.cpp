@@ -1,7 +1,7 @@
-#include "AppContext.h"
+#include "shell/gui/AppContext.h"
 
-#include "BookError.h"
-#include "uSelectBook.h"
+#include "book/BookError.h"
+#include "book/gui/uSelectBook.h"
 
 #include <QDir>
 

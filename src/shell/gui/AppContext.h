@@ -6,13 +6,13 @@
 // source and the skin layer. A test builds its own set with its own seams.
 // UI thread only.
 
-#include "AudioEngine.h"
-#include "BookContent.h"
-#include "SkinLayer.h"
-#include "UserMessages.h"
-#include "VoicePlayer.h"
-#include "uFunc.h"
-#include "uPublicVarDefine.h"
+#include "audio/AudioEngine.h"
+#include "book/BookContent.h"
+#include "shell/gui/SkinLayer.h"
+#include "book/UserMessages.h"
+#include "audio/VoicePlayer.h"
+#include "book/uFunc.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QPointer>
 #include <QTemporaryDir>

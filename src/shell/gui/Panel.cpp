@@ -1,6 +1,6 @@
-#include "Panel.h"
+#include "shell/gui/Panel.h"
 
-#include "SkinLayer.h"
+#include "shell/gui/SkinLayer.h"
 
 #include <QApplication>
 #include <QPainter>

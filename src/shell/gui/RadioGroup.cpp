@@ -1,4 +1,4 @@
-#include "RadioGroup.h"
+#include "shell/gui/RadioGroup.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

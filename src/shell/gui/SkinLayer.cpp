@@ -1,4 +1,4 @@
-#include "SkinLayer.h"
+#include "shell/gui/SkinLayer.h"
 
 #include <QApplication>
 #include <QFile>

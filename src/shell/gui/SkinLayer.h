@@ -5,7 +5,7 @@
 // missing, unreadable or unparsable skin leaves the default look.
 // UI thread only; needs a QApplication.
 
-#include "SkinSheet.h"
+#include "shell/SkinSheet.h"
 
 #include <QColor>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "SplitterBar.h"
+#include "shell/gui/SplitterBar.h"
 
 #include <QMouseEvent>
 

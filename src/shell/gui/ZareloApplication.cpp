@@ -1,12 +1,12 @@
-#include "ZareloApplication.h"
+#include "shell/gui/ZareloApplication.h"
 
-#include "AppContext.h"
-#include "MessageBoxes.h"
-#include "SdlAudioDevice.h"
-#include "SettingsKey.h"
-#include "SkinFiles.h"
-#include "uFrmMain.h"
-#include "uSplash.h"
+#include "shell/gui/AppContext.h"
+#include "book/gui/MessageBoxes.h"
+#include "audio/SdlAudioDevice.h"
+#include "book/SettingsKey.h"
+#include "shell/SkinFiles.h"
+#include "shell/gui/uFrmMain.h"
+#include "shell/gui/uSplash.h"
 
 #include <QDialog>
 #include <QFont>

@@ -1,12 +1,12 @@
-#include "uSettingPara.h"
+#include "shell/gui/uSettingPara.h"
 
-#include "AppContext.h"
-#include "Panel.h"
-#include "RadioGroup.h"
-#include "SettingsKey.h"
-#include "SkinFiles.h"
-#include "SkinLayer.h"
-#include "SkinSheet.h"
+#include "shell/gui/AppContext.h"
+#include "shell/gui/Panel.h"
+#include "shell/gui/RadioGroup.h"
+#include "book/SettingsKey.h"
+#include "shell/SkinFiles.h"
+#include "shell/gui/SkinLayer.h"
+#include "shell/SkinSheet.h"
 
 #include <QColorDialog>
 #include <QComboBox>

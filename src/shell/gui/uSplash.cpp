@@ -1,11 +1,11 @@
-#include "uSplash.h"
+#include "shell/gui/uSplash.h"
 
-#include "AppContext.h"
-#include "BookError.h"
-#include "Gbk.h"
-#include "SkinLayer.h"
-#include "SplashSettings.h"
-#include "uFunc.h"
+#include "shell/gui/AppContext.h"
+#include "book/BookError.h"
+#include "book/Gbk.h"
+#include "shell/gui/SkinLayer.h"
+#include "shell/SplashSettings.h"
+#include "book/uFunc.h"
 
 #include <QLabel>
 #include <QLinearGradient>

@@ -1,12 +1,12 @@
 // The book selection dialog, ChooseBook, the message boxes and the unit tree,
 // on the offscreen platform.
 #include "../TestLibrary.h"
-#include "Gbk.h"
-#include "MessageBoxes.h"
-#include "ScriptedMessages.h"
-#include "SettingsKey.h"
-#include "UnitTree.h"
-#include "uSelectBook.h"
+#include "book/Gbk.h"
+#include "book/gui/MessageBoxes.h"
+#include "support/ScriptedMessages.h"
+#include "book/SettingsKey.h"
+#include "book/gui/UnitTree.h"
+#include "book/gui/uSelectBook.h"
 
 #include <QApplication>
 #include <QComboBox>

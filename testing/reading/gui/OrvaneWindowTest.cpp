@@ -3,18 +3,18 @@
 // Timer_Play never fires on its own here: each test ticks it after rendering
 // the 50 ms of device frames a tick stands for, so the order is fixed.
 
-#include "AudioEngine.h"
-#include "Gbk.h"
-#include "ManualAudioDevice.h"
-#include "ManualClock.h"
-#include "PackedFile.h"
-#include "PageImageWidget.h"
-#include "ScriptedMessages.h"
-#include "SettingsKey.h"
-#include "TextPageLayout.h"
-#include "TextPageWidget.h"
-#include "VoicePlayer.h"
-#include "uOrvane.h"
+#include "audio/AudioEngine.h"
+#include "book/Gbk.h"
+#include "audio/ManualAudioDevice.h"
+#include "support/ManualClock.h"
+#include "book/PackedFile.h"
+#include "reading/gui/PageImageWidget.h"
+#include "support/ScriptedMessages.h"
+#include "book/SettingsKey.h"
+#include "reading/gui/TextPageLayout.h"
+#include "reading/gui/TextPageWidget.h"
+#include "audio/VoicePlayer.h"
+#include "reading/gui/uOrvane.h"
 
 #include <QBuffer>
 #include <QCheckBox>

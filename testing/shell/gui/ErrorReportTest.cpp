@@ -1,10 +1,10 @@
 // The one general error report: an exception escaping a handler or a timer
 // shows one box with its text and ends only that handler; the program goes on.
 
-#include "BookError.h"
+#include "book/BookError.h"
 #include "ShellRig.h"
-#include "ZareloApplication.h"
-#include "uFrmMain.h"
+#include "shell/gui/ZareloApplication.h"
+#include "shell/gui/uFrmMain.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -2,14 +2,14 @@
 // its controls, start without a book, choosing a book through the real
 // selection dialog, the mode-button group, the unit tree, keys and closing.
 
-#include "Panel.h"
+#include "shell/gui/Panel.h"
 #include "ShellRig.h"
-#include "SplitterBar.h"
-#include "UnitTree.h"
-#include "ZareloApplication.h"
-#include "uFrmMain.h"
-#include "uOrvane.h"
-#include "uSelectBook.h"
+#include "shell/gui/SplitterBar.h"
+#include "book/gui/UnitTree.h"
+#include "shell/gui/ZareloApplication.h"
+#include "shell/gui/uFrmMain.h"
+#include "reading/gui/uOrvane.h"
+#include "book/gui/uSelectBook.h"
 
 #include <QComboBox>
 #include <QLabel>

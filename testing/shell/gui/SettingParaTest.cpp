@@ -2,12 +2,12 @@
 // OK writing only existing values in order, Cancel, the skin list and the
 // colour picker.
 
-#include "Panel.h"
-#include "RadioGroup.h"
+#include "shell/gui/Panel.h"
+#include "shell/gui/RadioGroup.h"
 #include "ShellRig.h"
-#include "SkinSheet.h"
-#include "ZareloApplication.h"
-#include "uSettingPara.h"
+#include "shell/SkinSheet.h"
+#include "shell/gui/ZareloApplication.h"
+#include "shell/gui/uSettingPara.h"
 
 #include <QColorDialog>
 #include <QComboBox>

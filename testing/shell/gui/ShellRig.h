@@ -4,13 +4,13 @@
 // scripted messages, a clock that moves 10 ms at every reading (so Delay
 // ends without real waiting) and the manual sound device (or none).
 
-#include "AppContext.h"
-#include "Gbk.h"
-#include "ManualAudioDevice.h"
-#include "ManualClock.h"
-#include "PackedFile.h"
-#include "ScriptedMessages.h"
-#include "SettingsKey.h"
+#include "shell/gui/AppContext.h"
+#include "book/Gbk.h"
+#include "audio/ManualAudioDevice.h"
+#include "support/ManualClock.h"
+#include "book/PackedFile.h"
+#include "support/ScriptedMessages.h"
+#include "book/SettingsKey.h"
 
 #include <QApplication>
 #include <QBuffer>

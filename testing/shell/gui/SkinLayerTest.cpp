@@ -1,11 +1,11 @@
 // The skin layer: style sheets applied to the whole program, tinting, and
 // that a missing or unreadable skin leaves the default look.
 
-#include "SkinLayer.h"
+#include "shell/gui/SkinLayer.h"
 #include "ShellRig.h"
-#include "SkinFiles.h"
-#include "ZareloApplication.h"
-#include "uFrmMain.h"
+#include "shell/SkinFiles.h"
+#include "shell/gui/ZareloApplication.h"
+#include "shell/gui/uFrmMain.h"
 
 #include <QTest>
 #include <QToolButton>

@@ -1,10 +1,10 @@
 // The splash window: its look, the settings its FormShow reads, and the
 // status animation counting GBK bytes.
 
-#include "Gbk.h"
+#include "book/Gbk.h"
 #include "ShellRig.h"
-#include "ZareloApplication.h"
-#include "uSplash.h"
+#include "shell/gui/ZareloApplication.h"
+#include "shell/gui/uSplash.h"
 
 #include <QLabel>
 #include <QTest>
