@@ -1,6 +1,7 @@
 #include "audio/VoicePlayer.h"
 
 #include "book/BookContent.h"
+#include "book/BookFiles.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/UserMessages.h"
@@ -37,8 +38,8 @@ VoicePlayer::~VoicePlayer()
 
 QString VoicePlayer::VoiceFilePath(const QString& bookFolder) const
 {
-    return paths_.ProgramFolder + QLatin1Char('/') + book_.CurrentPublisher + QLatin1Char('/') +
-           bookFolder + QLatin1Char('/') + fromGbk(book_.CurrentVoiceName) + QStringLiteral(".wav");
+    const QString folder = FindBookFolder(paths_.ProgramFolder, book_.CurrentPublisher, bookFolder);
+    return FindBookEntry(folder, fromGbk(book_.CurrentVoiceName) + QStringLiteral(".wav"));
 }
 
 bool VoicePlayer::OpenVoiceFile(const QString& bookFolder)

@@ -59,7 +59,8 @@ public:
     // Rate of VoiceStream := factor x VoiceBaseFreq, at once (0.5..1.5 in use).
     void SetPlaybackRate(float factor);
 
-    // Path of voice `CurrentVoiceName` in `bookFolder`.
+    // Path of the voice file CurrentVoiceName + ".wav" in book folder `bookFolder` of
+    // CurrentPublisher; each name is found as FindBookEntry finds it (letter case).
     QString VoiceFilePath(const QString& bookFolder) const;
 
 private:

@@ -15,7 +15,8 @@ int OpenBook::EntryPage(int row) const
     int page = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), page);
     if (digits.isEmpty() || error != std::errc() || end != digits.data() + digits.size())
-        throw BookError(QObject::tr("第 %1 条的页面名“%2”不含页码").arg(row + 1).arg(fromGbk(name)));
+        throw BookError(
+            QObject::tr("第 %1 条的页面名“%2”不含页码").arg(row + 1).arg(fromGbk(name)));
     return page;
 }
 

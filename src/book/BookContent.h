@@ -59,7 +59,7 @@ struct SentenceTable {
     std::vector<int> Box1Left, Box1Top, Box1Right, Box1Bottom;
     std::vector<int> Box2Left, Box2Top, Box2Right, Box2Bottom;
     std::vector<int> Box3Left, Box3Top, Box3Right, Box3Bottom;
-    TextColumn VoiceName; // voice file name without folder and extension
+    TextColumn VoiceName;                   // voice file name without folder and extension
     std::vector<double> StartTime, EndTime; // tenths of a second
     TextColumn ChineseText, EnglishText;
 
@@ -91,8 +91,8 @@ struct OpenBook {
     QString CurrentPublisher; // publisher folder name
     QString CurrentBook;      // book folder name
     int CurrentPage = 0;
-    int CurrentLesson = 0;   // row in Content.Lessons
-    int CurrentSentence = 0; // row in Content.Sentences
+    int CurrentLesson = 0;       // row in Content.Lessons
+    int CurrentSentence = 0;     // row in Content.Sentences
     QByteArray CurrentVoiceName; // VoiceName of the loaded voice (GBK)
     QByteArray LoadedVoiceName;  // second copy; a range end counts only while equal
     bool IsTextBook = false;

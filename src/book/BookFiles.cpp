@@ -64,4 +64,10 @@ QString FindBookEntry(const QString& folder, const QString& name, EntryKind kind
     return exact;
 }
 
+QString FindBookFolder(const QString& programFolder, const QString& publisher, const QString& book)
+{
+    const QString publisherFolder = FindBookEntry(programFolder, publisher, EntryKind::Folder);
+    return FindBookEntry(publisherFolder, book, EntryKind::Folder);
+}
+
 } // namespace zarelo

@@ -15,6 +15,10 @@ enum class EntryKind { File, Folder };
 // `folder` may end with a separator or not.
 QString FindBookEntry(const QString& folder, const QString& name, EntryKind kind = EntryKind::File);
 
+// The folder of `book` of `publisher` in the program folder, each folder name
+// found as FindBookEntry finds it; no trailing separator.
+QString FindBookFolder(const QString& programFolder, const QString& publisher, const QString& book);
+
 // True when a and b are equal once ASCII letters are folded to lower case
 // (other characters, Chinese among them, compare exactly).
 bool EqualsIgnoringAsciiCase(QStringView a, QStringView b);

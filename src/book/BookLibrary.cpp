@@ -1,6 +1,7 @@
 #include "book/BookLibrary.h"
 
 #include "book/BookError.h"
+#include "book/BookFiles.h"
 #include "book/BookLoader.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+
+#include <algorithm>
 
 namespace zarelo {
 
@@ -23,17 +26,31 @@ QString locationTxt(const ProgramPaths& paths)
     return paths.TempFolder + QStringLiteral("/location.txt");
 }
 
+// Sub-folders of `folder` that may be publishers or books, in name order
+// ignoring letter case. Folders whose name starts with "." are hidden work
+// folders (the book maker writes a book as ".<book>.making" before it is
+// complete) and are never offered.
+QStringList libraryFolders(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(kSubFolders, QDir::Unsorted);
+    names.removeIf([](const QString& name) { return name.startsWith(u'.'); });
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return LessIgnoringAsciiCase(a, b); });
+    return names;
+}
+
 } // namespace
 
 LibraryScan ScanLibrary(const QString& programFolder)
 {
     LibraryScan scan;
     const QDir program(programFolder);
-    for (const QString& publisher : program.entryList(kSubFolders, QDir::Name)) {
-        const QDir publisherDir(program.filePath(publisher));
+    for (const QString& publisher : libraryFolders(programFolder)) {
+        const QString publisherFolder = program.filePath(publisher);
         bool found = false;
-        for (const QString& book : publisherDir.entryList(kSubFolders, QDir::Name)) {
-            if (!QFileInfo(publisherDir.filePath(book) + QStringLiteral("/location.dat")).isFile())
+        for (const QString& book : libraryFolders(publisherFolder)) {
+            const QString bookFolder = publisherFolder + u'/' + book;
+            if (!QFileInfo(FindBookEntry(bookFolder, QStringLiteral("location.dat"))).isFile())
                 continue;
             if (!found) {
                 scan.Publishers.push_back(publisher);
@@ -89,8 +106,25 @@ void RememberChosenBook(const QString& settingsPath, const QString& book, const 
 
 QString BookFolder(const ProgramPaths& paths, const OpenBook& book)
 {
-    return paths.ProgramFolder + u'/' + book.CurrentPublisher + u'/' + book.CurrentBook + u'/';
+    return FindBookFolder(paths.ProgramFolder, book.CurrentPublisher, book.CurrentBook) + u'/';
 }
+
+namespace {
+
+// Unpacks packed file `source` into the new file `target`.
+void unpackTo(const QString& source, const QString& target)
+{
+    const QByteArray content = UnpackFile(source);
+    // Whatever stood under that name before (a file or a link) is removed and
+    // a new file is made exclusively, so nothing is ever written through a link.
+    QFile::remove(target);
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        file.write(content) != content.size() || !file.flush())
+        throw BookError(QObject::tr("不能写入临时文件 %1：%2").arg(target, file.errorString()));
+}
+
+} // namespace
 
 void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book)
 {
@@ -99,26 +133,31 @@ void InflateBookFiles(const ProgramPaths& paths, const OpenBook& book)
     QFile::remove(paths.TempFolder + QStringLiteral("/location.txt"));
     QFile::remove(paths.TempFolder + QStringLiteral("/LessonIndex.txt"));
     const QString folder = BookFolder(paths, book);
-    const QDir dir(folder);
-    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    // The two tables are found whatever the letter case of their file names
+    // and unpacked under the names their readers open.
+    const QString tables[2][2] = {
+        {QFileInfo(FindBookEntry(folder, QStringLiteral("location.dat"))).fileName(),
+         QStringLiteral("location.txt")},
+        {QFileInfo(FindBookEntry(folder, QStringLiteral("LessonIndex.dat"))).fileName(),
+         QStringLiteral("LessonIndex.txt")}};
+    const QStringList files =
+        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& name : files) {
-        if (name.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive))
+        if (name.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive) && name != tables[0][0] &&
+            name != tables[1][0])
             InflateDataFile(folder, name, QStringLiteral("txt"), paths.TempFolder);
+    }
+    // Last, so that on a file system that ignores case nothing overwrites them.
+    for (const auto& [source, target] : tables) {
+        if (files.contains(source))
+            unpackTo(folder + source, paths.TempFolder + u'/' + target);
     }
 }
 
 void InflateDataFile(const QString& folder, const QString& name, const QString& extension,
                      const QString& tempFolder)
 {
-    const QByteArray content = UnpackFile(folder + name);
-    const QString target = tempFolder + u'/' + name.chopped(3) + extension;
-    // Whatever stood under that name before (a file or a link) is removed and
-    // a new file is made exclusively, so nothing is ever written through a link.
-    QFile::remove(target);
-    QFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-        file.write(content) != content.size() || !file.flush())
-        throw BookError(QObject::tr("不能写入临时文件 %1：%2").arg(target, file.errorString()));
+    unpackTo(folder + name, tempFolder + u'/' + name.chopped(3) + extension);
 }
 
 bool CheckBookData(const ProgramPaths& paths, OpenBook& book, UserMessages& messages,

@@ -30,9 +30,10 @@ struct LibraryScan {
 };
 
 // A publisher is any sub-folder of the program folder holding at least one
-// book; a book is any sub-folder of a publisher holding "location.dat"
-// (exact letter case). Folders are taken in name order (the order Windows
-// file systems enumerate them in), so that every run lists them alike.
+// book; a book is any sub-folder of a publisher holding "location.dat" (found
+// as FindBookEntry finds it). Folders whose name starts with "." are skipped.
+// Folders are taken in name order ignoring ASCII letter case (the order
+// Windows file systems enumerate them in), so that every run lists them alike.
 LibraryScan ScanLibrary(const QString& programFolder);
 
 // The publisher the selection dialog preselects: the stored "publicname" when
@@ -48,12 +49,15 @@ void ReadLastBook(const QString& settingsPath, OpenBook& book);
 // Writes an accepted choice into existing "bookname" and "publicname" values.
 void RememberChosenBook(const QString& settingsPath, const QString& book, const QString& publisher);
 
-// Book folder of the current book, with a trailing separator ("/").
+// Book folder of the current book, with a trailing separator ("/"); the
+// publisher and book folders are found as FindBookEntry finds them.
 QString BookFolder(const ProgramPaths& paths, const OpenBook& book);
 
 // Unpacks every ".dat" file (any letter case) of the current book into
 // TempFolder under its name with the last three characters replaced by "txt"
-// (lower case), replacing an older file of that name. Copies of
+// (lower case), replacing an older file of that name. The two tables, found
+// as FindBookEntry finds "location.dat" and "LessonIndex.dat", are unpacked
+// as "location.txt" and "LessonIndex.txt" whatever the case of their names. Copies of
 // "location.txt" and "LessonIndex.txt" left from before are removed first. Throws BookError on a
 // damaged data file or a write failure. `folder` ends with a separator;
 // `tempFolder` does not.

@@ -180,9 +180,12 @@ void SplitLines(QByteArrayView bytes, TextColumn& lines)
         const char* found = static_cast<const char*>(memchr(data + start, '\n', size - start));
         const qsizetype end = found ? found - data : size;
         qsizetype lineEnd = end;
-        if (found && lineEnd > start && data[lineEnd - 1] == '\r')
+        // A CR before the LF, or at the very end of a file whose last line
+        // has no LF, belongs to the line ending.
+        if (lineEnd > start && data[lineEnd - 1] == '\r')
             --lineEnd;
-        lines.append(QByteArrayView(data + start, lineEnd - start));
+        if (found || lineEnd > start)
+            lines.append(QByteArrayView(data + start, lineEnd - start));
         start = end + 1;
     }
 }

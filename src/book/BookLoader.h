@@ -21,7 +21,8 @@ double SentenceTime(QByteArrayView text);
 double LessonTime(QByteArrayView text);
 
 // Splits file bytes into lines: a line ends at LF, a CR right before the LF
-// is dropped; the text after the last LF is a line when it is not empty.
+// is dropped; the text after the last LF, without a CR that ends it, is a
+// line when it is not empty.
 // Appends to `lines`.
 void SplitLines(QByteArrayView bytes, TextColumn& lines);
 

@@ -18,8 +18,8 @@ struct UnitNodeData {
 
 struct UnitTreeNode {
     UnitNodeData Data;
-    QString Caption;  // Name + " " + Title, for display
-    int Parent = -1;  // index of the parent node in the list, -1 at top level
+    QString Caption;     // Name + " " + Title, for display
+    int Parent = -1;     // index of the parent node in the list, -1 at top level
     int ImageIndex = -1; // 4 for lessons
 };
 

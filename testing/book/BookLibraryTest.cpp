@@ -1,9 +1,9 @@
 #include "book/BookLibrary.h"
+#include "TestLibrary.h"
 #include "book/BookError.h"
 #include "book/BookLoader.h"
-#include "support/ScriptedMessages.h"
 #include "book/SettingsKey.h"
-#include "TestLibrary.h"
+#include "support/ScriptedMessages.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ QString fileText(const QString& path)
 
 } // namespace
 
-TEST(ScanLibrary, OnlyFoldersWithBooksCountAndPublicNamedBooksAreBooks)
+TEST(ScanLibrary, BooksAreFoldersWithTheirTableInNameOrderIgnoringCaseAndNotHidden)
 {
     TestLibrary library;
     const QByteArray location = booktest::locationText(1);
@@ -39,15 +39,25 @@ TEST(ScanLibrary, OnlyFoldersWithBooksCountAndPublicNamedBooksAreBooks)
     library.addBook("外研社", "一年级", location, {});
     QDir().mkpath(library.folderOf("外研社", "没有资料")); // no location.dat
     QDir().mkpath(library.folderOf("空出版社", "书"));     // a publisher without books
-    QDir().mkpath(library.folderOf("Wrong", "Case"));
-    TestLibrary::writeFile(library.folderOf("Wrong", "Case") + "/Location.dat", "x");
+    // The table's name in another letter case still makes a book.
+    library.addBook("Wrong", "Case", location, {}, "Location.DAT");
+    // Order ignores case: a case-sensitive order would put "Beta" and "Zed" first.
+    library.addBook("alpha", "b", location, {});
+    library.addBook("alpha", "Zed", location, {});
+    library.addBook("alpha", "a", location, {});
+    library.addBook("Beta", "x", location, {});
+    // Hidden folders (a book still being made, a hidden publisher) are skipped.
+    library.addBook("人教版", ".三年级下册.making", location, {});
+    library.addBook(".trash", "old", location, {});
     QDir().mkpath(library.paths.ProgramFolder + "/skin");
     TestLibrary::writeFile(library.paths.ProgramFolder + "/location.dat", "x");
 
     const LibraryScan scan = ScanLibrary(library.paths.ProgramFolder);
-    EXPECT_EQ(scan.Publishers, list({"人教版", "外研社"}));
-    EXPECT_EQ(scan.BookNames, list({"public school", "三年级上册", "一年级"}));
-    EXPECT_EQ(scan.BookPublishers, list({"人教版", "人教版", "外研社"}));
+    EXPECT_EQ(scan.Publishers, list({"alpha", "Beta", "Wrong", "人教版", "外研社"}));
+    EXPECT_EQ(scan.BookNames,
+              list({"a", "b", "Zed", "x", "Case", "public school", "三年级上册", "一年级"}));
+    EXPECT_EQ(scan.BookPublishers,
+              list({"alpha", "alpha", "alpha", "Beta", "Wrong", "人教版", "人教版", "外研社"}));
 
     EXPECT_TRUE(ScanLibrary(library.root.path() + "/nowhere").Publishers.empty());
 }
@@ -146,17 +156,14 @@ TEST(CheckBookData, HeaderFlagMissingTableAndNoEntries)
     const ChooseBookFn choose = [&] { return ++chosen, false; };
     QObject owner;
 
+    // The sentence table is found whatever the letter case of its name.
     library.addBook("P", "Text", "head;text;x\r\nPage1;sent;1,2;3,4;v;0:0:0,0:0:1;a:b\r\n", {},
                     "LOCATION.dat", "");
     library.open(book, "P", "Text");
     bool isText = false;
-    // "LOCATION.dat" unpacks to "LOCATION.txt", not the sentence table.
-    EXPECT_FALSE(CheckBookData(library.paths, book, messages, &owner, choose, &isText));
-    ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(messages.shown[0].text, QStringLiteral("未安装本册书的资料文件！          "));
-    EXPECT_EQ(messages.shown[0].caption, QStringLiteral("提示"));
-    EXPECT_EQ(messages.shown[0].owner, &owner);
-    EXPECT_EQ(chosen, 1);
+    EXPECT_TRUE(CheckBookData(library.paths, book, messages, &owner, choose, &isText));
+    EXPECT_TRUE(isText);
+    EXPECT_TRUE(messages.shown.empty());
 
     library.addBook("P", "Text2", "head;text;x\r\nPage1;sent;1,2;3,4;v;0:0:0,0:0:1;a:b\r\n", {},
                     "location.DAT", "");
@@ -182,7 +189,7 @@ TEST(CheckBookData, HeaderFlagMissingTableAndNoEntries)
         EXPECT_EQ(messages.shown.last().text, NoEntriesMessage());
         EXPECT_EQ(messages.shown.last().caption, QStringLiteral("提示"));
     }
-    EXPECT_EQ(chosen, 3);
+    EXPECT_EQ(chosen, 2);
 
     // A copy left in the temporary folder never stands in for a missing table.
     TestLibrary::writeFile(library.paths.TempFolder + "/location.txt", "head;text\nPage1;x\n");
@@ -190,4 +197,7 @@ TEST(CheckBookData, HeaderFlagMissingTableAndNoEntries)
     library.open(book, "P", "NoData");
     EXPECT_FALSE(CheckBookData(library.paths, book, messages, &owner, choose));
     EXPECT_EQ(messages.shown.last().text, QStringLiteral("未安装本册书的资料文件！          "));
+    EXPECT_EQ(messages.shown.last().caption, QStringLiteral("提示"));
+    EXPECT_EQ(messages.shown.last().owner, &owner);
+    EXPECT_EQ(chosen, 3);
 }

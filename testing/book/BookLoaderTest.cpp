@@ -1,8 +1,8 @@
 #include "book/BookLoader.h"
+#include "TestLibrary.h"
 #include "book/BookError.h"
 #include "book/Gbk.h"
 #include "support/ScriptedMessages.h"
-#include "TestLibrary.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -71,6 +71,15 @@ TEST(SplitLines, LfAndCrLfEndLinesLastLineNeedsNoEnd)
     EXPECT_TRUE(lines[2].isEmpty());
     EXPECT_EQ(lines[3], "c\rd"); // a lone CR does not end a line
     EXPECT_EQ(lines[4], "e");
+
+    // A last line that ends in a lone CR (no LF after it) ends there.
+    TextColumn crEnded;
+    SplitLines("a;1\r\nb;2\r", crEnded);
+    ASSERT_EQ(crEnded.size(), 2);
+    EXPECT_EQ(crEnded[1], "b;2");
+    TextColumn crOnly;
+    SplitLines("a\n\r", crOnly);
+    EXPECT_EQ(crOnly.size(), 1);
 
     TextColumn ended;
     SplitLines("x\n", ended);
@@ -351,4 +360,25 @@ TEST_F(LoadBook, DamagedDataFileIsAnErrorNamingTheFile)
     EXPECT_TRUE(errorOf([&] { load(); }).contains("LessonIndex.dat"));
     library.open(book, "P", "Big");
     expectBigIntact();
+}
+
+TEST_F(LoadBook, TablesAndFoldersInAnyLetterCaseAndALoneCrAtTheEndLoad)
+{
+    // Made on a file system that ignores case: the settings say "Pub"/"Book",
+    // the folders are "PUB"/"book", the tables "LOCATION.DAT" and "lessonindex.dat".
+    QByteArray lessons = booktest::lessonText(2);
+    lessons.chop(1); // "...;2\n" becomes "...;2\r": the last number ends in a lone CR
+    lessons += '\r';
+    QByteArray location = booktest::locationText(3, "v");
+    location.chop(2);
+    location += '\r';
+    library.addBook("PUB", "book", location, lessons, "LOCATION.DAT", "lessonindex.dat");
+    library.open(book, "Pub", "Book");
+    ASSERT_TRUE(load());
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(book.Content.Sentences.count(), 3);
+    EXPECT_EQ(book.Content.Sentences.EnglishText[2], "English 2");
+    ASSERT_EQ(book.Content.Lessons.count(), 2);
+    EXPECT_EQ(book.Content.Lessons.EndPage[1], 2);
+    EXPECT_EQ(BookFolder(library.paths, book), library.folderOf("PUB", "book") + "/");
 }

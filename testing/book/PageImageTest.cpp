@@ -1,7 +1,7 @@
 #include "book/PageImage.h"
+#include "TestLibrary.h"
 #include "book/BookError.h"
 #include "book/PackedFile.h"
-#include "TestLibrary.h"
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>

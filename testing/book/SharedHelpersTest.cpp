@@ -1,9 +1,10 @@
 #include "book/BookError.h"
+#include "book/BookFiles.h"
 #include "book/Gbk.h"
-#include "support/ManualClock.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
 #include "book/uFunc.h"
+#include "support/ManualClock.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -87,4 +88,32 @@ TEST(Delay, EndsAfterTheTimeOrOnWrapAround)
     fakes::ManualClock wrapping(0xFFFFFFF0u, 8);
     Delay(wrapping, 1000); // wraps after two reads and ends there
     EXPECT_LT(wrapping.GetTickCount(), 0x100u);
+}
+
+TEST(FindBookEntry, ExactNameFirstThenTheFirstIgnoringAsciiCase)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    for (const char* name : {"u2.WAV", "U2.wav", "exact.wav", "EXACT.wav", "课文.DAT"}) {
+        QFile file(root + u'/' + QString::fromUtf8(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QDir().mkpath(root + "/Folder.wav");
+    QDir().mkpath(root + "/Pub");
+
+    EXPECT_EQ(FindBookEntry(root, "exact.wav"), root + "/exact.wav");
+    EXPECT_EQ(FindBookEntry(root + u'/', "EXACT.wav"), root + "/EXACT.wav");
+    // No exact file: the first in name order of those equal ignoring case.
+    EXPECT_EQ(FindBookEntry(root, "u2.wav"), root + "/U2.wav");
+    EXPECT_EQ(FindBookEntry(root, "课文.dat"), root + "/课文.DAT");
+    // A folder is not a file, nor a file a folder.
+    EXPECT_EQ(FindBookEntry(root, "folder.wav"), root + "/folder.wav");
+    EXPECT_EQ(FindBookEntry(root, "pub", EntryKind::Folder), root + "/Pub");
+    EXPECT_EQ(FindBookEntry(root, "u2.wav", EntryKind::Folder), root + "/u2.wav");
+    // Only ASCII letters fold.
+    EXPECT_FALSE(EqualsIgnoringAsciiCase(u"Äb", u"äb"));
+    EXPECT_TRUE(LessIgnoringAsciiCase(u"alpha", u"Beta"));
+    EXPECT_TRUE(LessIgnoringAsciiCase(u"Zed", u"人"));
+    EXPECT_FALSE(LessIgnoringAsciiCase(u"b", u"B"));
+    EXPECT_TRUE(LessIgnoringAsciiCase(u"B", u"b"));
 }

@@ -1,5 +1,6 @@
 #include "book/gui/uSelectBook.h"
 
+#include "book/BookFiles.h"
 #include "book/Gbk.h"
 #include "book/UserMessages.h"
 
@@ -253,8 +254,9 @@ void TfrmSelectBook::StartReading()
     SelectedBook = book ? book->text() : QString();
     SelectedPublisher = publisher ? publisher->text() : QString();
 
-    const QString location = paths_.ProgramFolder + u'/' + SelectedPublisher + u'/' + SelectedBook +
-                             QStringLiteral("/location.dat");
+    const QString location =
+        FindBookEntry(FindBookFolder(paths_.ProgramFolder, SelectedPublisher, SelectedBook),
+                      QStringLiteral("location.dat"));
     if (SelectedBook.isEmpty() || SelectedPublisher.isEmpty() || !QFileInfo(location).isFile()) {
         messages_.showMessage(QStringLiteral("未安装本册书的资料文件！       "),
                               QStringLiteral("提示"), this);
