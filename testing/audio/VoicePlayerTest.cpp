@@ -4,13 +4,13 @@
 #include "audio/VoicePlayer.h"
 
 #include "AudioSignals.h"
+#include "audio/ManualAudioDevice.h"
 #include "book/BookContent.h"
 #include "book/BookError.h"
 #include "book/Gbk.h"
-#include "audio/ManualAudioDevice.h"
 #include "book/PackedFile.h"
-#include "support/ScriptedMessages.h"
 #include "book/uPublicVarDefine.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -192,6 +192,27 @@ TEST_F(Voice, SelectVoiceFoldsOnlyAsciiLetters)
     player->SelectVoice(lowered);
     EXPECT_EQ(messages.texts(), QStringList{kMissing});
     EXPECT_EQ(player->VoiceStream, second);
+}
+
+TEST_F(Voice, VoiceFilesAndBookFoldersAreFoundIgnoringLetterCase)
+{
+    // The book was copied from a file system that ignores case: the settings
+    // and the table name its folders and voices in another case than the disk.
+    book.CurrentPublisher = QStringLiteral("Pub");
+    book.CurrentBook = QStringLiteral("Book");
+    QDir().mkpath(bookFolder());
+    writeVoice(QStringLiteral("U2"),
+               testaudio::wav(22050, 1, testaudio::sine(22050, 1, 1.0, 440, 0.5)));
+    writeRampVoice(QStringLiteral("unit1"), 1);
+    book.CurrentPublisher = QStringLiteral("PUB");
+    book.CurrentBook = QStringLiteral("book");
+
+    load("UNIT1");
+    EXPECT_EQ(player->VoiceBaseFreq, 44100.0f);
+    player->SelectVoice("u2");
+    EXPECT_TRUE(messages.shown.isEmpty()) << qPrintable(messages.texts().join(u'|'));
+    EXPECT_EQ(player->VoiceBaseFreq, 22050.0f); // the other file, not the old stream
+    EXPECT_EQ(player->VoiceFilePath(book.CurrentBook), dir.path() + "/Pub/Book/U2.wav");
 }
 
 TEST_F(Voice, PlayRangeStartsAtTheRangeStartToTheSample)
