@@ -61,8 +61,8 @@ struct TestBook {
     // page's entries painted dark, unless the page is listed here.
     std::map<int, PagePicture> PagePictures;
     // File and rate of each voice the table names; a voice not listed is
-    // written as "<name>.wav" at 22050 Hz. A voice listed with an empty FileName is
-    // not written (a missing voice file).
+    // written as "<name>.wav" at 22050 Hz. A voice listed with an empty
+    // FileName is not written (a missing voice file).
     std::map<QByteArray, TestVoiceFile> Voices;
     QByteArray LineEnd = "\r\n";
     QByteArray LastLineEnd = "\r\n"; // of both tables; "" leaves the last line open
