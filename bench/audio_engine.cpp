@@ -10,12 +10,13 @@
 // The 30-minute voices are made once and kept beside the benchmark program.
 
 #include "audio/AudioEngine.h"
-#include "book/BookContent.h"
 #include "audio/ManualAudioDevice.h"
+#include "audio/VoicePlayer.h"
+#include "book/BookContent.h"
 #include "book/PackedFile.h"
 #include "book/UserMessages.h"
-#include "audio/VoicePlayer.h"
 #include "book/uPublicVarDefine.h"
+#include "support/Wav.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -273,34 +274,12 @@ void BM_ResampleBaseline(benchmark::State& state)
 }
 BENCHMARK(BM_ResampleBaseline)->Unit(benchmark::kMillisecond);
 
-QByteArray wavImage(int rate, int channels, const std::vector<short>& samples)
-{
-    QByteArray b;
-    auto put32 = [&](uint32_t v) { b.append(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&](uint16_t v) { b.append(reinterpret_cast<const char*>(&v), 2); };
-    const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
-    b.append("RIFF");
-    put32(36 + data);
-    b.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(static_cast<uint16_t>(channels));
-    put32(static_cast<uint32_t>(rate));
-    put32(static_cast<uint32_t>(rate * channels * 2));
-    put16(static_cast<uint16_t>(channels * 2));
-    put16(16);
-    b.append("data");
-    put32(data);
-    b.append(reinterpret_cast<const char*>(samples.data()), static_cast<qsizetype>(data));
-    return b;
-}
-
 void BM_MixTwoStreams(benchmark::State& state)
 {
     Rig rig;
-    const QByteArray voice = wavImage(kVoiceRate, 1, voiceSamples(int64_t{kVoiceRate} * 95));
+    const QByteArray voice = fakes::WavBytes(kVoiceRate, 1, voiceSamples(int64_t{kVoiceRate} * 95));
     std::vector<short> music = voiceSamples(int64_t{44100} * 61 * 2);
-    const QByteArray cue = wavImage(44100, 2, music);
+    const QByteArray cue = fakes::WavBytes(44100, 2, music);
     state.counters["device_buffer_frames"] = rig.engine->PlaybackBufferFrames();
     for (auto _ : state) {
         state.PauseTiming();

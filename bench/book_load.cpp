@@ -6,8 +6,8 @@
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "support/ScriptedMessages.h"
 #include "book/uFunc.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // plus tjDecompress2 alone, into buffers made once, on the same bytes.
 // Goal: at most 1.15 x the baseline.
 #include "book/PackedFile.h"
-#include "support/PageLikeJpeg.h"
 #include "book/PageImage.h"
+#include "support/PageJpeg.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,8 +12,6 @@
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <zlib.h>
-
-#include <random>
 
 using namespace zarelo;
 

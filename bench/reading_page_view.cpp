@@ -8,14 +8,14 @@
 //    beside every box (the whole table is scanned), and a whole mouse move
 //    over an entry (hit test and highlight). Goal: under 1% of the baseline.
 #include "audio/AudioEngine.h"
-#include "support/ManualClock.h"
+#include "audio/VoicePlayer.h"
 #include "book/PackedFile.h"
-#include "support/PageLikeJpeg.h"
 #include "reading/PageGeometry.h"
 #include "reading/gui/PageImageWidget.h"
-#include "support/ScriptedMessages.h"
-#include "audio/VoicePlayer.h"
 #include "reading/gui/uOrvane.h"
+#include "support/ManualClock.h"
+#include "support/PageJpeg.h"
+#include "support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,10 +24,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <turbojpeg.h>
 
 #include <memory>
-#include <random>
 
 using namespace zarelo;
 

@@ -40,17 +40,6 @@ std::vector<int16_t> ramp(int channels, int frames)
 
 namespace {
 
-void put32(QByteArray& b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.append(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void put16(QByteArray& b, uint16_t v)
-{
-    b.append(static_cast<char>(v & 0xFF));
-    b.append(static_cast<char>(v >> 8));
-}
-
 struct Sink {
     QByteArray bytes;
     sf_count_t at = 0;
@@ -91,27 +80,6 @@ sf_count_t sinkTell(void* user)
 }
 
 } // namespace
-
-QByteArray wav(int rate, int channels, const std::vector<int16_t>& samples)
-{
-    const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
-    QByteArray b;
-    b.append("RIFF");
-    put32(b, 36 + data);
-    b.append("WAVEfmt ");
-    put32(b, 16);
-    put16(b, 1);
-    put16(b, static_cast<uint16_t>(channels));
-    put32(b, static_cast<uint32_t>(rate));
-    put32(b, static_cast<uint32_t>(rate * channels * 2));
-    put16(b, static_cast<uint16_t>(channels * 2));
-    put16(b, 16);
-    b.append("data");
-    put32(b, data);
-    for (int16_t s : samples)
-        put16(b, static_cast<uint16_t>(s));
-    return b;
-}
 
 QByteArray encoded(int format, int rate, int channels, const std::vector<int16_t>& samples)
 {

@@ -1,7 +1,9 @@
 #pragma once
 // Known test signals and the files that carry them, made in memory: sines,
-// ramps with a distinct value per frame, WAV written by hand, and FLAC, OGG
+// ramps with a distinct value per frame, WAV (the shared writer), and FLAC, OGG
 // and MP3 written through libsndfile (its MP3 writer is LAME).
+
+#include "support/Wav.h"
 
 #include <QByteArray>
 
@@ -19,7 +21,10 @@ std::vector<int16_t> ramp(int channels, int frames);
 int16_t rampValue(int frame, int channel);
 
 // A 44-byte-header PCM WAV of `samples`.
-QByteArray wav(int rate, int channels, const std::vector<int16_t>& samples);
+inline QByteArray wav(int rate, int channels, const std::vector<int16_t>& samples)
+{
+    return fakes::WavBytes(rate, channels, samples);
+}
 // Encoded through libsndfile: format e.g. SF_FORMAT_FLAC | SF_FORMAT_PCM_16.
 QByteArray encoded(int format, int rate, int channels, const std::vector<int16_t>& samples);
 QByteArray flac(int rate, int channels, const std::vector<int16_t>& samples);

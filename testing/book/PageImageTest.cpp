@@ -2,9 +2,9 @@
 #include "TestLibrary.h"
 #include "book/BookError.h"
 #include "book/PackedFile.h"
+#include "support/PageJpeg.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 using namespace zarelo;
 
@@ -13,24 +13,14 @@ namespace {
 // A width x height JPEG: left half red, right half blue (4:4:4, quality 95).
 QByteArray makeJpeg(int width, int height)
 {
-    std::vector<unsigned char> rgb(size_t(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * width + x) * 3];
-            p[0] = x < width / 2 ? 255 : 0;
-            p[1] = 0;
-            p[2] = x < width / 2 ? 0 : 255;
-        }
-    tjhandle tj = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    const int status =
-        tjCompress2(tj, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_444, 95, 0);
-    QByteArray jpeg =
-        status == 0 ? QByteArray(reinterpret_cast<char*>(out), qsizetype(size)) : QByteArray();
-    tjFree(out);
-    tjDestroy(tj);
-    return jpeg;
+    fakes::PagePicture picture;
+    picture.Width = width;
+    picture.Height = height;
+    picture.Paper = 0xFF0000;
+    picture.Rects = {{width / 2, 0, width, height, 0x0000FF}};
+    picture.Quality = 95;
+    picture.FullChroma = true;
+    return fakes::PageJpeg(picture);
 }
 
 // B, G, R of the pixel at (x, y).

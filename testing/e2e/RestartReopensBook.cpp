@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +61,8 @@ public:
         env.insert("SDL_AUDIODRIVER", "disk");
         env.insert("SDL_DISKAUDIOFILE", home_.path() + "/played.raw");
         env.insert("SDL_DISKAUDIODELAY", "0");
+        // A file left by an earlier run must not pass for this run's device.
+        QFile::remove(home_.path() + "/played.raw");
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         process_.start(ProgramFolder() + "/zarelo", {});
@@ -91,6 +94,10 @@ public:
     }
 
     bool running() const { return process_.state() == QProcess::Running; }
+
+    // SDL's disk driver writes the played stream from the moment the main
+    // window's creation opens the device.
+    bool deviceOpened() const { return QFileInfo(home_.path() + "/played.raw").size() > 0; }
 
 private:
     const QTemporaryDir& home_;
@@ -158,10 +165,10 @@ private slots:
         {
             Run second(home);
             second.start();
-            // Give it time to open the book; SIGTERM before the window is up
-            // is answered once the start-up is through.
-            QTest::qWait(2500);
-            QVERIFY(second.running());
+            // SIGTERM once the sound device is open: the main window is being
+            // created, the signals are watched, and they are answered once
+            // the start-up, which reopens the book, is through.
+            QVERIFY(second.waitFor([&] { return second.deviceOpened(); }));
             second.end();
         }
         QCOMPARE(Names(settings), AllValues);
@@ -193,8 +200,10 @@ private slots:
         }
         Run run(home);
         run.start();
-        QTest::qWait(2500);
-        QVERIFY(run.running());
+        // Every value exists (the last two come with reading the last book)
+        // and the sound device is open.
+        QVERIFY2(run.waitFor([&] { return Names(settings) == AllValues && run.deviceOpened(); }),
+                 qPrintable(Names(settings).join(u',')));
         run.end();
         SettingsKey key(settings);
         QCOMPARE(key.readString("LastPage"), QStringLiteral("1"));

@@ -4,26 +4,24 @@
 // the 50 ms of device frames a tick stands for, so the order is fixed.
 
 #include "audio/AudioEngine.h"
-#include "book/Gbk.h"
 #include "audio/ManualAudioDevice.h"
-#include "support/ManualClock.h"
+#include "audio/VoicePlayer.h"
+#include "book/BookLoader.h"
 #include "book/PackedFile.h"
-#include "reading/gui/PageImageWidget.h"
-#include "support/ScriptedMessages.h"
 #include "book/SettingsKey.h"
+#include "reading/gui/PageImageWidget.h"
 #include "reading/gui/TextPageLayout.h"
 #include "reading/gui/TextPageWidget.h"
-#include "audio/VoicePlayer.h"
 #include "reading/gui/uOrvane.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestBook.h"
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QFile>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -43,10 +41,10 @@ constexpr int kRate = 44100;
 constexpr int kTickFrames = kRate / 20; // device frames in one 50 ms tick
 
 // Entry i sounds a sine of this frequency over [10 i, 10 i + 6] tenths of its
-// voice file, silence elsewhere.
+// voice file, silence elsewhere (the test book's sound).
 double toneOf(int entry)
 {
-    return 300.0 + 100.0 * entry;
+    return fakes::TestBook::ToneOf(entry);
 }
 
 struct EntrySpec {
@@ -56,28 +54,6 @@ struct EntrySpec {
     const char* chinese = "中文";
     const char* voice = "v1";
 };
-
-QByteArray wavBytes(const std::vector<int16_t>& mono)
-{
-    QByteArray out;
-    const auto le32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.append(char((v >> (8 * i)) & 0xff));
-    };
-    const auto le16 = [&](uint16_t v) {
-        out.append(char(v & 0xff));
-        out.append(char(v >> 8));
-    };
-    const uint32_t data = uint32_t(mono.size() * 2);
-    out.append("RIFF");
-    le32(36 + data);
-    out.append("WAVEfmt ");
-    le32(16), le16(1), le16(1), le32(kRate), le32(kRate * 2), le16(2), le16(16);
-    out.append("data");
-    le32(data);
-    out.append(reinterpret_cast<const char*>(mono.data()), data);
-    return out;
-}
 
 // Goertzel power of `hz` in channel 0 of interleaved stereo frames.
 double powerAt(const std::vector<int16_t>& stereo, double hz)
@@ -111,20 +87,20 @@ int entryHeard(const std::vector<int16_t>& stereo, int entries, double speed = 1
     return best;
 }
 
-QByteArray jpegPage(int width, int height, QColor colour)
+// A page of `width` x `height` with a black bar across its middle.
+fakes::PagePicture pagePicture(int width, int height, uint32_t paper)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QPainter(&image).fillRect(width / 4, height / 4, width / 2, height / 8, Qt::black);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    fakes::PagePicture picture;
+    picture.Width = width;
+    picture.Height = height;
+    picture.Paper = paper;
+    picture.Rects = {{width / 4, height / 4, width * 3 / 4, height / 4 + height / 8, 0x000000}};
+    return picture;
 }
 
-// A program folder with book Pub/Book, its tables filled in memory, a voice
-// player over the manual device and the view.
+// A program folder with book Pub/Book written by the test-book builder and
+// loaded with LoadBookContent, a voice player over the manual device and the
+// view. Voice v1 is at 44100 Hz, voice V2 at 22050 Hz.
 struct Rig {
     QTemporaryDir dir;
     ProgramPaths paths;
@@ -146,56 +122,31 @@ struct Rig {
         paths.ProgramFolder = dir.path();
         paths.TempFolder = dir.path();
         paths.SettingsPath = dir.filePath("settings.ini");
-        QDir(dir.path()).mkpath("Pub/Book");
-        book.CurrentPublisher = "Pub";
-        book.CurrentBook = "Book";
-        book.IsTextBook = textBook;
+        fakes::TestBook files;
+        files.Header = textBook ? "header;text;" : "header;image;";
+        files.Pages.emplace();
         for (int p = 1; p <= pages && !textBook; ++p) {
-            const QByteArray jpeg = p == tallPage ? jpegPage(1600, 2263, Qt::white)
-                                                  : jpegPage(800, 1000, QColor(250, 240, 200));
-            write(QString("Page%1.zip").arg(p), PackBytes(jpeg));
+            files.Pages->push_back(p);
+            files.PagePictures[p] = p == tallPage ? pagePicture(1600, 2263, 0xFFFFFF)
+                                                  : pagePicture(800, 1000, 0xFAF0C8);
         }
-
         entries = int(specs.size());
-        SentenceTable& t = book.Content.Sentences;
-        std::vector<int16_t> v1, v2;
         for (int i = 0; i < entries; ++i) {
             const EntrySpec& s = specs[i];
-            t.PageName.append(s.page);
-            t.Kind.append("sent");
-            t.Box1Left.push_back(s.l), t.Box1Top.push_back(s.t), t.Box1Right.push_back(s.r),
-                t.Box1Bottom.push_back(s.b);
-            t.Box2Left.push_back(s.l2), t.Box2Top.push_back(s.t2), t.Box2Right.push_back(s.r2),
-                t.Box2Bottom.push_back(s.b2);
-            for (auto* column : {&t.Box3Left, &t.Box3Top, &t.Box3Right, &t.Box3Bottom})
-                column->push_back(-1);
-            t.VoiceName.append(s.voice);
-            t.StartTime.push_back(10.0 * i);
-            t.EndTime.push_back(10.0 * i + 6);
-            t.ChineseText.append(toGbk(QString::fromUtf8(s.chinese)));
-            t.EnglishText.append(QByteArray("Entry ") + QByteArray::number(i) + ".~");
+            fakes::TestEntry e;
+            e.Page = QByteArray(s.page).mid(4).toInt();
+            e.Boxes = {{s.l, s.t, s.r, s.b}};
+            if (s.l2 != -1)
+                e.Boxes.push_back({s.l2, s.t2, s.r2, s.b2});
+            e.Voice = s.voice;
+            e.Chinese = QString::fromUtf8(s.chinese);
+            e.English = "Entry " + QByteArray::number(i) + ".~";
+            files.Entries.push_back(e);
         }
-        // Both voice files hold every entry's tone at the entry's time, so a
-        // wrong voice would still be heard; what differs is their rate.
-        for (int i = 0; i < entries + 1; ++i) {
-            for (int k = 0; k < kRate; ++k) {
-                const bool on = i < entries && k < kRate * 6 / 10;
-                const double value = on ? 8000 * std::sin(2 * M_PI * toneOf(i) * k / kRate) : 0;
-                v1.push_back(int16_t(value));
-            }
-        }
-        write("v1.wav", PackBytes(wavBytes(v1)));
-        write("V2.wav", PackBytes(wavBytes(v1)));
-
-        LessonTable& l = book.Content.Lessons;
-        const auto lesson = [&](const char* name, int first, int last) {
-            l.Name.append(name), l.Title.append("Title"), l.Column2.append(""),
-                l.Column4.append("");
-            l.StartTime.push_back(0), l.EndTime.push_back(0);
-            l.FirstPage.push_back(first), l.EndPage.push_back(last);
-        };
-        lesson("Lesson 1", 1, 2);
-        lesson("Lesson 2", 3, 3);
+        // The two voices have different native rates.
+        files.Voices = {{"v1", {"v1.wav", kRate}}, {"V2", {"V2.wav", 22050}}};
+        files.Lessons = {{"Lesson 1", "Title", 1, 2}, {"Lesson 2", "Title", 3, 3}};
+        files.write(dir.path());
 
         auto manual = std::make_unique<ManualAudioDevice>();
         device = manual.get();
@@ -203,8 +154,11 @@ struct Rig {
         engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
         engine->BASS_Start();
         player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
-        book.CurrentVoiceName = book.LoadedVoiceName = t.VoiceName[0].toByteArray();
-        player->OpenVoiceFile(book.CurrentBook);
+        book.CurrentPublisher = "Pub";
+        book.CurrentBook = "Book";
+        QVERIFY(LoadBookContent(paths, book, messages, nullptr, {},
+                                [this] { player->OpenVoiceFile(book.CurrentBook); }));
+        QCOMPARE(book.IsTextBook, textBook);
         book.CurrentPage = 1;
 
         OrvaneContext context{paths,
@@ -769,16 +723,18 @@ void OrvaneWindowTest::speedBarHalvesAndRaisesTheRate()
     rig.engine->BASS_ChannelGetAttribute(rig.player->VoiceStream, BASS_ATTRIB_FREQ, &rate);
     QCOMPARE(rate, 66150.0f);
     QCOMPARE(entryHeard(rig.device->render(4096), rig.entries, 1.5), 2);
-    // A newly loaded voice plays natively until the next tick applies the speed.
+    // A newly loaded voice plays at its own native rate until the next tick
+    // applies the speed to that rate.
     rig.view->Edit1->setText("3");
-    rig.click({150, 115}); // entry 7, voice V2
+    rig.click({150, 115}); // entry 7, voice V2 at 22050 Hz
     QVERIFY(rig.player->SpeedPending);
     rig.engine->BASS_ChannelGetAttribute(rig.player->VoiceStream, BASS_ATTRIB_FREQ, &rate);
-    QCOMPARE(rate, 44100.0f);
+    QCOMPARE(rate, 22050.0f);
     rig.tick();
     rig.engine->BASS_ChannelGetAttribute(rig.player->VoiceStream, BASS_ATTRIB_FREQ, &rate);
-    QCOMPARE(rate, 66150.0f);
+    QCOMPARE(rate, 33075.0f);
     QVERIFY(!rig.player->SpeedPending);
+    QCOMPARE(entryHeard(rig.device->render(4096), rig.entries, 1.5), 7);
 }
 
 void OrvaneWindowTest::aTestTakingThePlayerStopsReading()

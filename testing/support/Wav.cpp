@@ -1,0 +1,56 @@
+#include "support/Wav.h"
+
+#include <cmath>
+
+namespace zarelo::fakes {
+
+namespace {
+
+void put32(QByteArray& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void put16(QByteArray& out, uint16_t v)
+{
+    out.append(static_cast<char>(v & 0xFF));
+    out.append(static_cast<char>(v >> 8));
+}
+
+} // namespace
+
+QByteArray WavBytes(int rate, int channels, const std::vector<int16_t>& samples)
+{
+    const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(44 + data));
+    out.append("RIFF");
+    put32(out, 36 + data);
+    out.append("WAVEfmt ");
+    put32(out, 16);
+    put16(out, 1); // PCM
+    put16(out, static_cast<uint16_t>(channels));
+    put32(out, static_cast<uint32_t>(rate));
+    put32(out, static_cast<uint32_t>(rate * channels * 2));
+    put16(out, static_cast<uint16_t>(channels * 2));
+    put16(out, 16);
+    out.append("data");
+    put32(out, data);
+    for (int16_t s : samples)
+        put16(out, static_cast<uint16_t>(s));
+    return out;
+}
+
+std::vector<int16_t> ToneSamples(int rate, double seconds, double hz, double amplitude)
+{
+    std::vector<int16_t> out(static_cast<size_t>(std::lround(seconds * rate)));
+    if (hz <= 0)
+        return out;
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2.0 * M_PI * hz * double(i) / rate)));
+    return out;
+}
+
+} // namespace zarelo::fakes
