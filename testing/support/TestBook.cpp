@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace zarelo::fakes {
@@ -177,6 +178,32 @@ TestBook FourPageBook(const QString& publisher, const QString& book)
                  {"Unit 2", "My school", 3, 4},
                  {"Lesson 2", "Our classroom", 3, 4}};
     return b;
+}
+
+int TestBook::RowHeard(const std::vector<int16_t>& frames, int rows, int rate, double speed)
+{
+    double energy = 0;
+    for (size_t i = 0; i < frames.size(); i += 2)
+        energy += double(frames[i]) * frames[i];
+    if (energy / double(frames.size() / 2 + 1) < 1e5)
+        return -1;
+    // Goertzel power of each row's tone in channel 0.
+    int best = -1;
+    double bestPower = 0;
+    for (int row = 0; row < rows; ++row) {
+        const double w = 2 * M_PI * ToneOf(row) * speed / rate;
+        const double coeff = 2 * std::cos(w);
+        double s1 = 0, s2 = 0;
+        for (size_t i = 0; i < frames.size(); i += 2) {
+            const double s = frames[i] + coeff * s1 - s2;
+            s2 = s1;
+            s1 = s;
+        }
+        const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+        if (power > bestPower)
+            bestPower = power, best = row;
+    }
+    return best;
 }
 
 } // namespace zarelo::fakes

@@ -14,6 +14,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+
 #include <map>
 #include <optional>
 #include <vector>
@@ -71,6 +73,11 @@ struct TestBook {
     static double StartOf(int row) { return 10.0 * row; }
     static double EndOf(int row) { return 10.0 * row + 6; }
     static constexpr double ToneAmplitude = 8000; // peak, in sample units
+    // The row among the first `rows` whose tone dominates channel 0 of the
+    // interleaved stereo `frames` played at `rate` Hz and `speed` times the
+    // voice's own speed, or -1 when the frames are (nearly) silent.
+    static int RowHeard(const std::vector<int16_t>& frames, int rows, int rate = 44100,
+                        double speed = 1.0);
 
     QString folderIn(const QString& programFolder) const;
     // The table texts and file contents as written (unpacked).

@@ -40,13 +40,6 @@ namespace {
 constexpr int kRate = 44100;
 constexpr int kTickFrames = kRate / 20; // device frames in one 50 ms tick
 
-// Entry i sounds a sine of this frequency over [10 i, 10 i + 6] tenths of its
-// voice file, silence elsewhere (the test book's sound).
-double toneOf(int entry)
-{
-    return fakes::TestBook::ToneOf(entry);
-}
-
 struct EntrySpec {
     const char* page;
     int l, t, r, b;
@@ -55,36 +48,12 @@ struct EntrySpec {
     const char* voice = "v1";
 };
 
-// Goertzel power of `hz` in channel 0 of interleaved stereo frames.
-double powerAt(const std::vector<int16_t>& stereo, double hz)
-{
-    const double w = 2 * M_PI * hz / kRate;
-    const double coeff = 2 * std::cos(w);
-    double s1 = 0, s2 = 0;
-    for (size_t i = 0; i < stereo.size(); i += 2) {
-        const double s = stereo[i] + coeff * s1 - s2;
-        s2 = s1;
-        s1 = s;
-    }
-    return s1 * s1 + s2 * s2 - coeff * s1 * s2;
-}
-
-// The entry whose tone dominates the frames, or -1 for silence.
+// Entry i sounds its own tone over [10 i, 10 i + 6] tenths of its voice file,
+// silence elsewhere (the test book's sound). The entry whose tone dominates
+// the frames, or -1 for silence.
 int entryHeard(const std::vector<int16_t>& stereo, int entries, double speed = 1.0)
 {
-    double energy = 0;
-    for (size_t i = 0; i < stereo.size(); i += 2)
-        energy += double(stereo[i]) * stereo[i];
-    if (energy / (stereo.size() / 2 + 1) < 1e5)
-        return -1;
-    int best = -1;
-    double bestPower = 0;
-    for (int e = 0; e < entries; ++e) {
-        const double p = powerAt(stereo, toneOf(e) * speed);
-        if (p > bestPower)
-            bestPower = p, best = e;
-    }
-    return best;
+    return fakes::TestBook::RowHeard(stereo, entries, kRate, speed);
 }
 
 // A page of `width` x `height` with a black bar across its middle.

@@ -2,14 +2,15 @@
 // its controls, start without a book, choosing a book through the real
 // selection dialog, the mode-button group, the unit tree, keys and closing.
 
-#include "shell/gui/Panel.h"
 #include "ShellRig.h"
-#include "shell/gui/SplitterBar.h"
 #include "book/gui/UnitTree.h"
+#include "book/gui/uSelectBook.h"
+#include "reading/gui/PageImageWidget.h"
+#include "reading/gui/uOrvane.h"
+#include "shell/gui/Panel.h"
+#include "shell/gui/SplitterBar.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
-#include "reading/gui/uOrvane.h"
-#include "book/gui/uSelectBook.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -298,6 +299,48 @@ private slots:
         QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("4"));
         QCOMPARE(app.Book.CurrentPage, 4);
         QVERIFY(rig.Messages->shown.isEmpty());
+    }
+
+    void bookFilesAreFoundWhateverTheLetterCaseOfTheirNames()
+    {
+        // Copied from a file system that ignores case: the settings and the
+        // tables name every folder and file in another case than the disk.
+        ShellRig rig;
+        fakes::TestBook files;
+        files.Publisher = QStringLiteral("Sunny Press");
+        files.Book = QStringLiteral("Book One");
+        files.LocationFile = QStringLiteral("LOCATION.DAT");
+        files.LessonFile = QStringLiteral("lessonindex.dat");
+        files.PageFile = QStringLiteral("PAGE%1.zip");
+        files.Entries = {{1, "sent", {{100, 100, 300, 130}}, "u1"},
+                         {1, "word", {{100, 300, 300, 330}}, "U2"},
+                         {1, "word", {{100, 500, 300, 530}}, "u1"}};
+        files.Voices = {{"u1", {QStringLiteral("U1.wav"), 22050}},
+                        {"U2", {QStringLiteral("u2.WAV"), 11025}}};
+        files.write(rig.ProgramFolder);
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("BOOK ONE"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("sunny press"));
+        rig.setting(QStringLiteral("LastPage"), QStringLiteral("1"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+        QCOMPARE(app.Book.Content.Sentences.count(), 3);
+        TfrmOrvane* view = w.frmOrvane;
+        QVERIFY(view && view->Image1->isVisible());
+
+        // Each voice plays its own entries, the later "u1" entry after "U2" too.
+        const SentenceTable& t = app.Book.Content.Sentences;
+        for (int row : {0, 1, 2}) {
+            const QPointF centre((t.Box1Left[row] + t.Box1Right[row]) / 2.0,
+                                 (t.Box1Top[row] + t.Box1Bottom[row]) / 2.0);
+            QTest::mouseClick(view->Image1, Qt::LeftButton, {},
+                              (centre * view->PageScale()).toPoint());
+            QCOMPARE(app.Book.CurrentSentence, row);
+            QCOMPARE(fakes::TestBook::RowHeard(rig.Device->render(8192), 3), row);
+        }
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
     }
 
     void aDamagedBookAtStartIsReportedAndLeavesNoBook()
