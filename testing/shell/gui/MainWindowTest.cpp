@@ -198,7 +198,9 @@ private slots:
         LeaveDialog();
         TfrmMain w(app);
         QCOMPARE(rig.Messages->texts(), QStringList{QStringLiteral("不能初始化音频设备！")});
-        QCOMPARE(rig.Messages->shown.first().caption, QStringLiteral("提示"));
+        // The standard message dialog: captioned with the application title.
+        QCOMPARE(rig.Messages->shown.first().caption, ApplicationTitle);
+        QCOMPARE(rig.Messages->shown.first().caption, QStringLiteral("Zarelo英语学习软件"));
         QVERIFY(w.SbtSelectBook->isEnabled());
     }
 
