@@ -1,18 +1,17 @@
 #include "reading/gui/uOrvane.h"
 
 #include "audio/AudioEngine.h"
+#include "audio/VoicePlayer.h"
 #include "book/BookError.h"
 #include "book/Gbk.h"
 #include "book/PageImage.h"
-#include "reading/gui/PageImageWidget.h"
 #include "book/SettingsKey.h"
+#include "book/UserMessages.h"
+#include "reading/gui/PageImageWidget.h"
 #include "reading/gui/TextPageLayout.h"
 #include "reading/gui/TextPageWidget.h"
-#include "book/UserMessages.h"
-#include "audio/VoicePlayer.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -87,7 +86,8 @@ void place(QWidget* widget, const StripPlace& p)
 
 TfrmOrvane::TfrmOrvane(const OrvaneContext& context, QWidget* parent)
     : QWidget(parent), ctx_(context), playerAdapter_(context.Player, context.Engine, context.Book),
-      controller_(context.Book, context.TestState, context.Ticks, *this, playerAdapter_)
+      controller_(context.Book, context.TestState, context.Ticks, *this, playerAdapter_),
+      pages_(context.Paths, context.Book, context.Messages, *this, this)
 {
     setObjectName(QStringLiteral("frmOrvane"));
     buildComponents();
@@ -96,10 +96,11 @@ TfrmOrvane::TfrmOrvane(const OrvaneContext& context, QWidget* parent)
     ctx_.TestState.TestState = -1;
     Image1->move(0, 0);
     placePanel({pnlPagePic->x(), 3, 800, ctx_.Book.IsTextBook ? 1200 : pnlPagePic->height()});
-    // Without a book or before a page is chosen there is nothing to show yet;
-    // the main window writes the page number into Edit1 next.
+    // Without a book or before a page is chosen there is nothing to show yet.
+    // A missing page is not reported here: the main window writes the page
+    // number into Edit1 next, and that reports it once.
     if (!ctx_.Book.CurrentBook.isEmpty() && ctx_.Book.CurrentPage >= 1)
-        guarded([&] { ShowPage(); });
+        guarded([&] { pages_.ShowPageQuietly(); });
     // A voice loaded before the view existed keeps its rate and its pending speed.
     if (ctx_.Player.VoiceStream == 0) {
         ctx_.Player.SpeedPending = false;
@@ -350,28 +351,23 @@ void TfrmOrvane::LoadPicFromZipFile(const QString& path)
 
 bool TfrmOrvane::ShowPage()
 {
-    OpenBook& book = ctx_.Book;
-    if (book.IsTextBook) {
-        const QByteArray name = PageNameOf(book.CurrentPage);
-        bool any = false;
-        for (int i = 0; i < book.Content.Sentences.count() && !any; ++i)
-            any = book.Content.Sentences.PageName[i] == name;
-        if (!any)
-            return false; // past the last page of text; the shown page stays
-        placePanel({divTrunc(ScrollBox1->width() - ScrollBarWidth - 800, 2), 3, 800, 1200});
-        drawTextPage();
-        SetScrollPosition(0);
-        return true;
-    }
+    return pages_.ShowPage();
+}
 
-    const QString path = ctx_.Paths.ProgramFolder + QLatin1Char('/') + book.CurrentPublisher +
-                         QLatin1Char('/') + book.CurrentBook + QStringLiteral("/Page") +
-                         QString::number(book.CurrentPage) + QStringLiteral(".zip");
-    if (!QFileInfo::exists(path)) {
-        ctx_.Messages.showMessage(QStringLiteral("页面文件不存在！         "),
-                                  QStringLiteral("提示"), this);
-        return false;
-    }
+void TfrmOrvane::RefreshPage()
+{
+    pages_.RefreshPage();
+}
+
+void TfrmOrvane::ShowTextPage()
+{
+    placePanel({divTrunc(ScrollBox1->width() - ScrollBarWidth - 800, 2), 3, 800, 1200});
+    drawTextPage();
+    SetScrollPosition(0);
+}
+
+void TfrmOrvane::ShowPicture(const QString& path)
+{
     LoadPicFromZipFile(path); // a damaged file throws here; the shown page stays
     PaintBox2->hide();
     Image1->show();
@@ -391,7 +387,6 @@ bool TfrmOrvane::ShowPage()
         Image1->setGeometry(0, 0, whole.panel.width, whole.panel.height);
     }
     SetScrollPosition(0);
-    return true;
 }
 
 void TfrmOrvane::drawTextPage()
@@ -557,9 +552,11 @@ bool TfrmOrvane::eventFilter(QObject* watched, QEvent* event)
         if (watched == EdtFocus || watched == ScrollBox1) {
             // The page keys are this view's, not the scroll box's own.
             const int key = static_cast<QKeyEvent*>(event)->key();
+            // When the host forwards keys it has passed this one on already.
             if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Space ||
                 key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
-                HandlePageKey(key);
+                if (!ctx_.HostForwardsKeys)
+                    HandlePageKey(key);
                 return true;
             }
         }
@@ -576,7 +573,8 @@ bool TfrmOrvane::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmOrvane::keyPressEvent(QKeyEvent* event)
 {
-    HandlePageKey(event->key()); // FormKeyDown
+    if (!ctx_.HostForwardsKeys)
+        HandlePageKey(event->key()); // FormKeyDown
     QWidget::keyPressEvent(event);
 }
 
@@ -660,129 +658,57 @@ void TfrmOrvane::HandlePageKey(int key)
 
 // ---- page navigation and the page number box
 
-void TfrmOrvane::setPageNumberText(const QString& text)
+QString TfrmOrvane::PageNumberText() const
+{
+    return Edit1->text();
+}
+
+void TfrmOrvane::SetPageNumberText(const QString& text)
 {
     const QSignalBlocker block(Edit1);
     Edit1->setText(text);
 }
 
-void TfrmOrvane::lessonFollowsPage()
+void TfrmOrvane::SetStatusText(const QString& text)
 {
-    ctx_.Book.LessonOfPage();
+    Label3->setText(text);
+}
+
+void TfrmOrvane::StopForPageTurn()
+{
+    UnVisibleBox();
+    SpeedBtn_PauseClick();
+}
+
+void TfrmOrvane::CurrentLessonChanged()
+{
     if (ctx_.CurrentLessonChanged)
         ctx_.CurrentLessonChanged();
 }
 
 void TfrmOrvane::ShowPageNumber()
 {
-    const QString text = QString::number(ctx_.Book.CurrentPage);
-    if (Edit1->text() == text)
-        return;
-    // The page is already on screen: what the box's change handler would add
-    // is the lesson of the page.
-    setPageNumberText(text);
-    lessonFollowsPage();
+    pages_.ShowPageNumber();
 }
 
 void TfrmOrvane::SbtNextPageClick()
 {
-    UnVisibleBox();
-    SpeedBtn_PauseClick();
-    OpenBook& book = ctx_.Book;
-    const int old = book.CurrentPage;
-    book.CurrentPage = old + 1;
-    bool shown = false;
-    try {
-        shown = ShowPage();
-    } catch (const BookError& error) {
-        book.CurrentPage = old;
-        report(error.message());
-        return;
-    }
-    if (shown) {
-        Label3->clear();
-    } else {
-        Label3->setText(QStringLiteral("这是最后一页"));
-        book.CurrentPage = old;
-    }
-    ShowPageNumber();
+    guarded([&] { pages_.NextPage(); });
 }
 
 void TfrmOrvane::SbtPrivPageClick()
 {
-    UnVisibleBox();
-    SpeedBtn_PauseClick();
-    OpenBook& book = ctx_.Book;
-    if (book.CurrentPage <= 1) {
-        Label3->setText(QStringLiteral("这是第一页"));
-        return;
-    }
-    const int old = book.CurrentPage;
-    book.CurrentPage = old - 1;
-    bool shown = false;
-    try {
-        shown = ShowPage();
-    } catch (const BookError& error) {
-        book.CurrentPage = old;
-        report(error.message());
-        return;
-    }
-    if (shown)
-        Label3->clear();
-    else
-        book.CurrentPage = old;
-    ShowPageNumber();
+    guarded([&] { pages_.PreviousPage(); });
 }
 
 void TfrmOrvane::Edit1Change()
 {
-    OpenBook& book = ctx_.Book;
-    const int old = book.CurrentPage;
-    const QString text = Edit1->text();
-    guarded([&] {
-        if (text.isEmpty())
-            return;
-        bool isNumber = false;
-        const int page = text.trimmed().toInt(&isNumber);
-        try {
-            if (isNumber) {
-                book.CurrentPage = page;
-                if (!ShowPage()) {
-                    book.CurrentPage = old;
-                    setPageNumberText(QString::number(old));
-                }
-            } else {
-                book.CurrentPage = old;
-                setPageNumberText(QString::number(old));
-                ShowPage();
-            }
-        } catch (...) {
-            book.CurrentPage = old;
-            setPageNumberText(QString::number(old));
-            throw;
-        }
-    });
-    lessonFollowsPage();
+    guarded([&] { pages_.PageNumberChanged(Edit1->text()); });
 }
 
 void TfrmOrvane::ShowLesson(const QByteArray& name, const QByteArray& title)
 {
-    OpenBook& book = ctx_.Book;
-    const LessonTable& lessons = book.Content.Lessons;
-    for (int row = 0; row < lessons.count(); ++row) {
-        if (lessons.Name[row] != name || lessons.Title[row] != title)
-            continue;
-        book.CurrentLesson = row;
-        book.CurrentPage = lessons.FirstPage[row];
-        setPageNumberText(QString::number(book.CurrentPage));
-        guarded([&] { ShowPage(); });
-        // The chosen lesson stays current even when an earlier lesson shares
-        // its first page.
-        book.CurrentLesson = row;
-        if (ctx_.CurrentLessonChanged)
-            ctx_.CurrentLessonChanged();
-        return;
-    }
+    guarded([&] { pages_.ShowLesson(name, title); });
 }
 
 // ---- reading

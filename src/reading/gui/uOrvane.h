@@ -6,6 +6,7 @@
 // until the program ends. UI thread only.
 
 #include "reading/PageGeometry.h"
+#include "reading/PageTurner.h"
 #include "reading/ReadingController.h"
 #include "reading/VoicePlayerAdapter.h"
 
@@ -49,9 +50,13 @@ struct OrvaneContext {
     // handler of this view; the handler ends there. Empty: a "提示" box
     // through Messages.
     std::function<void(const QString& text)> ReportError;
+    // True when the hosting window passes every key it receives to
+    // HandlePageKey (its key preview): the view then acts on no key itself,
+    // so that each key acts once. False: the view handles its own keys.
+    bool HostForwardsKeys = false;
 };
 
-class TfrmOrvane final : public QWidget, private ReadingView {
+class TfrmOrvane final : public QWidget, private ReadingView, private PageScreen {
     Q_OBJECT
 public:
     // FormCreate: builds the components, sets TestState := -1, shows
@@ -59,11 +64,14 @@ public:
     explicit TfrmOrvane(const OrvaneContext& context, QWidget* parent = nullptr);
     ~TfrmOrvane() override; // FormDestroy: StopReading
 
-    // Shows CurrentPage. False when its page file is missing (after the
-    // message "页面文件不存在！         ") or, for a text book, when the page
-    // has no entry. Throws BookError for a damaged page file; the previous
-    // picture stays then.
+    // Shows CurrentPage (PageTurner::ShowPage). False when its page file is
+    // missing (after the message "页面文件不存在！         ") or, for a text
+    // book, when the page has no entry. Throws BookError for a damaged page
+    // file; the previous picture stays then.
     bool ShowPage() override;
+    // Lays the page on screen out again at the view's present size; no
+    // message when CurrentPage is not on screen (its file is missing).
+    void RefreshPage();
     // The first lesson row whose Name and Title (GBK) equal these becomes
     // CurrentLesson and its first page is shown. No such row: nothing happens.
     void ShowLesson(const QByteArray& name, const QByteArray& title);
@@ -86,6 +94,7 @@ public:
 
     double PageScale() const { return PageScale_; } // 1.0: standard size
     ReadingController& controller() { return controller_; }
+    PageTurner& pages() { return pages_; }
 
     // The components, by their names (each also its objectName).
     QTimer* Timer_Play;
@@ -161,6 +170,15 @@ private:
     float ReadingSpeed() const override;
     void SetTimerActive(bool on) override;
 
+    // PageScreen
+    void ShowPicture(const QString& path) override;
+    void ShowTextPage() override;
+    QString PageNumberText() const override;
+    void SetPageNumberText(const QString& text) override;
+    void SetStatusText(const QString& text) override;
+    void StopForPageTurn() override;
+    void CurrentLessonChanged() override;
+
     void buildComponents();
     void ScrollBox1Resize();
     void Image1MouseDown(QMouseEvent* event);
@@ -173,8 +191,6 @@ private:
     void updateContentSize();
     void drawTextPage();
     double boxScale() const;
-    void setPageNumberText(const QString& text); // without firing Edit1Change
-    void lessonFollowsPage();
     // Runs a handler; an unexpected error goes to the general error report.
     template <class F> void guarded(F&& handler);
     void report(const QString& text);
@@ -182,6 +198,7 @@ private:
     OrvaneContext ctx_;
     VoicePlayerAdapter playerAdapter_;
     ReadingController controller_;
+    PageTurner pages_;
     QWidget* scrollContent_ = nullptr;
     double PageScale_ = 1.0;
     bool wholePage_ = false; // "整页显示" chosen (PageScale may then be any value, even 1.0)

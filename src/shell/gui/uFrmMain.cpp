@@ -1,15 +1,16 @@
 #include "shell/gui/uFrmMain.h"
 
-#include "shell/gui/AppContext.h"
 #include "book/BookLibrary.h"
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
-#include "shell/gui/Panel.h"
 #include "book/Settings.h"
-#include "shell/gui/SkinLayer.h"
-#include "shell/gui/SplitterBar.h"
 #include "book/gui/UnitTree.h"
 #include "reading/gui/uOrvane.h"
+#include "shell/BookOpener.h"
+#include "shell/gui/AppContext.h"
+#include "shell/gui/Panel.h"
+#include "shell/gui/SkinLayer.h"
+#include "shell/gui/SplitterBar.h"
 #include "shell/gui/uSettingPara.h"
 #include "shell/gui/uSplash.h"
 
@@ -183,7 +184,7 @@ void TfrmMain::showEvent(QShowEvent* event)
         return;
     shownOnce_ = true;
     if (frmOrvane && !app_.Book.Content.Sentences.PageName.empty())
-        app_.Guarded([this] { frmOrvane->ShowPage(); });
+        app_.Guarded([this] { frmOrvane->RefreshPage(); });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
@@ -228,46 +229,43 @@ void TfrmMain::FormCreate()
     setWindowState(Qt::WindowMaximized);
 
     app_.Voice.PlayState = QStringLiteral("mpStop");
+    // The standard message dialog, captioned with the application title.
     if (!app_.Audio.BASS_Init(-1, 44100, 0, nullptr, nullptr))
-        app_.Messages.showMessage(QStringLiteral("不能初始化音频设备！"), QStringLiteral("提示"),
+        app_.Messages.showMessage(QStringLiteral("不能初始化音频设备！"), ApplicationTitle,
                                   nullptr);
     app_.Audio.BASS_Start();
 
     ReadSettings(app_.Paths.SettingsPath, app_.Settings);
-    ReadLastBook(app_.Paths.SettingsPath, book);
-    if (book.CurrentBook.isEmpty() || book.CurrentPublisher.isEmpty())
-        app_.ChooseBook(nullptr);
-    if (book.CurrentBook.isEmpty() || book.CurrentPublisher.isEmpty()) {
-        setModeButtonsEnabled(false);
-        return;
-    }
-
-    // A damaged book raises out of the steps below: the window then stays
+    // A damaged book raises out of the opening: the window then stays
     // without a book, its mode buttons off, and the error is reported.
     try {
-        const ChooseBookFn chooseAgain = [this] { return app_.ChooseBook(nullptr); };
-        if (!CheckBookData(app_.Paths, book, app_.Messages, app_.SplashHandle.data(),
-                           chooseAgain)) {
+        if (!bookOpener().OpenLastBook([this] { return app_.ChooseBook(nullptr); },
+                                       app_.SplashHandle.data(), this)) {
             setModeButtonsEnabled(false);
             return;
         }
-        if (!LoadBookContent(app_.Paths, book, app_.Messages, this, chooseAgain,
-                             [this] { app_.Voice.OpenVoiceFile(app_.Book.CurrentBook); })) {
-            setModeButtonsEnabled(false);
-            return;
-        }
-        BuildUnitTree(TrvUnitLesson, book.Content.LessonIndexLines);
-        showBookLabels();
-        setModeButtonsEnabled(true);
-        sbtHearUnitClick();
-        if (book.CurrentPage == 0)
-            book.CurrentPage = 1;
+        showOpenedBook();
+        // The remembered page, shown (and a missing page file reported) once.
         if (frmOrvane)
             frmOrvane->Edit1->setText(QString::number(book.CurrentPage));
     } catch (...) {
         setModeButtonsEnabled(false);
         throw;
     }
+}
+
+BookOpener TfrmMain::bookOpener()
+{
+    return BookOpener(app_.Paths, app_.Book, app_.Messages,
+                      [this] { app_.Voice.OpenVoiceFile(app_.Book.CurrentBook); });
+}
+
+void TfrmMain::showOpenedBook()
+{
+    BuildUnitTree(TrvUnitLesson, app_.Book.Content.LessonIndexLines);
+    showBookLabels();
+    setModeButtonsEnabled(true);
+    sbtHearUnitClick();
 }
 
 void TfrmMain::showBookLabels()
@@ -316,7 +314,8 @@ void TfrmMain::ShowModePage(int mode)
                                   app_.Messages,
                                   app_.Ticks,
                                   [this] { showCurrentUnit(); },
-                                  [this](const QString& text) { app_.ReportError(text); }};
+                                  [this](const QString& text) { app_.ReportError(text); },
+                                  true};
             frmOrvane = new TfrmOrvane(context, pnlClient);
             frmOrvane->setObjectName(QStringLiteral("frmOrvane"));
             frmOrvane->setGeometry(pnlClient->clientRect());
@@ -379,35 +378,10 @@ void TfrmMain::SpeedButton3Click()
 
 void TfrmMain::SbtSelectBookClick()
 {
-    OpenBook& book = app_.Book;
-    // What the window shows now; a choice that fails to load puts it back,
-    // so the previous book stays fully usable.
-    const QString previousBook = book.CurrentBook;
-    const QString previousPublisher = book.CurrentPublisher;
-    const int previousPage = book.CurrentPage;
-    const bool hadBook = !book.Content.Sentences.PageName.empty();
-    bool loaded = false;
-    auto restore = [&] {
-        if (loaded || !hadBook)
-            return;
-        if (book.CurrentBook != previousBook || book.CurrentPublisher != previousPublisher)
-            RememberChosenBook(app_.Paths.SettingsPath, previousBook, previousPublisher);
-        book.CurrentBook = previousBook;
-        book.CurrentPublisher = previousPublisher;
-        book.CurrentPage = previousPage;
-    };
-
+    // The loading screen, shown once the choice has been checked.
     auto* splash = new TfrmSplash(app_);
     QPointer<TfrmSplash> guard(splash);
-    auto freeSplash = [&] { delete guard.data(); };
-    try {
-        const ChooseBookFn chooseAgain = [this] { return app_.ChooseBook(this); };
-        if (!app_.ChooseBook(this) ||
-            !CheckBookData(app_.Paths, book, app_.Messages, this, chooseAgain)) {
-            restore();
-            freeSplash();
-            return;
-        }
+    const auto showLoading = [&] {
         if (guard) {
             guard->show();
             guard->repaint();
@@ -415,28 +389,23 @@ void TfrmMain::SbtSelectBookClick()
         update();
         if (guard)
             guard->show();
-        if (!LoadBookContent(app_.Paths, book, app_.Messages, this, chooseAgain,
-                             [this] { app_.Voice.OpenVoiceFile(app_.Book.CurrentBook); })) {
-            restore();
-            freeSplash();
-            return;
-        }
-        loaded = true;
-        BuildUnitTree(TrvUnitLesson, book.Content.LessonIndexLines);
-        showBookLabels();
-        setModeButtonsEnabled(true);
-        sbtHearUnitClick();
-        book.CurrentPage = 1;
-        if (frmOrvane) {
-            frmOrvane->Edit1->setText(QStringLiteral("1"));
-            frmOrvane->ShowPage();
+    };
+    bool opened = false;
+    try {
+        opened = bookOpener().OpenChosenBook([this] { return app_.ChooseBook(this); }, this,
+                                             showLoading);
+        if (opened) {
+            showOpenedBook();
+            if (frmOrvane) {
+                frmOrvane->Edit1->setText(QStringLiteral("1"));
+                frmOrvane->ShowPage();
+            }
         }
     } catch (...) {
-        restore();
-        freeSplash();
+        delete guard.data();
         throw;
     }
-    freeSplash();
+    delete guard.data();
 }
 
 void TfrmMain::TrvUnitLessonDblClick()
@@ -459,21 +428,23 @@ void TfrmMain::FormKeyDown(int key)
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    if (event->type() == QEvent::KeyRelease) {
+        forwardedKey_ = nullptr;
+    } else if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* target = static_cast<QWidget*>(watched);
         if (target->window() != this)
             return QWidget::eventFilter(watched, event);
-        // A key goes first to the focus widget (the window when nothing has
-        // focus) and then, while nobody takes it, up through its parents.
-        // Only the first delivery is forwarded, so each key is seen once.
-        QWidget* focus = QApplication::focusWidget();
-        const bool first = target == focus || !target->isAncestorOf(focus);
-        if (first)
+        // A key goes first to one widget (the focus widget, or the one it was
+        // sent to) and then, while nobody takes it, up through its parents,
+        // as the same event. Only that first delivery is forwarded, so each
+        // key reaches HandlePageKey once whichever widget holds the focus.
+        const bool passedUp = event == forwardedKey_ && forwardedTo_ && forwardedTo_ != target &&
+                              target->isAncestorOf(forwardedTo_);
+        if (!passedUp) {
+            forwardedKey_ = event;
+            forwardedTo_ = target;
             app_.Guarded([&] { FormKeyDown(static_cast<QKeyEvent*>(event)->key()); });
-        // The page view would page once more by itself when the key reaches
-        // it; here it was forwarded already.
-        if (target == frmOrvane)
-            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 // pnlClient hosts one mode view at a time. Creating the window runs its
 // FormCreate: audio start, settings, reopening the last book. UI thread only.
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -15,6 +16,7 @@ class QTreeWidgetItem;
 namespace zarelo {
 
 class AppContext;
+class BookOpener;
 class Panel;
 class SplitterBar;
 class TfrmOrvane;
@@ -88,11 +90,18 @@ private:
     void markActiveMode(QToolButton* active);
     void showBookLabels();
     void showCurrentUnit(); // Label_Unit from the lesson row CurrentLesson
+    BookOpener bookOpener();
+    // After a book was opened: unit tree, labels, mode buttons, read-aloud mode.
+    void showOpenedBook();
     void connectGuarded(QToolButton* button, void (TfrmMain::*handler)());
 
     AppContext& app_;
     int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2
     bool shownOnce_ = false;
+    // The key press last forwarded and the widget it was first delivered
+    // to, so that its passing up through the parents is not forwarded again.
+    const QEvent* forwardedKey_ = nullptr;
+    QPointer<QWidget> forwardedTo_;
 };
 
 } // namespace zarelo

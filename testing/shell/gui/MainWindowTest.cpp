@@ -15,6 +15,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -199,7 +202,9 @@ private slots:
         LeaveDialog();
         TfrmMain w(app);
         QCOMPARE(rig.Messages->texts(), QStringList{QStringLiteral("不能初始化音频设备！")});
-        QCOMPARE(rig.Messages->shown.first().caption, QStringLiteral("提示"));
+        // The standard message dialog: captioned with the application title.
+        QCOMPARE(rig.Messages->shown.first().caption, ApplicationTitle);
+        QCOMPARE(rig.Messages->shown.first().caption, QStringLiteral("Zarelo英语学习软件"));
         QVERIFY(w.SbtSelectBook->isEnabled());
     }
 
@@ -440,6 +445,83 @@ private slots:
         QTest::mouseClick(w.sbtSetting, Qt::LeftButton);
         QCOMPARE(app.Settings.WaitTimeSetting, 25);
         QCOMPARE(app.Settings.WaitMs, 25000);
+    }
+
+    void eachKeyActsOnceWhereverTheFocusIs()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        TfrmOrvane* view = w.frmOrvane;
+        QVERIFY(view);
+        QScrollBar* scroll = view->ScrollBox1->verticalScrollBar();
+        QVERIFY2(scroll->maximum() >= 30, "the page must be taller than the scroll box");
+        QCOMPARE(app.Book.CurrentPage, 1);
+
+        // The mouse resting on the page gives the hidden focus edit the keyboard.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), view->Image1->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->Image1, &move);
+        QCOMPARE(QApplication::focusWidget(), view->EdtFocus);
+
+        QTest::keyClick(view->EdtFocus, Qt::Key_PageDown);
+        QCOMPARE(app.Book.CurrentPage, 2);
+        QCOMPARE(view->Edit1->text(), QStringLiteral("2"));
+        QCOMPARE(scroll->value(), 0);
+        QTest::keyClick(view->EdtFocus, Qt::Key_Down);
+        QCOMPARE(scroll->value(), 10);
+        QTest::keyClick(view->EdtFocus, Qt::Key_Space);
+        QCOMPARE(scroll->value(), 20);
+        QTest::keyClick(view->EdtFocus, Qt::Key_Up);
+        QCOMPARE(scroll->value(), 10);
+        QTest::keyClick(view->EdtFocus, Qt::Key_PageUp);
+        QCOMPARE(app.Book.CurrentPage, 1);
+        QCOMPARE(scroll->value(), 0);
+
+        // The unit tree, the page number box and the window itself.
+        for (QWidget* holder : {static_cast<QWidget*>(w.TrvUnitLesson),
+                                static_cast<QWidget*>(view->Edit1), static_cast<QWidget*>(&w)}) {
+            holder->setFocus();
+            QCOMPARE(QApplication::focusWidget(), holder);
+            QTest::keyClick(holder, Qt::Key_PageDown);
+            QVERIFY2(app.Book.CurrentPage == 2, qPrintable(holder->objectName()));
+            QTest::keyClick(holder, Qt::Key_Down);
+            QVERIFY2(scroll->value() == 10, qPrintable(holder->objectName()));
+            QTest::keyClick(holder, Qt::Key_Up);
+            QVERIFY2(scroll->value() == 0, qPrintable(holder->objectName()));
+            QTest::keyClick(holder, Qt::Key_PageUp);
+            QVERIFY2(app.Book.CurrentPage == 1, qPrintable(holder->objectName()));
+        }
+        QVERIFY(rig.Messages->shown.isEmpty());
+    }
+
+    void aMissingRememberedPageIsReportedOnce()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.setting(QStringLiteral("LastPage"), QStringLiteral("9")); // the book has 4 pages
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.Messages->texts(), QStringList{QStringLiteral("页面文件不存在！         ")});
+        QCOMPARE(rig.Messages->shown.first().owner, w.frmOrvane);
+        QCOMPARE(app.Book.CurrentPage, 9);
+        QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("9"));
+
+        // The pupil types a page that is there.
+        w.frmOrvane->Edit1->setText(QStringLiteral("1"));
+        QCOMPARE(app.Book.CurrentPage, 1);
+        QVERIFY(!w.frmOrvane->Image1->isHidden());
+        QCOMPARE(rig.Messages->shown.size(), 1);
     }
 
     void exitButtonClosesTheWindow()
