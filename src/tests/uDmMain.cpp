@@ -236,8 +236,11 @@ void TdmMain::recordAnswer(const QString& rawWord, bool right, QObject* owner)
         return; // the user was told at start that there is no history
     Connection& c = *connection_;
     const QString word = rawWord.trimmed();
-    auto fail = [&](const QSqlQuery& failed) {
+    // Ends the answer: nothing of it is kept.
+    auto fail = [&](QSqlQuery& failed) {
         const QString reason = failed.lastError().text();
+        if (failed.isActive())
+            failed.finish();
         c.rollbackQuietly();
         throw WordHistoryError(
             QStringLiteral("单词记录保存失败：%1 表 WordRecord，单词 “%2”（%3）：%4")
@@ -252,10 +255,9 @@ void TdmMain::recordAnswer(const QString& rawWord, bool right, QObject* owner)
     if (!lookup.exec())
         fail(lookup);
     if (!lookup.next()) {
-        const bool readError = lookup.lastError().isValid();
-        lookup.finish();
-        if (readError)
+        if (lookup.lastError().isValid())
             fail(lookup);
+        lookup.finish();
         // First answer of the word: the insert, with its own message.
         if (insertRow(word, right) && c.sql->commit.exec())
             return;
