@@ -10,9 +10,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     try {
-        const zarelo::Surface image = zarelo::ReadTga(
-            QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)),
-            QStringLiteral("fire2.tga"));
+        const zarelo::Surface image =
+            zarelo::ReadTga(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)),
+                            QStringLiteral("fire2.tga"));
         if (image.Width <= 0 || image.Height <= 0 ||
             image.Pixels.size() != size_t(image.Width) * size_t(image.Height))
             abort();
