@@ -1,9 +1,10 @@
 // The sample library the build put into the program folder: what a new user
 // finds at the first start.
 
+#include "ReadBack.h"
 #include "book/BookLibrary.h"
 #include "book/Gbk.h"
-#include "ReadBack.h"
+#include "tests/TgaImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,4 +121,44 @@ TEST(SampleLibrary, SecondPublisherAndTextBookReadBack)
         }
         CheckEntriesAgainstFiles(book, programFolder() + u'/' + b.publisher + u'/' + b.name);
     }
+}
+
+TEST(SampleLibrary, FlamePictureIsAWarmTeardropOnBlackThatTheTestsRead)
+{
+    const Surface flame = LoadTgaFile(programFolder() + QStringLiteral("/fire2.tga"));
+    ASSERT_EQ(flame.Width, 128);
+    ASSERT_EQ(flame.Height, 160);
+    // Black all round, so the additive blend shows no rectangle.
+    for (int x = 0; x < flame.Width; ++x) {
+        EXPECT_EQ(flame.at(x, 0), MakePixel(0, 0, 0)) << x;
+        EXPECT_EQ(flame.at(x, flame.Height - 1), MakePixel(0, 0, 0)) << x;
+    }
+    for (int y = 0; y < flame.Height; ++y) {
+        EXPECT_EQ(flame.at(0, y), MakePixel(0, 0, 0)) << y;
+        EXPECT_EQ(flame.at(flame.Width - 1, y), MakePixel(0, 0, 0)) << y;
+    }
+    // Warm everywhere; the hottest spot low in the middle, the tip above it.
+    int hottestX = 0, hottestY = 0, hottest = -1;
+    for (int y = 0; y < flame.Height; ++y) {
+        for (int x = 0; x < flame.Width; ++x) {
+            const Pixel p = flame.at(x, y);
+            ASSERT_GE(RedOf(p), GreenOf(p)) << x << ", " << y;
+            ASSERT_GE(GreenOf(p), BlueOf(p)) << x << ", " << y;
+            if (RedOf(p) + GreenOf(p) + BlueOf(p) > hottest) {
+                hottest = RedOf(p) + GreenOf(p) + BlueOf(p);
+                hottestX = x;
+                hottestY = y;
+            }
+        }
+    }
+    EXPECT_GT(hottest, 600);
+    EXPECT_NEAR(hottestX, flame.Width / 2, flame.Width / 8);
+    EXPECT_GT(hottestY, flame.Height / 2);
+    int tipRow = -1;
+    for (int y = 0; y < flame.Height && tipRow < 0; ++y)
+        for (int x = 0; x < flame.Width; ++x)
+            if (RedOf(flame.at(x, y)) > 64)
+                tipRow = y;
+    EXPECT_GE(tipRow, 1);
+    EXPECT_LT(tipRow, flame.Height / 8);
 }

@@ -4,6 +4,7 @@
 #include "book/BookError.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"
+#include "bookmaker/Flame.h"
 #include "bookmaker/Wav.h"
 
 #include <QCommandLineParser>
@@ -16,10 +17,9 @@ using namespace zarelo::bookmaker;
 
 namespace {
 
-void writeCue(const QString& path, const MonoSound& sound)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    const QByteArray bytes = WriteWav(sound);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         throw BookError(QStringLiteral("%1: cannot write the file").arg(path));
 }
@@ -44,13 +44,15 @@ int main(int argc, char** argv)
                                    QStringLiteral("wpm"), QStringLiteral("135"));
     const QCommandLineOption cues(QStringLiteral("cues"),
                                   QStringLiteral("Also write Start.wav and Succ.wav."));
-    parser.addOptions({espeak, voice, speed, cues});
+    const QCommandLineOption flame(QStringLiteral("flame"),
+                                   QStringLiteral("Also write the flame picture fire2.tga."));
+    parser.addOptions({espeak, voice, speed, cues, flame});
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The program folder."));
     parser.addPositionalArgument(QStringLiteral("sources"), QStringLiteral("Book source files."),
                                  QStringLiteral("<source>..."));
     parser.process(app);
     const QStringList args = parser.positionalArguments();
-    if (args.isEmpty() || (args.size() < 2 && !parser.isSet(cues)))
+    if (args.isEmpty() || (args.size() < 2 && !parser.isSet(cues) && !parser.isSet(flame)))
         parser.showHelp(2);
 
     SpeechOptions speech;
@@ -65,9 +67,11 @@ int main(int argc, char** argv)
     const QString folder = args.front();
     try {
         if (parser.isSet(cues)) {
-            writeCue(folder + QStringLiteral("/Start.wav"), StartCue());
-            writeCue(folder + QStringLiteral("/Succ.wav"), SuccessCue());
+            writeFile(folder + QStringLiteral("/Start.wav"), WriteWav(StartCue()));
+            writeFile(folder + QStringLiteral("/Succ.wav"), WriteWav(SuccessCue()));
         }
+        if (parser.isSet(flame))
+            writeFile(folder + QStringLiteral("/fire2.tga"), FlameTga());
         for (qsizetype i = 1; i < args.size(); ++i) {
             const BookSource book = LoadBookSource(args[i]);
             const WrittenBook written = WriteBook(book, folder, speech);
