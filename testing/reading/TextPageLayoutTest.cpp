@@ -35,18 +35,19 @@ void expectWords(const std::vector<TextPageWord>& words, const std::vector<Expec
 TEST(TextPageLayout, WordsFlowWrapAndEndParagraphs)
 {
     const QString nine = QStringLiteral("aaaaaaaaa"); // 100 px with its blank
-    QStringList first(6, nine);
-    first << QStringLiteral("bbbbbbbbbbbbb") << QStringLiteral("c");
+    QStringList first(QStringLiteral("aaaaaaaaaa"));  // 110 px
+    first << QStringList(5, nine) << QStringLiteral("bbbbbbbbbbbbb") << QStringLiteral("c");
     QStringList second(6, nine);
     second << nine << QStringLiteral("e") << QStringLiteral("f~");
     const std::vector<TextPageEntry> entries{
         {3, first.join(u' ')}, {5, second.join(u' ')}, {9, QStringLiteral("h")}};
 
     std::vector<Expected> expected;
-    for (int i = 0; i < 6; ++i)
-        expected.push_back({3, 40 + 100 * i, 40, 100, "aaaaaaaaa ", 140 + 100 * i});
-    // Starting at 640 (not past 650) it stays, though it ends past 760.
-    expected.push_back({3, 640, 40, 140, "bbbbbbbbbbbbb ", 780});
+    expected.push_back({3, 40, 40, 110, "aaaaaaaaaa ", 150});
+    for (int i = 0; i < 5; ++i)
+        expected.push_back({3, 150 + 100 * i, 40, 100, "aaaaaaaaa ", 250 + 100 * i});
+    // Starting at 650 (not past it) it stays, though it ends past 760.
+    expected.push_back({3, 650, 40, 140, "bbbbbbbbbbbbb ", 790});
     // Starting past 650 and ending past 760: the next line, at x 20.
     expected.push_back({3, 20, 68, 20, "c ", 40});
     // The next entry goes on in the same line.
