@@ -4,13 +4,13 @@
 // scripted messages, a clock that moves 10 ms at every reading (so Delay
 // ends without real waiting) and the manual sound device (or none).
 
-#include "shell/gui/AppContext.h"
-#include "book/Gbk.h"
 #include "audio/ManualAudioDevice.h"
-#include "support/ManualClock.h"
+#include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "support/ScriptedMessages.h"
 #include "book/SettingsKey.h"
+#include "shell/gui/AppContext.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -109,6 +109,14 @@ public:
     // Builds the run's state; `withDevice` false: there is no sound device.
     AppContext& makeApp(bool withDevice = true)
     {
+        App = std::make_unique<AppContext>(makeSeams(withDevice));
+        return *App;
+    }
+
+    // The fakes of a run, for a test that hands them to the start-up sequence
+    // (Messages, Clock and Device then live as long as that run).
+    AppSeams makeSeams(bool withDevice = true)
+    {
         AppSeams seams;
         seams.ProgramFolder = ProgramFolder;
         seams.SettingsPath = SettingsPath;
@@ -123,8 +131,7 @@ public:
             Device = device.get();
             seams.Device = std::move(device);
         }
-        App = std::make_unique<AppContext>(std::move(seams));
-        return *App;
+        return seams;
     }
 
     void setting(const QString& name, const QString& value)
