@@ -87,6 +87,17 @@ QString HexText(Rgb c)
         .arg(c.b, 2, 16, QChar(u'0'));
 }
 
+// A decimal integer, blanks around it allowed. QString::toInt stops reading
+// at a NUL character and would take "1\0garbage" as 1, so a NUL refuses it.
+std::optional<int> DecimalInt(QStringView text)
+{
+    if (text.contains(QChar(0)))
+        return std::nullopt;
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 bool IsNameChar(QChar c)
 {
     return c.isLetterOrNumber() || c == u'_' || c == u'-';
@@ -119,10 +130,10 @@ qsizetype RgbLiteral(const QString& sheet, qsizetype i, Rgb& out)
         return 0;
     int v[3];
     for (int k = 0; k < 3; ++k) {
-        bool ok = false;
-        v[k] = parts[k].trimmed().toInt(&ok);
-        if (!ok || v[k] < 0 || v[k] > 255)
+        const std::optional<int> value = DecimalInt(parts[k]);
+        if (!value || *value < 0 || *value > 255)
             return 0;
+        v[k] = *value;
     }
     out = {v[0], v[1], v[2]};
     return close - i + 1;
@@ -216,11 +227,10 @@ int32_t ParseSkinColour(const QString& text)
 {
     if (text.isEmpty())
         return -1;
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok)
+    const std::optional<int> value = DecimalInt(text);
+    if (!value)
         throw BookError(QStringLiteral("设置值 selectcolor 不是整数：\"%1\"").arg(text));
-    return value;
+    return *value;
 }
 
 } // namespace zarelo

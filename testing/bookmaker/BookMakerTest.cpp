@@ -2,23 +2,26 @@
 // folder, read it back with LoadBookContent, the JPEG page reader and
 // libsndfile, and check that what the tables say matches what the files hold.
 
+#include "ReadBack.h"
 #include "book/BookError.h"
 #include "book/BookLoader.h"
-#include "bookmaker/BookSource.h"
-#include "bookmaker/BookWriter.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
+#include "bookmaker/BookSource.h"
+#include "bookmaker/BookWriter.h"
 #include "bookmaker/PageDrawing.h"
-#include "ReadBack.h"
 #include "bookmaker/Voice.h"
 #include "bookmaker/Wav.h"
+#include "reading/TextPageLayout.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace zarelo;
 using namespace zarelo::bookmaker;
@@ -198,13 +201,42 @@ TEST(BookMaker, TextBookBoxesMatchThePageViewLayout)
     EXPECT_EQ(t.Box1Left[4], 40);
     EXPECT_EQ(t.Box1Top[4], 40);
 
-    // Every word drawn by the view's layout is hit as its own entry.
-    const QFontMetrics metrics(TextPageFont());
+    // The page view lays the read-back table out with the shared text page
+    // layout in its font. Each entry's boxes are its lines there: from its
+    // first word's left to its last drawn word's right, one text high; and
+    // every drawn word is hit as its own entry.
+    QFont font(TextPageFontFamily());
+    font.setPixelSize(kTextPageFontPixels);
+    const QFontMetrics metrics(font);
+    const TextMeasure measure{
+        [&metrics](const QString& text) { return metrics.horizontalAdvance(text); },
+        metrics.height()};
     for (const SourcePage& page : made->source.Pages) {
-        for (const TextPageWord& w : LayoutTextPage(made->source, page, metrics)) {
-            const int x = (w.Rect.Left + w.DrawnRight) / 2;
-            const int y = (w.Rect.Top + w.Rect.Bottom) / 2;
-            EXPECT_EQ(hitTest(book, page.Number, x, y), w.Entry) << w.Text.toStdString();
+        const QByteArray pageName = "Page" + QByteArray::number(page.Number);
+        const std::vector<TextPageWord> words =
+            LayoutTextPage(TextPageEntries(t, pageName), measure);
+        ASSERT_FALSE(words.empty());
+        std::map<int, std::vector<Rect>> lines;
+        for (const TextPageWord& w : words) {
+            std::vector<Rect>& entry = lines[w.row];
+            if (entry.empty() || entry.back().Top != w.rect.top())
+                entry.push_back(
+                    {w.rect.left(), w.rect.top(), w.drawnRight, w.rect.top() + metrics.height()});
+            else
+                entry.back().Right = w.drawnRight;
+            const int x = (w.rect.left() + w.drawnRight) / 2;
+            const int y = w.rect.top() + metrics.height() / 2;
+            EXPECT_EQ(hitTest(book, page.Number, x, y), w.row) << w.text.toStdString();
+        }
+        for (const auto& [row, expected] : lines) {
+            const std::vector<Rect> boxes = BoxesOf(t, row);
+            ASSERT_EQ(boxes.size(), expected.size()) << "row " << row;
+            for (size_t k = 0; k < boxes.size(); ++k) {
+                EXPECT_EQ(boxes[k].Left, expected[k].Left) << "row " << row << " box " << k;
+                EXPECT_EQ(boxes[k].Top, expected[k].Top) << "row " << row << " box " << k;
+                EXPECT_EQ(boxes[k].Right, expected[k].Right) << "row " << row << " box " << k;
+                EXPECT_EQ(boxes[k].Bottom, expected[k].Bottom) << "row " << row << " box " << k;
+            }
         }
     }
     CheckEntriesAgainstFiles(book, made->folder);

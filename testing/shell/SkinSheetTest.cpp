@@ -75,6 +75,12 @@ TEST(TintStyleSheet, LeavesNamesThatLookLikeColoursAndBrokenSheets)
     EXPECT_TRUE(out.contains(QStringLiteral("#abcdefg")));
     EXPECT_TRUE(out.endsWith(QStringLiteral("#ffffff"))) << out.toStdString();
     EXPECT_EQ(TintStyleSheet(QString(), {0, 0, 255}, 0.5), QString());
+
+    // A NUL inside "rgb(...)" is no number: the literal and everything up to
+    // a later ")" (here a block end and a comment) stay as they were.
+    const QString withNul = QStringLiteral("A { color: rgb(0") + QChar(0) +
+                            QStringLiteral(" x; } /* B { color: rgb(1,2,3) } */");
+    EXPECT_EQ(TintStyleSheet(withNul, {0, 0, 255}, 0.5), withNul);
 }
 
 TEST(ParseSkinColour, EmptyIsNoColourAndGarbageIsAnError)
@@ -90,6 +96,9 @@ TEST(ParseSkinColour, EmptyIsNoColourAndGarbageIsAnError)
         EXPECT_TRUE(error.message().contains(QStringLiteral("blue")));
     }
     EXPECT_THROW(ParseSkinColour(QStringLiteral("99999999999")), BookError);
+    EXPECT_EQ(ParseSkinColour(QStringLiteral(" 12 ")), 12);
+    EXPECT_THROW(ParseSkinColour(QStringLiteral("12") + QChar(0) + QStringLiteral("blue")),
+                 BookError);
 }
 
 } // namespace

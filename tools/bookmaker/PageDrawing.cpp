@@ -54,6 +54,13 @@ QFont chineseFont(int pixels, bool bold = false)
     throw BookError(QStringLiteral("%1 line %2: %3").arg(book.FileName).arg(line).arg(what));
 }
 
+// The text page layout's measure in a font; the metrics must outlive it.
+TextMeasure measureIn(const QFontMetrics& metrics)
+{
+    return {[&metrics](const QString& text) { return metrics.horizontalAdvance(text); },
+            metrics.height()};
+}
+
 // Greedy word wrap at blanks; a word wider than the width stands alone.
 QStringList wrapWords(const QString& text, const QFontMetrics& metrics, int width)
 {
@@ -347,47 +354,20 @@ DrawnPage DrawImagePage(const BookSource& book, const SourcePage& page)
 
 QFont TextPageFont()
 {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(20);
+    QFont font(TextPageFontFamily());
+    font.setPixelSize(kTextPageFontPixels);
     return font;
 }
 
 std::vector<TextPageWord> LayoutTextPage(const BookSource& book, const SourcePage& page,
                                          const QFontMetrics& metrics)
 {
-    std::vector<TextPageWord> words;
-    int x = 40, y = 40;
-    bool paragraph = false;
+    std::vector<TextPageEntry> entries;
     for (const PageItem& item : page.Items) {
-        if (item.What != PageItem::Entry)
-            continue;
-        const QString& english = book.Entries[item.Index].English;
-        if (paragraph) {
-            x = 40;
-            y += 28;
-            paragraph = false;
-        }
-        const QStringList parts = english.split(u' ');
-        for (int i = 0; i < parts.size(); ++i) {
-            QString t = parts[i] + u' ';
-            auto rectAt = [&] {
-                return EntryBox{x, y, x + metrics.horizontalAdvance(t), y + metrics.height()};
-            };
-            EntryBox rect = rectAt();
-            if (x > 650 && rect.Right > 760) {
-                y += 28;
-                x = 20;
-                rect = rectAt();
-            }
-            if (i == parts.size() - 1 && english.endsWith(u'~')) {
-                t.chop(2);
-                paragraph = true;
-            }
-            x += metrics.horizontalAdvance(t);
-            words.push_back({item.Index, t, rect, x});
-        }
+        if (item.What == PageItem::Entry)
+            entries.push_back({item.Index, book.Entries[item.Index].English});
     }
-    return words;
+    return zarelo::LayoutTextPage(entries, measureIn(metrics));
 }
 
 std::map<int, std::vector<EntryBox>> TextPageBoxes(const BookSource& book,
@@ -395,14 +375,15 @@ std::map<int, std::vector<EntryBox>> TextPageBoxes(const BookSource& book,
 {
     std::map<int, std::vector<EntryBox>> boxes;
     for (const TextPageWord& w : words) {
-        std::vector<EntryBox>& entry = boxes[w.Entry];
-        if (entry.empty() || entry.back().Top != w.Rect.Top) {
+        std::vector<EntryBox>& entry = boxes[w.row];
+        if (entry.empty() || entry.back().Top != w.rect.top()) {
             if (entry.size() == 3)
-                failAt(book, book.Entries[w.Entry].Line,
+                failAt(book, book.Entries[w.row].Line,
                        QStringLiteral("the entry covers more than three lines of its text page"));
-            entry.push_back({w.Rect.Left, w.Rect.Top, w.DrawnRight, w.Rect.Bottom});
+            entry.push_back(
+                {w.rect.left(), w.rect.top(), w.drawnRight, w.rect.top() + w.rect.height()});
         } else {
-            entry.back().Right = w.DrawnRight;
+            entry.back().Right = w.drawnRight;
         }
     }
     return boxes;
@@ -421,20 +402,18 @@ DrawnPage DrawTextPage(const BookSource& book, const SourcePage& page)
     const QFontMetrics metrics(font);
     const std::vector<TextPageWord> words = LayoutTextPage(book, page, metrics);
     for (const TextPageWord& w : words) {
-        const QRect rect(w.Rect.Left, w.Rect.Top, w.Rect.Right - w.Rect.Left,
-                         w.Rect.Bottom - w.Rect.Top);
         // The rectangle is as wide as the word's rounded advance; the glyphs may
         // reach a fraction of a pixel further, so they are drawn unclipped and
         // uncut (eliding against the rounded width would cut most words).
-        painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
-                         w.Text);
+        painter.drawText(
+            w.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, w.text);
     }
     // The heading of the first lesson row whose pages hold this page.
     for (const SourceHeading& h : book.Headings) {
         if (h.FirstPage <= page.Number && page.Number <= h.EndPage) {
-            const QRect rect(20, 10, 380, 70);
-            painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop,
-                             metrics.elidedText(h.Name + u' ' + h.Title, Qt::ElideRight, 380));
+            const TextPageHeading heading =
+                LayoutTextPageHeading(h.Name, h.Title, measureIn(metrics));
+            painter.drawText(heading.rect, Qt::AlignLeft | Qt::AlignTop, heading.text);
             break;
         }
     }

@@ -3,6 +3,7 @@
 // pixels of the 800 px wide page (the coordinates of the book's table).
 
 #include "bookmaker/BookSource.h"
+#include "reading/TextPageLayout.h"
 
 #include <QFont>
 #include <QImage>
@@ -35,23 +36,11 @@ struct DrawnPage {
 // unknown, or the page overflows.
 DrawnPage DrawImagePage(const BookSource& book, const SourcePage& page);
 
-// The font of a text page: 宋体 at 20 px (size 15 at 96 DPI), the same the
-// page view draws text pages with.
+// The font of a text page, the one the page view draws text pages with.
 QFont TextPageFont();
 
-// One word of a text page as the page view places it.
-struct TextPageWord {
-    int Entry = 0;  // entry index in the book
-    QString Text;   // what is drawn: the word and a blank, or the word alone at a paragraph end
-    EntryBox Rect;  // the rectangle the view computes for it (before a "~" is dropped)
-    int DrawnRight; // x after the drawn text
-};
-
-// The layout of the page view for a text page: entries in table order start
-// at x = 40, y = 40; each word is measured with a trailing blank; a word that
-// starts past x = 650 and would end past x = 760 goes to the next line (28 px
-// lower) at x = 20; an English text ending in "~" ends its paragraph, and the
-// next entry starts a new line at x = 40.
+// The words of a text page, laid out by the page view's text page layout in
+// TextPageFont; each word's row is its entry index in the book.
 std::vector<TextPageWord> LayoutTextPage(const BookSource& book, const SourcePage& page,
                                          const QFontMetrics& metrics);
 

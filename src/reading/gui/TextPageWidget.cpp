@@ -1,9 +1,23 @@
 #include "reading/gui/TextPageWidget.h"
 
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 
 namespace zarelo {
+
+QFont TextPageFont()
+{
+    QFont font(TextPageFontFamily());
+    font.setPixelSize(kTextPageFontPixels);
+    return font;
+}
+
+TextMeasure TextPageMeasure(const QFontMetrics& metrics)
+{
+    return {[&metrics](const QString& text) { return metrics.horizontalAdvance(text); },
+            metrics.height()};
+}
 
 TextPageWidget::TextPageWidget(QWidget* parent) : QWidget(parent)
 {

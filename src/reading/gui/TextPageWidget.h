@@ -1,10 +1,22 @@
 #pragma once
 // PaintBox2: shows the drawn page of a text book (TextPageBitmap).
 
+#include "reading/TextPageLayout.h"
+
+#include <QFont>
 #include <QImage>
 #include <QWidget>
 
+class QFontMetrics;
+
 namespace zarelo {
+
+// The font text pages are drawn with (TextPageFontFamily at kTextPageFontPixels).
+QFont TextPageFont();
+
+// The text page layout's measure in a font: horizontal advance and line height.
+// The metrics must outlive the measure.
+TextMeasure TextPageMeasure(const QFontMetrics& metrics);
 
 class TextPageWidget final : public QWidget {
     Q_OBJECT

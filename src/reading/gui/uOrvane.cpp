@@ -7,8 +7,8 @@
 #include "book/PageImage.h"
 #include "book/SettingsKey.h"
 #include "book/UserMessages.h"
+#include "reading/TextPageLayout.h"
 #include "reading/gui/PageImageWidget.h"
-#include "reading/gui/TextPageLayout.h"
 #include "reading/gui/TextPageWidget.h"
 
 #include <QCheckBox>
@@ -409,19 +409,19 @@ void TfrmOrvane::drawTextPage()
     // Each word's rectangle is exactly as wide as its text, so nothing is cut;
     // eliding against the rounded width would cut most words, so it is drawn
     // whole from the rectangle's corner.
-    for (const TextPageWord& word :
-         LayoutTextPage(book.Content.Sentences, PageNameOf(book.CurrentPage), metrics)) {
+    const TextMeasure measure = TextPageMeasure(metrics);
+    const std::vector<TextPageEntry> entries =
+        TextPageEntries(book.Content.Sentences, PageNameOf(book.CurrentPage));
+    for (const TextPageWord& word : LayoutTextPage(entries, measure))
         painter.drawText(word.rect.topLeft() + QPoint(0, metrics.ascent()), word.text);
-    }
 
     ctx_.Book.LessonOfPage();
     const LessonTable& lessons = book.Content.Lessons;
     const int lesson = book.CurrentLesson;
     if (lessons.count() > 0 && lesson >= 0 && lesson < lessons.count()) {
-        const QString heading =
-            fromGbk(lessons.Name[lesson]) + QLatin1Char(' ') + fromGbk(lessons.Title[lesson]);
-        const QRect box(QPoint(20, 10), QPoint(399, 79));
-        painter.drawText(box, flags, metrics.elidedText(heading, Qt::ElideRight, box.width()));
+        const TextPageHeading heading = LayoutTextPageHeading(
+            fromGbk(lessons.Name[lesson]), fromGbk(lessons.Title[lesson]), measure);
+        painter.drawText(heading.rect, flags, heading.text);
     }
     painter.end();
     PaintBox2->update();

@@ -1,10 +1,10 @@
 #include "shell/gui/ZareloApplication.h"
 
-#include "shell/gui/AppContext.h"
-#include "book/gui/MessageBoxes.h"
 #include "audio/SdlAudioDevice.h"
 #include "book/SettingsKey.h"
+#include "book/gui/MessageBoxes.h"
 #include "shell/SkinFiles.h"
+#include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
 #include "shell/gui/uSplash.h"
 
@@ -120,6 +120,11 @@ int ZareloApplication::run()
     seams.Messages = std::make_unique<MessageBoxes>();
     seams.Ticks = std::make_unique<SystemTicks>();
     seams.Device = MakeSdlAudioDevice();
+    return run(std::move(seams));
+}
+
+int ZareloApplication::run(AppSeams seams)
+{
     AppContext app(std::move(seams));
     setErrorReport([&app](const QString& text) { app.ReportError(text); });
     watchTerminationSignals();

@@ -3,6 +3,8 @@
 // the font substitutions, and the start-up sequence of the program (splash,
 // skin, main window, message loop).
 
+#include "shell/gui/AppContext.h"
+
 #include <QApplication>
 #include <functional>
 
@@ -23,8 +25,12 @@ public:
     // escaping a handler or timer is reported once and ends only that handler.
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // The start-up sequence; returns when the main window has closed.
+    // The start-up sequence over the real seams (the program's folder, the
+    // default settings file, message boxes, the system tick, SDL's device);
+    // returns when the main window has closed.
     int run();
+    // The same sequence over the seams given (a test's fakes).
+    int run(AppSeams seams);
 
     // Ends the run as the user would: modal dialogs are cancelled and the
     // main window is closed, so that the last page is saved. Called on

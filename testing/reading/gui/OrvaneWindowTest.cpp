@@ -7,10 +7,11 @@
 #include "audio/ManualAudioDevice.h"
 #include "audio/VoicePlayer.h"
 #include "book/BookLoader.h"
+#include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
+#include "reading/TextPageLayout.h"
 #include "reading/gui/PageImageWidget.h"
-#include "reading/gui/TextPageLayout.h"
 #include "reading/gui/TextPageWidget.h"
 #include "reading/gui/uOrvane.h"
 #include "support/ManualClock.h"
@@ -791,7 +792,8 @@ void OrvaneWindowTest::textPageLayoutWrapsAndEndsParagraphs()
     add("Page2", "elsewhere");
     add("Page1", "Next paragraph");
     const QFontMetrics metrics(TextPageFont());
-    const std::vector<TextPageWord> words = LayoutTextPage(t, "Page1", metrics);
+    const std::vector<TextPageWord> words =
+        LayoutTextPage(TextPageEntries(t, "Page1"), TextPageMeasure(metrics));
     QCOMPARE(int(words.size()), 41 + 2);
     QCOMPARE(words[0].rect.topLeft(), QPoint(40, 40));
     QCOMPARE(words[0].rect.height(), metrics.height());

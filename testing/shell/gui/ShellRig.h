@@ -5,6 +5,7 @@
 // ends without real waiting) and the manual sound device (or none).
 
 #include "audio/ManualAudioDevice.h"
+#include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
 #include "shell/gui/AppContext.h"
@@ -66,6 +67,14 @@ public:
     // Builds the run's state; `withDevice` false: there is no sound device.
     AppContext& makeApp(bool withDevice = true)
     {
+        App = std::make_unique<AppContext>(makeSeams(withDevice));
+        return *App;
+    }
+
+    // The fakes of a run, for a test that hands them to the start-up sequence
+    // (Messages, Clock and Device then live as long as that run).
+    AppSeams makeSeams(bool withDevice = true)
+    {
         AppSeams seams;
         seams.ProgramFolder = ProgramFolder;
         seams.SettingsPath = SettingsPath;
@@ -80,8 +89,7 @@ public:
             Device = device.get();
             seams.Device = std::move(device);
         }
-        App = std::make_unique<AppContext>(std::move(seams));
-        return *App;
+        return seams;
     }
 
     void setting(const QString& name, const QString& value)

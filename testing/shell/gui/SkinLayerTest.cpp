@@ -7,11 +7,27 @@
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
 
+#include "reading/gui/uOrvane.h"
+
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace zarelo;
 using namespace zarelo::shelltest;
+
+namespace {
+
+// The text colour of a tool button polished now, under the current sheet.
+QColor ButtonTextColour()
+{
+    QToolButton button;
+    button.ensurePolished();
+    return button.palette().color(QPalette::ButtonText);
+}
+
+} // namespace
 
 class SkinLayerTest : public QObject {
     Q_OBJECT
@@ -35,31 +51,69 @@ private slots:
     {
         ShellRig rig;
         SkinLayer skin;
-        qApp->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
-        QVERIFY(!skin.sppLoadSkin(SkinFilePath(rig.ProgramFolder, QStringLiteral("默认.ssk")), 0));
-        QCOMPARE(qApp->styleSheet(), QString());
+        const QColor defaultText = ButtonTextColour();
+        rig.addSkin(QStringLiteral("skin"), QStringLiteral("blue.ssk"),
+                    "QToolButton { color: #102030; }");
+        const QString blue = rig.ProgramFolder + QStringLiteral("/skin/blue.ssk");
         QDir().mkpath(rig.ProgramFolder + QStringLiteral("/skin/dir.ssk"));
-        QVERIFY(!skin.sppLoadSkin(rig.ProgramFolder + QStringLiteral("/skin/dir.ssk"), 0));
-        QVERIFY(!skin.sppLoadSkin(QString(), 0));
-        // Garbage is handed to Qt, which ignores what it cannot parse.
+        // Each failed load follows a good one, whose look must not stay.
+        for (const QString& path :
+             {SkinFilePath(rig.ProgramFolder, QStringLiteral("默认.ssk")),
+              rig.ProgramFolder + QStringLiteral("/skin/dir.ssk"), QString()}) {
+            QVERIFY(skin.sppLoadSkin(blue, 0));
+            QCOMPARE(ButtonTextColour(), QColor(0x10, 0x20, 0x30));
+            QVERIFY2(!skin.sppLoadSkin(path, 0), qPrintable(path));
+            QCOMPARE(qApp->styleSheet(), QString());
+            QCOMPARE(ButtonTextColour(), defaultText);
+        }
+        // Garbage is handed to Qt, which ignores what it cannot parse: the
+        // default look again, not the skin before.
         rig.addSkin(QStringLiteral("skin"), QStringLiteral("bad.ssk"), "\xff\xfe{{{ color: ;;");
+        QVERIFY(skin.sppLoadSkin(blue, 0));
         QVERIFY(skin.sppLoadSkin(rig.ProgramFolder + QStringLiteral("/skin/bad.ssk"), 0));
-        QToolButton button;
-        button.ensurePolished();
+        QCOMPARE(ButtonTextColour(), defaultText);
     }
 
+    // The program's start-up sequence over the rig's fakes, with a stored skin
+    // that is not there: the splash reads the settings, the skin load fails,
+    // and the main window still comes up with the last book, the default look
+    // and no message.
     void startUpGoesOnWithoutTheSkin()
     {
         ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
         rig.setting(QStringLiteral("selectskin"), QStringLiteral("nowhere.ssk"));
-        AppContext& app = rig.makeApp();
-        QVERIFY(!app.Skin.sppLoadSkin(
-            SkinFilePath(rig.ProgramFolder, QStringLiteral("nowhere.ssk")), 0));
-        AnswerNextModal([](QWidget* modal) { modal->close(); });
-        TfrmMain w(app);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(rig.Messages->shown.isEmpty());
+        qApp->setStyleSheet(QStringLiteral("QToolButton { color: #102030; }"));
+        auto* application = static_cast<ZareloApplication*>(qApp);
+
+        bool mainShown = false;
+        QString pageShown;
+        QStringList messages;
+        QString sheet;
+        QTimer watch;
+        watch.setInterval(10);
+        connect(&watch, &QTimer::timeout, &watch, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* main = qobject_cast<TfrmMain*>(window);
+                if (!main || !main->isVisible())
+                    continue;
+                watch.stop();
+                mainShown = true;
+                pageShown = main->frmOrvane ? main->frmOrvane->Edit1->text() : QString();
+                messages = rig.Messages->texts();
+                sheet = qApp->styleSheet();
+                application->requestClose();
+                return;
+            }
+        });
+        watch.start();
+        QCOMPARE(application->run(rig.makeSeams()), 0);
+        QVERIFY(mainShown);
+        QCOMPARE(pageShown, QStringLiteral("1"));
+        QCOMPARE(messages, QStringList());
+        QCOMPARE(sheet, QString());
     }
 
     void colourisingTintsPaletteAndSheetAndCanBeUndone()
@@ -103,5 +157,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(SkinLayerTest)
+// The start-up sequence belongs to the program's application object.
+int main(int argc, char** argv)
+{
+    ZareloApplication application(argc, argv);
+    SkinLayerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "SkinLayerTest.moc"
