@@ -87,8 +87,23 @@ void PageTurner::ShowPageNumber()
 void PageTurner::NextPage()
 {
     screen_.StopForPageTurn();
+    turnTo(book_.CurrentPage + 1, QStringLiteral("这是最后一页"));
+}
+
+void PageTurner::PreviousPage()
+{
+    screen_.StopForPageTurn();
+    if (book_.CurrentPage <= 1) {
+        screen_.SetStatusText(QStringLiteral("这是第一页"));
+        return;
+    }
+    turnTo(book_.CurrentPage - 1, QString());
+}
+
+void PageTurner::turnTo(int page, const QString& missingStatus)
+{
     const int old = book_.CurrentPage;
-    book_.CurrentPage = old + 1;
+    book_.CurrentPage = page;
     bool shown = false;
     try {
         shown = ShowPage();
@@ -99,32 +114,10 @@ void PageTurner::NextPage()
     if (shown) {
         screen_.SetStatusText(QString());
     } else {
-        screen_.SetStatusText(QStringLiteral("这是最后一页"));
+        if (!missingStatus.isNull())
+            screen_.SetStatusText(missingStatus);
         book_.CurrentPage = old;
     }
-    ShowPageNumber();
-}
-
-void PageTurner::PreviousPage()
-{
-    screen_.StopForPageTurn();
-    const int old = book_.CurrentPage;
-    if (old <= 1) {
-        screen_.SetStatusText(QStringLiteral("这是第一页"));
-        return;
-    }
-    book_.CurrentPage = old - 1;
-    bool shown = false;
-    try {
-        shown = ShowPage();
-    } catch (const BookError&) {
-        book_.CurrentPage = old;
-        throw;
-    }
-    if (shown)
-        screen_.SetStatusText(QString());
-    else
-        book_.CurrentPage = old;
     ShowPageNumber();
 }
 

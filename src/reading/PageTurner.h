@@ -81,6 +81,10 @@ public:
 
 private:
     bool show(bool reportMissing);
+    // Shows `page` from a page button. The old page comes back when the page
+    // is missing (with `missingStatus` in Label3 unless it is null) or
+    // damaged (the BookError is rethrown).
+    void turnTo(int page, const QString& missingStatus);
     void putBack(int page); // CurrentPage and the box
     void lessonFollowsPage();
 
