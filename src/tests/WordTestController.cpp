@@ -212,11 +212,12 @@ void WordTestController::startItemVoice(int row)
 {
     OpenBook& book = ctx_.Book;
     const QByteArrayView voice = book.Content.Sentences.VoiceName[row];
-    const int64_t start = B(player_.RangeStart() / 10);
     if (!SameVoiceName(voice, book.CurrentVoiceName)) {
         book.CurrentVoiceName = voice.toByteArray();
         book.LoadedVoiceName = book.CurrentVoiceName;
         player_.OpenVoiceFile();
+        // In bytes of the new stream, whose rate may differ.
+        const int64_t start = B(player_.RangeStart() / 10);
         player_.SetPosition(start);
         // The new stream may take a moment to stand at the offset.
         for (int reads = 0; reads < 1001 && player_.Position() != start; ++reads) {
@@ -224,7 +225,7 @@ void WordTestController::startItemVoice(int row)
         player_.Play();
     } else {
         player_.Play();
-        player_.SetPosition(start);
+        player_.SetPosition(B(player_.RangeStart() / 10));
     }
 }
 
