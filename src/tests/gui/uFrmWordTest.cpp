@@ -166,8 +166,10 @@ void TfrmWordTest::buildComponents()
         bar->setMaximum(100);
         bar->setValue(0);
     }
-    // The skin's resource number of the time bar: a thinner, differently
-    // coloured bar under the item bar.
+    // FormCreate: the time bar's skin resource number (what the skin layer's
+    // sppSetWindowResID sets; a skin sheet may select on it), and its own
+    // look for skins that do not.
+    ProgressBar3->setProperty("skinResID", 1002);
     ProgressBar3->setStyleSheet(
         QStringLiteral("QProgressBar { border: 1px solid #60939F; background: white; }"
                        "QProgressBar::chunk { background: #F0A040; }"));
@@ -226,10 +228,11 @@ void TfrmWordTest::layoutComponents()
 {
     const int w = width(), h = height();
     pnlTest->setGeometry(0, 0, w, h);
-    const int inner = std::max(200, w - 80);
-    lbTestTitle->setGeometry(40, 20, inner, 40);
-    lbUnit->setGeometry(40, 70, inner / 2, 24);
-    LbWordCount->setGeometry(40 + inner / 2, 70, inner - inner / 2, 24);
+    // Everything but the title row lies under the finish panel (30 .. w - 50).
+    const int inner = std::max(200, w - 90);
+    lbTestTitle->setGeometry(40, 12, inner, 38);
+    lbUnit->setGeometry(40, 52, inner / 2, 24);
+    LbWordCount->setGeometry(40 + inner / 2, 52, inner - inner / 2, 24);
     PnTestEnterWord->setGeometry(40, 104, inner, 300);
     const int edit = std::min(480, inner - 230);
     lbCN->setGeometry(134, 20, inner - 160, 40);

@@ -70,6 +70,7 @@ public:
     // The finish effect's state, for the window's own drawing.
     const Surface& FrontSurface() const { return front_; }
     const Surface& FlameImage() const { return flame_; }
+    int FinishStep() const { return animation_.AnimStep; }
 
     // The components, by their names (each also its objectName).
     QFrame* pnlTest;

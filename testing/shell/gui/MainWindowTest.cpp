@@ -14,6 +14,7 @@
 #include "tests/gui/uFrmWordTest.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -208,6 +209,19 @@ private slots:
         QCOMPARE(rig.Messages->shown.first().caption, ApplicationTitle);
         QCOMPARE(rig.Messages->shown.first().caption, QStringLiteral("Zarelo英语学习软件"));
         QVERIFY(w.SbtSelectBook->isEnabled());
+    }
+
+    // The faces the windows ask for by name, drawn with installed faces of
+    // the same kind.
+    void namedFontsAreDrawnWithInstalledFaces()
+    {
+        const auto drawnWith = [](const char* family) {
+            return QFontInfo(QFont(QString::fromUtf8(family))).family();
+        };
+        QCOMPARE(drawnWith("华文隶书"), QStringLiteral("AR PL UKai CN"));
+        QCOMPARE(drawnWith("Arial"), QStringLiteral("Liberation Sans"));
+        QCOMPARE(drawnWith("宋体"), QStringLiteral("WenQuanYi Zen Hei"));
+        QCOMPARE(drawnWith("隶书"), QStringLiteral("WenQuanYi Zen Hei"));
     }
 
     void modeButtonsActAsAGroup()

@@ -198,6 +198,11 @@ void AnswerNextModal(std::function<void(QWidget*)> answer)
 class WordTestWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    // The program's substitution of the message font.
+    void initTestCase()
+    {
+        QFont::insertSubstitution(QStringLiteral("华文隶书"), QStringLiteral("AR PL UKai CN"));
+    }
     void dictationPlaysEachWordAndChecksTheAnswers_data();
     void dictationPlaysEachWordAndChecksTheAnswers();
     void memorisingShowsTheMeaningWithOrWithoutVoice_data();
@@ -397,6 +402,8 @@ void WordTestWindowTest::buttonsFollowBuildStartGiveUpAndNewQuestions()
 void WordTestWindowTest::answerGridListsEveryWrongAnswerAndTheFinishShowsTheScore()
 {
     Rig rig(35, {}, QStringLiteral("0"));
+    QVERIFY(QFile::copy(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + QStringLiteral("/fire2.tga"),
+                        rig.dir.filePath("fire2.tga")));
     rig.view->BuildWordTest(3);
     rig.start();
     for (int guard = 0; guard < 200 && rig.state.TestState != -1; ++guard) {
@@ -413,6 +420,7 @@ void WordTestWindowTest::answerGridListsEveryWrongAnswerAndTheFinishShowsTheScor
     QCOMPARE(panel->x(), 30);
     QCOMPARE(panel->height(), panel->width() * 5 / 10);
     QTRY_VERIFY(!rig.view->FrontSurface().isNull());
+    QVERIFY(!rig.view->FlameImage().isNull());
     bool messageDrawn = false;
     QTRY_VERIFY_WITH_TIMEOUT(([&] {
                                  const Surface& s = rig.view->FrontSurface();
@@ -423,6 +431,8 @@ void WordTestWindowTest::answerGridListsEveryWrongAnswerAndTheFinishShowsTheScor
                              }()),
                              5000);
     QVERIFY(messageDrawn);
+    // The glide: the message stands at 80 points and the flame moves on.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.view->FinishStep() > 7, 5000);
     if (!qEnvironmentVariableIsEmpty("ZARELO_SCREENSHOTS"))
         rig.view->grab().save(qEnvironmentVariable("ZARELO_SCREENSHOTS") + "/wordtest-finish.png");
 
