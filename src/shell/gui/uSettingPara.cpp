@@ -1,12 +1,12 @@
 #include "shell/gui/uSettingPara.h"
 
-#include "book/SettingsKey.h"
-#include "shell/SkinFiles.h"
-#include "shell/SkinSheet.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/Panel.h"
 #include "shell/gui/RadioGroup.h"
+#include "book/SettingsKey.h"
+#include "shell/SkinFiles.h"
 #include "shell/gui/SkinLayer.h"
+#include "shell/SkinSheet.h"
 
 #include <QColorDialog>
 #include <QComboBox>

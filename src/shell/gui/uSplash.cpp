@@ -1,11 +1,11 @@
 #include "shell/gui/uSplash.h"
 
+#include "shell/gui/AppContext.h"
 #include "book/BookError.h"
 #include "book/Gbk.h"
-#include "book/uFunc.h"
-#include "shell/SplashSettings.h"
-#include "shell/gui/AppContext.h"
 #include "shell/gui/SkinLayer.h"
+#include "shell/SplashSettings.h"
+#include "book/uFunc.h"
 
 #include <QLabel>
 #include <QLinearGradient>
