@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace zarelo {
 
 // Where the program lives and keeps its files.
@@ -24,11 +27,35 @@ struct TestSettings {
     int RightOverSetting = 0;
 };
 
-// Which test holds the voice player: 1 sentence listening, 2 dictation,
-// 3 memorising, -1 none (0 until the read-aloud view is first shown).
+// One wrong answer of a word test: the expected word, what the pupil had
+// typed and the Chinese text, each trimmed as the test stored them.
+struct WrongAnswer {
+    QString AnswerStandard;
+    QString AnswerInput;
+    QString AnswerChinese;
+};
+
+// The state of the test that holds the voice player, one set for the run,
+// shared by the word test and the sentence test. The wait of the current item
+// is TestSettings::WaitMs, which ReadSettings restores.
 struct SharedTestState {
+    // Which test holds the voice player: 1 sentence listening, 2 dictation,
+    // 3 memorising, -1 none (0 until the read-aloud view is first shown).
     int ActiveMode = 0;
+    // -1 idle (built or stopped), 0 finished, 3 dictation playing,
+    // 4 dictation waiting, 5 memorising showing, 6 memorising waiting.
     int TestState = 0;
+    std::vector<int> TestCandidates; // qualifying rows of the sentence table
+    std::vector<int> TestOrder;      // candidate numbers in asking order; size = items
+    int TestPos = -1;                // position in TestOrder of the current item
+    bool AnswerRight = false;        // the current item has been answered right
+    uint32_t WaitStart = 0;          // tick count when the current item's wait began
+    int TestScore = 0;               // items answered right; the percentage after the finish
+    // Every wrong answer of the test, in the order given.
+    std::vector<WrongAnswer> Answers;
+    // The state of the program's one pseudo-random generator (RandomBelow);
+    // 0 at start, never seeded.
+    uint32_t RandomState = 0;
 };
 
 } // namespace zarelo

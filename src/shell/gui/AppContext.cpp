@@ -15,6 +15,7 @@ AppContext::AppContext(AppSeams seams)
       Messages(*messages_), Ticks(*ticks_), Audio(*engine_),
       Voice(*engine_, Book, Paths, *messages_)
 {
+    dmMain = std::make_unique<TdmMain>(Paths.ProgramFolder, Settings, Messages);
     ChooseBook = [this](QWidget* owner) {
         return zarelo::ChooseBook(Paths, Book, Messages, owner);
     };

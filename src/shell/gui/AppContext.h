@@ -7,12 +7,13 @@
 // UI thread only.
 
 #include "audio/AudioEngine.h"
-#include "book/BookContent.h"
-#include "shell/gui/SkinLayer.h"
-#include "book/UserMessages.h"
 #include "audio/VoicePlayer.h"
+#include "book/BookContent.h"
+#include "book/UserMessages.h"
 #include "book/uFunc.h"
 #include "book/uPublicVarDefine.h"
+#include "shell/gui/SkinLayer.h"
+#include "tests/uDmMain.h"
 
 #include <QPointer>
 #include <QTemporaryDir>
@@ -57,6 +58,9 @@ public:
     AudioEngine& Audio;
     VoicePlayer Voice;
     SkinLayer Skin;
+    // The data module over the word history; its DataModuleCreate runs once,
+    // directly after the main window is made (until then every word is new).
+    std::unique_ptr<TdmMain> dmMain;
     // The splash window while it exists: owner of the messages raised while
     // the last book is reopened at start.
     QPointer<QWidget> SplashHandle;

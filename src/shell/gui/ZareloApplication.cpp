@@ -39,9 +39,12 @@ void OnTerminationSignal(int)
 void InstallFontSubstitutions()
 {
     const QStringList chinese = {QStringLiteral("WenQuanYi Zen Hei")};
-    for (const QString& family :
-         {QStringLiteral("宋体"), QStringLiteral("隶书"), QStringLiteral("华文隶书")})
+    for (const QString& family : {QStringLiteral("宋体"), QStringLiteral("隶书")})
         QFont::insertSubstitutions(family, chinese);
+    // The calligraphic face of the result message, then any Chinese face.
+    QFont::insertSubstitutions(QStringLiteral("华文隶书"), {QStringLiteral("AR PL UKai CN"),
+                                                            QStringLiteral("WenQuanYi Zen Hei")});
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 }
 
 ZareloApplication::ZareloApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -151,6 +154,8 @@ int ZareloApplication::run(AppSeams seams)
     {
         TfrmMain main(app);
         main_ = &main;
+        // The data module, directly after the main window: the word history.
+        app.Guarded([&app] { app.dmMain->DataModuleCreate(); });
         // 5. The splash frees itself when closed.
         if (splash)
             splash->close();

@@ -45,7 +45,9 @@ private:
     bool closeRequested_ = false;
 };
 
-// Fonts the windows name (宋体, 隶书, 华文隶书) are drawn with WenQuanYi Zen Hei.
+// Fonts the windows name are drawn with installed faces of the same kind:
+// 宋体 and 隶书 with WenQuanYi Zen Hei, 华文隶书 with AR PL UKai, Arial with
+// Liberation Sans.
 void InstallFontSubstitutions();
 
 } // namespace zarelo

@@ -13,6 +13,7 @@
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/uSettingPara.h"
 #include "shell/gui/uSplash.h"
+#include "tests/gui/uFrmWordTest.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -322,14 +323,38 @@ void TfrmMain::ShowModePage(int mode)
         }
         frmOrvane->show();
         frmOrvane->raise();
+    } else if (mode == 2) {
+        showWordTest(3);
+    } else if (mode == 4) {
+        showWordTest(2);
     }
-    // Modes 2, 3 and 4 show the word test and the sentence test views, which
-    // this build does not have yet: the button group still follows the
-    // choice and nothing else changes.
+    // Mode 3 shows the sentence test view, which this build does not have
+    // yet: the button group still follows the choice.
+}
+
+void TfrmMain::showWordTest(int kind)
+{
+    if (!frmWordTest) {
+        WordTestWindowContext context{
+            app_.Paths,        app_.Book,
+            app_.Voice,        app_.Audio,
+            app_.TestState,    app_.Settings,
+            app_.Messages,     app_.Ticks,
+            app_.dmMain.get(), [this](const QString& text) { app_.ReportError(text); }};
+        frmWordTest = new TfrmWordTest(context, pnlClient);
+        frmWordTest->setGeometry(pnlClient->clientRect());
+    }
+    CurrentTestForm = frmWordTest;
+    frmWordTest->BuildWordTest(kind);
+    frmWordTest->show();
+    frmWordTest->raise();
 }
 
 void TfrmMain::sbtHearUnitClick()
 {
+    const int active = app_.TestState.ActiveMode;
+    if ((active == 2 || active == 3) && frmWordTest)
+        frmWordTest->StopWordTest();
     app_.TestState.ActiveMode = -1;
     ShowModePage(1);
     markActiveMode(sbtHearUnit);
@@ -417,7 +442,12 @@ void TfrmMain::TrvUnitLessonDblClick()
     if (frmOrvane)
         frmOrvane->ShowLesson(data.Name, data.Title);
     showCurrentUnit();
-    // A running test follows the lesson once the test views exist.
+    // A built test follows the newly chosen lesson.
+    const int active = app_.TestState.ActiveMode;
+    if (app_.Settings.TestAreaSetting != 0 && (active == 2 || active == 3) && frmWordTest) {
+        frmWordTest->StopWordTest();
+        frmWordTest->BuildWordTest(active);
+    }
 }
 
 void TfrmMain::FormKeyDown(int key)

@@ -20,6 +20,7 @@ class BookOpener;
 class Panel;
 class SplitterBar;
 class TfrmOrvane;
+class TfrmWordTest;
 
 class TfrmMain : public QWidget {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
     QWidget* CurrentTestForm = nullptr;
     // The read-aloud view, created by the first ShowModePage(1), kept to the end.
     TfrmOrvane* frmOrvane = nullptr;
+    // The word test view (dictation and memorising), created on first use.
+    TfrmWordTest* frmWordTest = nullptr;
 
     Panel* pnlClient;
     Panel* pnlRight;
@@ -94,6 +97,9 @@ private:
     // After a book was opened: unit tree, labels, mode buttons, read-aloud mode.
     void showOpenedBook();
     void connectGuarded(QToolButton* button, void (TfrmMain::*handler)());
+    // Creates the word test view when needed, builds a test of `kind` (2
+    // dictation, 3 memorising) and shows it over the client panel.
+    void showWordTest(int kind);
 
     AppContext& app_;
     int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2

@@ -11,11 +11,14 @@
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
+#include "tests/gui/uFrmWordTest.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -208,28 +211,104 @@ private slots:
         QVERIFY(w.SbtSelectBook->isEnabled());
     }
 
+    // The faces the windows ask for by name, drawn with installed faces of
+    // the same kind.
+    void namedFontsAreDrawnWithInstalledFaces()
+    {
+        const auto drawnWith = [](const char* family) {
+            return QFontInfo(QFont(QString::fromUtf8(family))).family();
+        };
+        QCOMPARE(drawnWith("华文隶书"), QStringLiteral("AR PL UKai CN"));
+        QCOMPARE(drawnWith("Arial"), QStringLiteral("Liberation Sans"));
+        QCOMPARE(drawnWith("宋体"), QStringLiteral("WenQuanYi Zen Hei"));
+        QCOMPARE(drawnWith("隶书"), QStringLiteral("WenQuanYi Zen Hei"));
+    }
+
     void modeButtonsActAsAGroup()
     {
         ShellRig rig;
         AppContext& app = rig.makeApp();
         LeaveDialog();
         TfrmMain w(app);
-        // The test views come later: modes 2, 3 and 4 only move the group.
+        w.show();
+        // Without a book the word test finds no word (ActiveMode -1) and
+        // keeps its empty window; the sentence test view comes later, so
+        // mode 3 only moves the group and hides the word test.
         const struct {
             QToolButton* button;
             int mode;
-        } steps[] = {{w.sbtLessonWord, 4}, {w.sbtWriteWord, 2}, {w.sbtSelectSet, 3}};
+            bool wordTestShown;
+        } steps[] = {
+            {w.sbtLessonWord, 4, true}, {w.sbtWriteWord, 2, true}, {w.sbtSelectSet, 3, false}};
         for (const auto& step : steps) {
             step.button->setEnabled(true);
             QTest::mouseClick(step.button, Qt::LeftButton);
             QCOMPARE(w.CurrentMode, step.mode);
             for (QToolButton* b : ModeButtons(w))
                 QCOMPARE(b->isEnabled(), b != step.button);
-            QVERIFY(!w.CurrentTestForm);
+            QVERIFY(w.frmWordTest);
+            QCOMPARE(w.CurrentTestForm, static_cast<QWidget*>(w.frmWordTest));
+            QCOMPARE(w.frmWordTest->isVisible(), step.wordTestShown);
         }
-        QCOMPARE(app.TestState.ActiveMode, 0);
+        QCOMPARE(app.TestState.ActiveMode, -1);
         QVERIFY(!w.frmOrvane); // nothing is shown over the empty client panel
         QVERIFY(rig.Messages->shown.isEmpty());
+    }
+
+    void wordTestFollowsTheModeButtonsAndTheLessons()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        app.dmMain->DataModuleCreate();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+        QCOMPARE(app.Settings.TestAreaSetting, 1);
+
+        QTest::mouseClick(w.sbtLessonWord, Qt::LeftButton);
+        TfrmWordTest* test = w.frmWordTest;
+        QVERIFY(test && test->isVisible());
+        QCOMPARE(w.CurrentTestForm, static_cast<QWidget*>(test));
+        QCOMPARE(test->geometry(), w.pnlClient->clientRect());
+        QCOMPARE(app.TestState.ActiveMode, 2);
+        QCOMPARE(test->lbTestTitle->text(), QStringLiteral("听写单词"));
+        QCOMPARE(test->lbUnit->text(), QStringLiteral("当前单元:Unit 1:Hello"));
+        QCOMPARE(test->LbWordCount->text(), QStringLiteral("本次测试单词共2个"));
+        if (!qEnvironmentVariableIsEmpty("ZARELO_SCREENSHOTS"))
+            w.grab().save(qEnvironmentVariable("ZARELO_SCREENSHOTS") + "/main-wordtest.png");
+
+        // A double-click on the second unit's lesson rebuilds the test there.
+        QTreeWidgetItem* lesson = w.TrvUnitLesson->topLevelItem(1)->child(0);
+        w.TrvUnitLesson->setCurrentItem(lesson);
+        w.TrvUnitLessonDblClick();
+        QCOMPARE(test->lbUnit->text(), QStringLiteral("当前单元:Unit 2:My school"));
+        for (int candidate : app.TestState.TestCandidates)
+            QVERIFY(app.Book.EntryPage(candidate) >= 3);
+
+        QTest::mouseClick(w.sbtWriteWord, Qt::LeftButton);
+        QCOMPARE(app.TestState.ActiveMode, 3);
+        QCOMPARE(test->lbTestTitle->text(), QStringLiteral("背单词"));
+        QTest::mouseClick(test->SbtStartTesting, Qt::LeftButton);
+        QCOMPARE(app.TestState.TestState, 5);
+
+        // With testarea 0 a double-click leaves the running test alone.
+        app.Settings.TestAreaSetting = 0;
+        w.TrvUnitLesson->setCurrentItem(w.TrvUnitLesson->topLevelItem(0)->child(0));
+        w.TrvUnitLessonDblClick();
+        QCOMPARE(app.TestState.TestState, 5);
+
+        // "朗读" gives the test up and takes the player back.
+        QTest::mouseClick(w.sbtHearUnit, Qt::LeftButton);
+        QCOMPARE(app.TestState.TestState, -1);
+        QCOMPARE(app.TestState.ActiveMode, -1);
+        QVERIFY(!test->isVisible());
+        QVERIFY(!test->Timer_Play->isActive());
+        QVERIFY(w.frmOrvane->isVisible());
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
     }
 
     void choosingTheBookAtTheFirstStartOpensIt()
