@@ -158,7 +158,7 @@ TEST(EngineThreads, DeviceThreadsAndTheUserThreadShareOnlyGuardedState)
         engine.BASS_ChannelPlay(c, true);
         engine.BASS_ChannelSlideAttribute(v, BASS_ATTRIB_FREQ, round % 2 ? 11025.0f : 33075.0f, 0);
         const HRECORD r = engine.BASS_RecordStart(44100, 2, 0, &Recordings::callback, &recordings);
-        EXPECT_NE(r, 0u);
+        ASSERT_NE(r, 0u);
         rounds.push_back(r);
         recordings.waitForMoreThan(recordings.delivered.load(std::memory_order_relaxed));
         for (int i = 0; i < 20; ++i) {
@@ -197,9 +197,10 @@ TEST(EngineThreads, DeviceThreadsAndTheUserThreadShareOnlyGuardedState)
         EXPECT_GE(r.first, after) << "frames recorded twice or out of order";
         EXPECT_LE(r.next, fed);
         after = r.next;
-        // Volume 1 at first; each round then sets 1 (even rounds) or 0.5 (odd).
-        const bool startHalf = round > 0 && (round - 1) % 2 == 1;
+        // A round sets volume 1 (even rounds) or 0.5 (odd) while recording;
+        // it records first at the volume the round before set (1 at first).
         const bool endHalf = round % 2 == 1;
+        const bool startHalf = round > 0 && !endHalf;
         const std::vector<bool> runs = startHalf == endHalf ? std::vector<bool>{startHalf}
                                                             : std::vector<bool>{startHalf, endHalf};
         EXPECT_EQ(r.volumeRuns, runs);
