@@ -1,8 +1,20 @@
 // Building a whole-book word test over 3,000 words whose history holds 3,000
-// rows: the two IsNotPassedWord calls per word (the count scan and the fill
-// scan), against the baseline of the same number of indexed lookups of the
+// rows, against the baseline of the same number of indexed lookups of the
 // same columns through one prepared statement. Goal: at most 3 x the baseline.
+//
+// BM_BuildWholeBookTest: two IsNotPassedWord calls per word (a count scan and
+// a fill scan), against BM_Baseline_PreparedLookups (6,000 lookups).
+// BM_BuildWordTest: the real build, BuildWordTest(2) at testarea 0 over an
+// open book of 3,000 "word" rows, with the window and the voice player
+// replaced by inert stand-ins; it asks the history once per row, so its
+// baseline is BM_Baseline_PreparedLookupsOnce (3,000 lookups).
+#include "book/BookContent.h"
+#include "book/Gbk.h"
+#include "book/uPublicVarDefine.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
+#include "tests/WordTestAdapters.h"
+#include "tests/WordTestController.h"
 #include "tests/uDmMain.h"
 
 #include <QSqlDatabase>
@@ -86,7 +98,9 @@ void BM_BuildWholeBookTest(benchmark::State& state)
     state.counters["offered"] = offered / 2;
 }
 
-void BM_Baseline_PreparedLookups(benchmark::State& state)
+// `passes` rounds of one indexed lookup per word through one prepared
+// statement on a connection of its own.
+void PreparedLookups(benchmark::State& state, int passes)
 {
     BookHistory& h = history();
     {
@@ -98,7 +112,7 @@ void BM_Baseline_PreparedLookups(benchmark::State& state)
                        " FROM WordRecord WHERE English = ?");
         for (auto _ : state) {
             int found = 0;
-            for (int pass = 0; pass < 2; ++pass) {
+            for (int pass = 0; pass < passes; ++pass) {
                 for (const QString& word : h.words) {
                     lookup.bindValue(0, word);
                     lookup.exec();
@@ -113,10 +127,144 @@ void BM_Baseline_PreparedLookups(benchmark::State& state)
         db.close();
     }
     QSqlDatabase::removeDatabase("baseline");
+    state.counters["lookups"] = double(passes) * kWords;
+}
+
+void BM_Baseline_PreparedLookups(benchmark::State& state)
+{
+    PreparedLookups(state, 2);
+}
+
+void BM_Baseline_PreparedLookupsOnce(benchmark::State& state)
+{
+    PreparedLookups(state, 1);
+}
+
+// The window as an inert stand-in: BuildWordTest's calls cost nothing.
+class NoView final : public WordTestView {
+public:
+    void SetTimerActive(bool) override {}
+    void SetTitle(const QString&) override {}
+    void SetUnitText(const QString&) override {}
+    void SetWordCount(const QString& text) override { count = text; }
+    void SetChinese(const QString&) override {}
+    void SetMark(const QString&) override {}
+    void SetExpected(const QString&) override {}
+    void SetScoreText(const QString&) override {}
+    QString EnterWordText() const override { return {}; }
+    void SetEnterWordText(const QString&) override {}
+    void SetEnterWordEnabled(bool) override {}
+    void FocusEnterWord() override {}
+    void ShowEntryPanel() override {}
+    void SetVoiceCheckVisible(bool) override {}
+    void SetDisplayChineseVisible(bool) override {}
+    bool VoiceChecked() const override { return false; }
+    bool DisplayChineseChecked() const override { return false; }
+    void SetItemProgress(int, int) override {}
+    void SetTimeMaximum(int64_t) override {}
+    void SetTimePosition(int64_t) override {}
+    void SetStartEnabled(bool) override {}
+    void SetStopEnabled(bool) override {}
+    void SetRetestEnabled(bool) override {}
+    void SetShowErrorEnabled(bool) override {}
+    void HideFinishEffect() override {}
+    void StartFinishEffect(int) override {}
+    void CloseWindow() override {}
+    QObject* MessageOwner() override { return nullptr; }
+
+    QString count; // the last "本次测试单词共N个"
+};
+
+// The voice player as an inert stand-in at 1,000 bytes a second.
+class NoPlayer final : public WordTestPlayer {
+public:
+    bool IsPlaying() const override { return false; }
+    void SetPlaying(bool) override {}
+    double RangeStart() const override { return start_; }
+    double RangeEnd() const override { return end_; }
+    void SetRange(double start, double end) override
+    {
+        start_ = start;
+        end_ = end;
+    }
+    int64_t Position() const override { return 0; }
+    int64_t Bytes(double seconds) const override { return int64_t(seconds * 1000); }
+    void SetPosition(int64_t) override {}
+    void Play() override {}
+    void Stop() override {}
+    void OpenVoiceFile() override {}
+    bool PlayCue(const QByteArray&) override { return true; }
+
+private:
+    double start_ = 0, end_ = 0;
+};
+
+// The open book of the whole-book build: one "word" row per word of the
+// history, over 100 pages of one lesson, all in one voice.
+void FillBook(OpenBook& book, const QStringList& words)
+{
+    SentenceTable& t = book.Content.Sentences;
+    const QByteArray chinese = toGbk(QStringLiteral("中文"));
+    for (int i = 0; i < words.size(); ++i) {
+        t.PageName.append("Page" + QByteArray::number(1 + i / 30));
+        t.Kind.append("word");
+        for (auto* column :
+             {&t.Box1Left, &t.Box1Top, &t.Box1Right, &t.Box1Bottom, &t.Box2Left, &t.Box2Top,
+              &t.Box2Right, &t.Box2Bottom, &t.Box3Left, &t.Box3Top, &t.Box3Right, &t.Box3Bottom})
+            column->push_back(-1);
+        t.VoiceName.append("voice1");
+        t.StartTime.push_back(10.0 * i);
+        t.EndTime.push_back(10.0 * i + 6);
+        t.ChineseText.append(chinese);
+        // A blank around the word, as books have them: the lookup trims it.
+        t.EnglishText.append(toGbk(u' ' + words[i] + u' '));
+    }
+    LessonTable& l = book.Content.Lessons;
+    l.Name.append("Lesson 1");
+    l.Title.append("Title");
+    l.Column2.append("");
+    l.Column4.append("");
+    l.StartTime.push_back(0);
+    l.EndTime.push_back(0);
+    l.FirstPage.push_back(1);
+    l.EndPage.push_back(1 + (words.size() - 1) / 30);
+    book.CurrentPage = 1;
+    book.CurrentVoiceName = "voice1";
+    book.LoadedVoiceName = "voice1";
+}
+
+void BM_BuildWordTest(benchmark::State& state)
+{
+    BookHistory& h = history();
+    OpenBook book;
+    FillBook(book, h.words);
+    SharedTestState shared;
+    shared.ActiveMode = -1;
+    shared.TestState = -1;
+    TestSettings settings = h.settings;
+    settings.TestAreaSetting = 0;
+    settings.WordNumberSetting = QStringLiteral("全部");
+    fakes::ScriptedMessages messages;
+    fakes::ManualClock clock;
+    NoView view;
+    NoPlayer player;
+    DmMainHistory wordHistory(h.dmMain.get());
+    WordTestContext context{book, shared, settings, messages, clock, h.folder.path(), [] {}};
+    WordTestController test(context, view, player, wordHistory);
+    for (auto _ : state) {
+        test.BuildWordTest(2);
+        benchmark::DoNotOptimize(shared.TestOrder.data());
+    }
+    if (shared.ActiveMode != 2)
+        state.SkipWithError("no word offered");
+    state.counters["lookups"] = kWords;
+    state.counters["offered"] = double(shared.TestCandidates.size());
 }
 
 } // namespace
 
 BENCHMARK(BM_Baseline_PreparedLookups)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildWholeBookTest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_PreparedLookupsOnce)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildWordTest)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
