@@ -13,6 +13,7 @@
 // after the one before, so the check is of presence and order, not of the
 // exact moment the pacing started it.
 
+#include "ProgramRun.h"
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "audio/SdlAudioDevice.h"
@@ -44,22 +45,12 @@
 #include <set>
 
 using namespace zarelo;
+using namespace zarelo::e2e;
 
 namespace {
 
 const QString Publisher = QStringLiteral("晨光教育出版社");
 const QString Book = QStringLiteral("小学英语三年级上册");
-
-void CopyFolder(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QVERIFY(QFile::copy(source, target));
-    }
-}
 
 struct HistoryRow {
     int RightTimes = -1;
@@ -85,47 +76,6 @@ std::map<QString, HistoryRow> ReadHistory(const QString& path)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("e2e"));
     return rows;
-}
-
-std::vector<int16_t> ReadSamples(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
-    return samples;
-}
-
-// What the engine plays of `sound` (a whole sound file) at the device's
-// 44100 Hz stereo: from `start` tenths of a second for `length` tenths, or
-// to its end when `length` is below 0. Stop, play, jump, as the test does.
-std::vector<int16_t> Render(const QByteArray& sound, double start, double length)
-{
-    auto device = std::make_unique<ManualAudioDevice>();
-    ManualAudioDevice& manual = *device;
-    AudioEngine engine(std::move(device));
-    engine.BASS_Init(-1, 44100, 0, nullptr, nullptr);
-    engine.BASS_Start();
-    const HSTREAM stream =
-        engine.BASS_StreamCreateFile(true, sound.constData(), 0, sound.size(), 0);
-    if (length < 0)
-        length =
-            engine.BASS_ChannelBytes2Seconds(stream, engine.BASS_ChannelGetLength(stream, 0)) * 10 -
-            start;
-    engine.BASS_ChannelStop(stream);
-    engine.BASS_ChannelPlay(stream, false);
-    engine.BASS_ChannelSetPosition(stream, engine.BASS_ChannelSeconds2Bytes(stream, start / 10), 0);
-    const int frames = static_cast<int>(std::floor(length / 10 * 44100));
-    std::vector<int16_t> out;
-    while (static_cast<int>(out.size() / 2) < frames) {
-        const std::vector<int16_t> block = manual.render(1024);
-        out.insert(out.end(), block.begin(), block.end());
-    }
-    out.resize(static_cast<size_t>(frames) * 2);
-    engine.BASS_StreamFree(stream);
-    return out;
 }
 
 // Where in the stereo `recording`, from frame `from` on, the loud part of the
@@ -244,7 +194,7 @@ void DictationRecordsHistory::aDictationTypedRightAndWrongLeavesItsHistory()
         // engine, so wait until the cue is in it.
         QFile succ(programFolder + QStringLiteral("/Succ.wav"));
         QVERIFY(succ.open(QIODevice::ReadOnly));
-        const std::vector<int16_t> succPiece = Render(succ.readAll(), 0, -1);
+        const std::vector<int16_t> succPiece = RenderSound(succ.readAll(), 0, -1);
         QTRY_VERIFY_WITH_TIMEOUT(FindPiece(ReadSamples(played), succPiece, 0) >= 0, 10000);
 
         // New questions: the words answered right are passed now, the wrong
@@ -291,15 +241,15 @@ void DictationRecordsHistory::aDictationTypedRightAndWrongLeavesItsHistory()
     std::vector<std::pair<QString, std::vector<int16_t>>> pieces;
     QFile start(programFolder + QStringLiteral("/Start.wav"));
     QVERIFY(start.open(QIODevice::ReadOnly));
-    pieces.push_back({QStringLiteral("Start.wav"), Render(start.readAll(), 0, -1)});
+    pieces.push_back({QStringLiteral("Start.wav"), RenderSound(start.readAll(), 0, -1)});
     for (int i = 0; i < words.size(); ++i) {
         const QByteArray voice = UnpackFile(bookFolder + fromGbk(ranges[i].first) + ".wav");
         const double from = ranges[i].second.first;
-        pieces.push_back({words[i], Render(voice, from, ranges[i].second.second - from)});
+        pieces.push_back({words[i], RenderSound(voice, from, ranges[i].second.second - from)});
     }
     QFile succ(programFolder + QStringLiteral("/Succ.wav"));
     QVERIFY(succ.open(QIODevice::ReadOnly));
-    pieces.push_back({QStringLiteral("Succ.wav"), Render(succ.readAll(), 0, -1)});
+    pieces.push_back({QStringLiteral("Succ.wav"), RenderSound(succ.readAll(), 0, -1)});
     long at = 0;
     for (const auto& [name, piece] : pieces) {
         const long found = FindPiece(recording, piece, at);

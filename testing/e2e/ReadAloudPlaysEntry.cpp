@@ -7,17 +7,18 @@
 // from the same voice bytes (same decoder, same resampler), so the check is
 // sample for sample, whatever rate the voice has.
 
-#include "shell/gui/AppContext.h"
+#include "ProgramRun.h"
 #include "audio/AudioEngine.h"
-#include "book/Gbk.h"
 #include "audio/ManualAudioDevice.h"
-#include "book/PackedFile.h"
-#include "reading/gui/PageImageWidget.h"
-#include "support/ScriptedMessages.h"
 #include "audio/SdlAudioDevice.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
 #include "book/SettingsKey.h"
-#include "shell/gui/uFrmMain.h"
+#include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
+#include "shell/gui/AppContext.h"
+#include "shell/gui/uFrmMain.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -30,59 +31,13 @@
 #include <cstring>
 
 using namespace zarelo;
+using namespace zarelo::e2e;
 
 namespace {
 
 const QString Publisher = QStringLiteral("晨光教育出版社");
 const QString Book = QStringLiteral("小学英语三年级上册");
 constexpr int RememberedPage = 3;
-
-void CopyFolder(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QVERIFY(QFile::copy(source, target));
-    }
-}
-
-std::vector<int16_t> ReadSamples(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
-    return samples;
-}
-
-// What the engine plays for the range [start, end) tenths of `voice`, at the
-// device's 44100 Hz stereo: PlayRange's stop, play, jump, rendered in the
-// device's blocks.
-std::vector<int16_t> RenderRange(const QByteArray& voice, double start, double end)
-{
-    auto device = std::make_unique<ManualAudioDevice>();
-    ManualAudioDevice& manual = *device;
-    AudioEngine engine(std::move(device));
-    engine.BASS_Init(-1, 44100, 0, nullptr, nullptr);
-    engine.BASS_Start();
-    const HSTREAM stream = engine.BASS_StreamCreateFile(true, voice.constData(), 0, voice.size(), 0);
-    engine.BASS_ChannelStop(stream);
-    engine.BASS_ChannelPlay(stream, false);
-    engine.BASS_ChannelSetPosition(stream, engine.BASS_ChannelSeconds2Bytes(stream, start / 10), 0);
-    const int frames = static_cast<int>(std::floor((end - start) / 10 * 44100));
-    std::vector<int16_t> out;
-    while (static_cast<int>(out.size() / 2) < frames) {
-        const std::vector<int16_t> block = manual.render(1024);
-        out.insert(out.end(), block.begin(), block.end());
-    }
-    out.resize(static_cast<size_t>(frames) * 2);
-    engine.BASS_StreamFree(stream);
-    return out;
-}
 
 size_t FirstSound(const std::vector<int16_t>& samples)
 {
@@ -104,7 +59,8 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
 {
     QTemporaryDir root;
     const QString programFolder = root.path() + QStringLiteral("/program");
-    const QString settingsPath = root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
+    const QString settingsPath =
+        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
     const QString played = root.path() + QStringLiteral("/played.raw");
     CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
                programFolder + u'/' + Publisher);
@@ -146,8 +102,8 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
         // The first sentence of the remembered page that has a box.
         const SentenceTable& t = app.Book.Content.Sentences;
         for (int i = 0; i < t.count() && row < 0; ++i)
-            if (t.PageName[i] == "Page" + QByteArray::number(RememberedPage) && t.Kind[i] == "sent" &&
-                t.Box1Left[i] > 0)
+            if (t.PageName[i] == "Page" + QByteArray::number(RememberedPage) &&
+                t.Kind[i] == "sent" && t.Box1Left[i] > 0)
                 row = i;
         QVERIFY(row >= 0);
         voiceName = t.VoiceName[row].toByteArray();
@@ -170,7 +126,7 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
 
     const QString voicePath =
         programFolder + u'/' + Publisher + u'/' + Book + u'/' + fromGbk(voiceName) + ".wav";
-    const std::vector<int16_t> expected = RenderRange(UnpackFile(voicePath), start, end);
+    const std::vector<int16_t> expected = RenderSound(UnpackFile(voicePath), start, end - start);
     const std::vector<int16_t> output = ReadSamples(played);
     QVERIFY(!expected.empty());
 

@@ -1,0 +1,79 @@
+#pragma once
+// What the whole-program tests share: a copy of part of the real program
+// folder, the raw samples SDL's disk driver wrote, and the audio the engine
+// plays of a sound file, rendered by a second engine over the manual device
+// (same decoder, same resampler), so that output can be checked sample for
+// sample.
+
+#include "audio/AudioEngine.h"
+#include "audio/ManualAudioDevice.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace zarelo::e2e {
+
+// Copies every file below `from` to the same place below `to`.
+inline void CopyFolder(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QVERIFY(QFile::copy(source, target));
+    }
+}
+
+// The interleaved 16-bit samples of a raw S16LE file; empty when unreadable.
+inline std::vector<int16_t> ReadSamples(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+    return samples;
+}
+
+// What the engine plays of `sound` (a whole sound file) at the device's
+// 44100 Hz stereo: from `start` tenths of a second for `length` tenths, or to
+// its end when `length` is below 0. Stop, play, jump, as the voice player
+// does, rendered in the device's blocks of 1024 frames.
+inline std::vector<int16_t> RenderSound(const QByteArray& sound, double start, double length)
+{
+    auto device = std::make_unique<ManualAudioDevice>();
+    ManualAudioDevice& manual = *device;
+    AudioEngine engine(std::move(device));
+    engine.BASS_Init(-1, 44100, 0, nullptr, nullptr);
+    engine.BASS_Start();
+    const HSTREAM stream =
+        engine.BASS_StreamCreateFile(true, sound.constData(), 0, sound.size(), 0);
+    if (length < 0)
+        length =
+            engine.BASS_ChannelBytes2Seconds(stream, engine.BASS_ChannelGetLength(stream, 0)) * 10 -
+            start;
+    engine.BASS_ChannelStop(stream);
+    engine.BASS_ChannelPlay(stream, false);
+    engine.BASS_ChannelSetPosition(stream, engine.BASS_ChannelSeconds2Bytes(stream, start / 10), 0);
+    const int frames = static_cast<int>(std::floor(length / 10 * 44100));
+    std::vector<int16_t> out;
+    while (static_cast<int>(out.size() / 2) < frames) {
+        const std::vector<int16_t> block = manual.render(1024);
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    out.resize(static_cast<size_t>(frames) * 2);
+    engine.BASS_StreamFree(stream);
+    return out;
+}
+
+} // namespace zarelo::e2e
