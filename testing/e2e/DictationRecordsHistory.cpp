@@ -14,8 +14,6 @@
 // exact moment the pacing started it.
 
 #include "ProgramRun.h"
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
 #include "audio/SdlAudioDevice.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
@@ -27,7 +25,6 @@
 #include "tests/gui/uFrmWordTest.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,7 +37,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <set>
 

@@ -8,8 +8,6 @@
 // sample for sample, whatever rate the voice has.
 
 #include "ProgramRun.h"
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
 #include "audio/SdlAudioDevice.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
@@ -21,14 +19,11 @@
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cmath>
-#include <cstring>
 
 using namespace zarelo;
 using namespace zarelo::e2e;
