@@ -10,6 +10,7 @@
 #include "book/SettingsKey.h"
 #include "shell/gui/AppContext.h"
 #include "support/ManualClock.h"
+#include "support/ModalAnswer.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 
@@ -115,21 +116,6 @@ public:
     }
 };
 
-// Runs `answer` with the next modal window as soon as it is up (checked
-// every 10 ms from the event loop the modal window runs).
-inline void AnswerNextModal(std::function<void(QWidget*)> answer)
-{
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer = std::move(answer)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(modal);
-    });
-    timer->start();
-}
+using fakes::AnswerNextModal;
 
 } // namespace zarelo::shelltest

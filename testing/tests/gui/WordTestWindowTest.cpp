@@ -12,6 +12,7 @@
 #include "book/Settings.h"
 #include "book/SettingsKey.h"
 #include "support/ManualClock.h"
+#include "support/ModalAnswer.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 #include "support/Wav.h"
@@ -177,21 +178,7 @@ struct Rig {
     }
 };
 
-// Runs `answer` with the next modal window as soon as it is up.
-void AnswerNextModal(std::function<void(QWidget*)> answer)
-{
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer = std::move(answer)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(modal);
-    });
-    timer->start();
-}
+using fakes::AnswerNextModal;
 
 } // namespace
 
