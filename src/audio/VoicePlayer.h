@@ -38,6 +38,13 @@ public:
     double PlayRangeStart = 0.0;                  // tenths of a second
     double PlayRangeEnd = 0.0;                    // tenths of a second
     QString PlayState = QStringLiteral("mpStop"); // "mpPlaying" or "mpStop"
+    // PlayState read and written as a flag: "mpPlaying" while a range plays for
+    // the read-aloud view or a test.
+    bool IsPlaying() const { return PlayState == QLatin1String("mpPlaying"); }
+    void SetPlaying(bool playing)
+    {
+        PlayState = playing ? QStringLiteral("mpPlaying") : QStringLiteral("mpStop");
+    }
 
     // Loads OpenBook::CurrentVoiceName of book folder `bookFolder` (under the
     // program folder and CurrentPublisher). False, with the message

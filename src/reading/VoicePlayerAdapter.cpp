@@ -6,12 +6,12 @@ namespace zarelo {
 
 bool VoicePlayerAdapter::IsPlaying() const
 {
-    return player_.PlayState == QLatin1String("mpPlaying");
+    return player_.IsPlaying();
 }
 
 void VoicePlayerAdapter::SetPlaying(bool playing)
 {
-    player_.PlayState = playing ? QStringLiteral("mpPlaying") : QStringLiteral("mpStop");
+    player_.SetPlaying(playing);
 }
 
 void VoicePlayerAdapter::SetRange(double start, double end)

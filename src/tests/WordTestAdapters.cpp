@@ -11,12 +11,12 @@ VoicePlayerTestAdapter::~VoicePlayerTestAdapter()
 
 bool VoicePlayerTestAdapter::IsPlaying() const
 {
-    return player_.PlayState == QLatin1String("mpPlaying");
+    return player_.IsPlaying();
 }
 
 void VoicePlayerTestAdapter::SetPlaying(bool playing)
 {
-    player_.PlayState = playing ? QStringLiteral("mpPlaying") : QStringLiteral("mpStop");
+    player_.SetPlaying(playing);
 }
 
 void VoicePlayerTestAdapter::SetRange(double start, double end)

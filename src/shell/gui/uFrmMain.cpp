@@ -229,7 +229,7 @@ void TfrmMain::FormCreate()
         setGeometry(0, 0, s->geometry().width(), s->geometry().height());
     setWindowState(Qt::WindowMaximized);
 
-    app_.Voice.PlayState = QStringLiteral("mpStop");
+    app_.Voice.SetPlaying(false);
     // The standard message dialog, captioned with the application title.
     if (!app_.Audio.BASS_Init(-1, 44100, 0, nullptr, nullptr))
         app_.Messages.showMessage(QStringLiteral("不能初始化音频设备！"), ApplicationTitle,
