@@ -21,6 +21,51 @@ bool SameVoiceName(QByteArrayView a, QByteArrayView b)
 
 } // namespace
 
+void PrepareFirstItemVoice(OpenBook& book, WordTestPlayer& player, int row)
+{
+    const SentenceTable& t = book.Content.Sentences;
+    player.SetRange(t.StartTime[size_t(row)], player.RangeEnd());
+    if (!SameVoiceName(t.VoiceName[row], book.CurrentVoiceName)) {
+        book.CurrentVoiceName = t.VoiceName[row].toByteArray();
+        book.LoadedVoiceName = book.CurrentVoiceName;
+        player.OpenVoiceFile();
+    }
+    player.SetPosition(player.Bytes(player.RangeStart() / 10));
+}
+
+void StartItemVoice(OpenBook& book, WordTestPlayer& player, int row)
+{
+    const QByteArrayView voice = book.Content.Sentences.VoiceName[row];
+    if (!SameVoiceName(voice, book.CurrentVoiceName)) {
+        book.CurrentVoiceName = voice.toByteArray();
+        book.LoadedVoiceName = book.CurrentVoiceName;
+        player.OpenVoiceFile();
+        // In bytes of the new stream, whose rate may differ.
+        const int64_t start = player.Bytes(player.RangeStart() / 10);
+        player.SetPosition(start);
+        // The new stream may take a moment to stand at the offset.
+        for (int reads = 0; reads < 1001 && player.Position() != start; ++reads) {
+        }
+        player.Play();
+    } else {
+        player.Play();
+        player.SetPosition(player.Bytes(player.RangeStart() / 10));
+    }
+}
+
+void PlayCueSound(const QString& folder, int which, WordTestPlayer& player, UserMessages& messages)
+{
+    QFile file(folder + (which == 1 ? QStringLiteral("/Start.wav") : QStringLiteral("/Succ.wav")));
+    // A missing or unreadable cue file costs only its sound.
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return;
+    if (!player.PlayCue(bytes))
+        messages.showMessage(QStringLiteral("音频播放出错！"), kApplicationTitle, nullptr);
+}
+
 WordTestController::WordTestController(const WordTestContext& context, WordTestView& view,
                                        WordTestPlayer& player, WordHistory& history)
     : ctx_(context), view_(view), player_(player), history_(history)
@@ -103,15 +148,7 @@ void WordTestController::BuildWordTest(int mode)
         view_.SetItemProgress(maximum, 0);
     const int n = ItemCount();
 
-    const int first = rowAt(0);
-    const SentenceTable& t = book.Content.Sentences;
-    player_.SetRange(t.StartTime[size_t(first)], player_.RangeEnd());
-    if (!SameVoiceName(t.VoiceName[first], book.CurrentVoiceName)) {
-        book.CurrentVoiceName = t.VoiceName[first].toByteArray();
-        book.LoadedVoiceName = book.CurrentVoiceName;
-        player_.OpenVoiceFile();
-    }
-    player_.SetPosition(B(player_.RangeStart() / 10));
+    PrepareFirstItemVoice(book, player_, rowAt(0));
 
     book.LessonOfPage();
     const LessonTable& lessons = book.Content.Lessons;
@@ -158,20 +195,6 @@ void WordTestController::SbtStartTestingClick()
     view_.SetTimerActive(true);
 }
 
-void WordTestController::PlayCueSound(int which)
-{
-    QFile file(ctx_.ProgramFolder +
-               (which == 1 ? QStringLiteral("/Start.wav") : QStringLiteral("/Succ.wav")));
-    // A missing or unreadable cue file costs only its sound.
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return;
-    if (!player_.PlayCue(bytes))
-        ctx_.Messages.showMessage(QStringLiteral("音频播放出错！"), kApplicationTitle, nullptr);
-}
-
 void WordTestController::EdtEnterWordKeyPress()
 {
     SharedTestState& s = ctx_.State;
@@ -206,27 +229,6 @@ void WordTestController::AddToAnswerList(const QString& input, const QString& ex
 {
     ctx_.State.Answers.push_back({expected, input, chineseText});
     history_.RecordWrongAnswer(expected, view_.MessageOwner());
-}
-
-void WordTestController::startItemVoice(int row)
-{
-    OpenBook& book = ctx_.Book;
-    const QByteArrayView voice = book.Content.Sentences.VoiceName[row];
-    if (!SameVoiceName(voice, book.CurrentVoiceName)) {
-        book.CurrentVoiceName = voice.toByteArray();
-        book.LoadedVoiceName = book.CurrentVoiceName;
-        player_.OpenVoiceFile();
-        // In bytes of the new stream, whose rate may differ.
-        const int64_t start = B(player_.RangeStart() / 10);
-        player_.SetPosition(start);
-        // The new stream may take a moment to stand at the offset.
-        for (int reads = 0; reads < 1001 && player_.Position() != start; ++reads) {
-        }
-        player_.Play();
-    } else {
-        player_.Play();
-        player_.SetPosition(B(player_.RangeStart() / 10));
-    }
 }
 
 void WordTestController::Timer_PlayTimer()
@@ -296,7 +298,7 @@ void WordTestController::Timer_PlayTimer()
         view_.SetTimeMaximum(waitBytes() + itemLength());
         view_.SetTimePosition(0);
         view_.SetChinese(view_.DisplayChineseChecked() ? chinese(row) : QString());
-        startItemVoice(row);
+        StartItemVoice(ctx_.Book, player_, row);
         break;
     }
     case 5: {
@@ -350,7 +352,7 @@ void WordTestController::Timer_PlayTimer()
         view_.SetTimeMaximum(voice ? waitBytes() + itemLength() : waitBytes());
         view_.SetTimePosition(0);
         if (voice)
-            startItemVoice(row);
+            StartItemVoice(ctx_.Book, player_, row);
         break;
     }
     default:

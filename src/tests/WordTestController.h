@@ -94,6 +94,20 @@ public:
     virtual void RecordWrongAnswer(const QString& word, QObject* owner) = 0;
 };
 
+// The rules both tests share for the voice of an item (the row of the
+// sentence table it plays). PrepareFirstItemVoice: PlayRangeStart from the
+// row, the voice switched when its name differs (ignoring case), the stream
+// set to the start. StartItemVoice, the range already set: switch the voice
+// when it differs, seek (reading the position back at most 1001 times while
+// the new stream settles) and play; otherwise play, then seek.
+void PrepareFirstItemVoice(OpenBook& book, WordTestPlayer& player, int row);
+void StartItemVoice(OpenBook& book, WordTestPlayer& player, int row);
+
+// "Start.wav" (which = 1) or "Succ.wav" (any other value) from `folder`. A
+// missing or unreadable file costs only its sound; one the engine cannot play
+// shows "音频播放出错！".
+void PlayCueSound(const QString& folder, int which, WordTestPlayer& player, UserMessages& messages);
+
 // Everything else the engine works on; the references must outlive it.
 struct WordTestContext {
     OpenBook& Book;
@@ -126,7 +140,10 @@ public:
     void FormHide();
     // "Start.wav" (which = 1) or "Succ.wav" (any other value). A missing file
     // costs only the sound; one that cannot be played shows "音频播放出错！".
-    void PlayCueSound(int which);
+    void PlayCueSound(int which)
+    {
+        zarelo::PlayCueSound(ctx_.ProgramFolder, which, player_, ctx_.Messages);
+    }
     // The number of items of the built test.
     int ItemCount() const { return int(ctx_.State.TestOrder.size()); }
     // The sentence-table row of the current item, -1 when there is none.
@@ -136,7 +153,6 @@ private:
     int rowAt(int pos) const;
     void closeItem(int row);
     void AddToAnswerList(const QString& input, const QString& expected, const QString& chinese);
-    void startItemVoice(int row);
     void setRangeFrom(int row);
     void finish(const QString& mark);
     void ShowScore();

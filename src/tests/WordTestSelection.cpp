@@ -67,6 +67,47 @@ std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
     return rows;
 }
 
+std::vector<int> QualifyingSentenceRows(OpenBook& book)
+{
+    std::vector<int> rows;
+    book.LessonOfPage();
+    const SentenceTable& table = book.Content.Sentences;
+    const LessonTable& lessons = book.Content.Lessons;
+    const int lesson = book.CurrentLesson;
+    if (lesson < 0 || lesson >= lessons.count())
+        return rows;
+    const int first = lessons.FirstPage[size_t(lesson)];
+    const int last = lessons.EndPage[size_t(lesson)];
+    bool inside = false;
+    for (int row = 0; row < table.count(); ++row) {
+        const int page = book.EntryPage(row);
+        if (page < first || page > last) {
+            if (inside)
+                break;
+            continue;
+        }
+        inside = true;
+        const QByteArrayView english = table.EnglishText[row];
+        if (!english.isEmpty() && table.Kind[row] == "sent" && english.count(' ') >= 3 &&
+            english.size() < 115)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<int> ShuffledPlayOrder(uint32_t& state, const std::vector<int>& shown)
+{
+    std::vector<int> left = shown;
+    std::vector<int> order;
+    order.reserve(left.size());
+    for (int k = int(left.size()); k >= 1; --k) {
+        const uint32_t j = RandomBelow(state, uint32_t(k));
+        order.push_back(left[j]);
+        left.erase(left.begin() + j);
+    }
+    return order;
+}
+
 int TrunckOrderedTestSentences(std::vector<int>& order, const QString& wordNumber)
 {
     const int count = int(order.size());

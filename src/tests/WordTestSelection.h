@@ -36,6 +36,17 @@ std::vector<int> ShuffledOrder(uint32_t& state, int count);
 std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
                                     const std::function<bool(const QString&)>& isNotPassed);
 
+// Rows of the sentence table a sentence test lists, always from the pages of
+// CurrentLesson (after LessonOfPage): Kind exactly "sent", EnglishText not
+// empty, holding at least three blanks and shorter than 115 bytes. The scan
+// ends at the first row outside the lesson after any row inside it.
+std::vector<int> QualifyingSentenceRows(OpenBook& book);
+
+// The sentence test's play order of the displayed `shown` items: for k = n
+// down to 1, draw j = RandomBelow(k) and take the j-th of the shown entries
+// not yet taken.
+std::vector<int> ShuffledPlayOrder(uint32_t& state, const std::vector<int>& shown);
+
 // Cuts `order` to the configured number of items ("十个" 10 when more than
 // 10, "十五个" 15 from 16 on, "二十个" 20 when more than 20, anything else
 // all) and returns the item progress bar's new maximum: the count when it is

@@ -1,0 +1,230 @@
+#include "tests/SentenceTestController.h"
+
+#include "book/Gbk.h"
+#include "tests/FinishEffect.h"
+#include "tests/WordTestSelection.h"
+
+namespace zarelo {
+
+SentenceTestController::SentenceTestController(const WordTestContext& context,
+                                               SentenceTestView& view, WordTestPlayer& player)
+    : ctx_(context), view_(view), player_(player)
+{
+}
+
+int SentenceTestController::rowAt(int pos) const
+{
+    const SharedTestState& s = ctx_.State;
+    if (pos < 0 || pos >= int(s.TestOrder.size()))
+        return -1;
+    const int candidate = s.TestOrder[size_t(pos)];
+    if (candidate < 0 || candidate >= int(s.TestCandidates.size()))
+        return -1;
+    return s.TestCandidates[size_t(candidate)];
+}
+
+std::vector<int> SentenceTestController::PlayRows() const
+{
+    std::vector<int> rows;
+    for (int i = 0; i < ItemCount(); ++i)
+        rows.push_back(rowAt(i));
+    return rows;
+}
+
+QString SentenceTestController::english(int row) const
+{
+    return fromGbk(ctx_.Book.Content.Sentences.EnglishText[row]);
+}
+
+void SentenceTestController::setRangeFrom(int row)
+{
+    const SentenceTable& t = ctx_.Book.Content.Sentences;
+    player_.SetRange(t.StartTime[size_t(row)], t.EndTime[size_t(row)]);
+}
+
+void SentenceTestController::BuildSentenceTest(int)
+{
+    SharedTestState& s = ctx_.State;
+    OpenBook& book = ctx_.Book;
+    view_.SetStartEnabled(true);
+    view_.SetRetestEnabled(true);
+    s.ActiveMode = 1;
+    view_.HideFinishEffect();
+    view_.ClearSentenceLabels();
+    player_.SetRange(player_.RangeStart(), 0);
+
+    const std::vector<int> rows = QualifyingSentenceRows(book);
+    if (rows.empty()) {
+        s.ActiveMode = -1;
+        return;
+    }
+    s.TestCandidates = rows;
+    const uint32_t t = ctx_.Ticks.GetTickCount();
+    RandomBelow(s.RandomState, t);
+    s.TestOrder = ShuffledOrder(s.RandomState, int(rows.size()));
+    const int maximum = TrunckOrderedTestSentences(s.TestOrder, ctx_.Settings.WordNumberSetting);
+    if (maximum >= 0)
+        view_.SetItemProgress(maximum, 0);
+    for (int i = 0; i < ItemCount(); ++i)
+        view_.AddSentenceLabel(english(rowAt(i)));
+
+    RandomBelow(s.RandomState, t);
+    s.TestOrder = ShuffledPlayOrder(s.RandomState, s.TestOrder);
+    PrepareFirstItemVoice(book, player_, rowAt(0));
+
+    const LessonTable& lessons = book.Content.Lessons;
+    if (ctx_.Settings.TestAreaSetting == 1 && book.CurrentLesson >= 0 &&
+        book.CurrentLesson < lessons.count())
+        view_.SetUnitText(QStringLiteral("当前单元:") + fromGbk(lessons.Name[book.CurrentLesson]) +
+                          u':' + fromGbk(lessons.Title[book.CurrentLesson]));
+
+    if (s.TestState != -1) {
+        SbtStopTestingClick();
+        view_.SetStartEnabled(true);
+    }
+}
+
+void SentenceTestController::SbtStartTestingClick()
+{
+    SharedTestState& s = ctx_.State;
+    if (s.TestCandidates.empty()) {
+        ctx_.Messages.showMessage(QStringLiteral("没有测试内容！         "), QStringLiteral("提示"),
+                                  view_.MessageOwner());
+        return;
+    }
+    player_.SetPlaying(true);
+    view_.SetStopEnabled(true);
+    view_.SetStartEnabled(false);
+    view_.SetRetestEnabled(false);
+    view_.HideFinishEffect();
+    ctx_.ReadSettings();
+    view_.SetScoreText(QStringLiteral("总分：        "));
+    if (s.ActiveMode == 1) {
+        s.TestState = 1;
+        PlayCueSound(ctx_.ProgramFolder, 1, player_, ctx_.Messages);
+        Delay(ctx_.Ticks, 1000);
+        s.TestPos = -1;
+        view_.SetTimerActive(true);
+    }
+}
+
+void SentenceTestController::SentenceLabelClick(int index)
+{
+    SharedTestState& s = ctx_.State;
+    if ((s.TestState != 1 && s.TestState != 2) || s.TestPos < 0)
+        return;
+    const int row = CurrentRow();
+    if (row < 0 || index < 0 || index >= view_.SentenceLabelCount())
+        return;
+    if (view_.SentenceLabelText(index) != english(row))
+        return;
+    view_.SetSentenceLabelLime(index);
+    ctx_.Settings.WaitMs = 10;
+    s.AnswerRight = true;
+}
+
+void SentenceTestController::Timer_PlayTimer()
+{
+    SharedTestState& s = ctx_.State;
+    const int64_t p = player_.Position();
+    if (!player_.IsPlaying())
+        return;
+    if (s.ActiveMode != 1) {
+        view_.SetTimerActive(false);
+        player_.SetPlaying(false);
+        player_.Stop();
+        return;
+    }
+    const int n = ItemCount();
+    const auto timeMaximum = [&] {
+        return B(ctx_.Settings.WaitMs / 1000.0) + B(player_.RangeEnd() / 10) -
+               B(player_.RangeStart() / 10);
+    };
+    if (s.TestState == 1) {
+        view_.SetTimePosition(p - B(player_.RangeStart() / 10));
+        if (s.TestPos == -1) {
+            const int row = rowAt(0);
+            s.AnswerRight = false;
+            setRangeFrom(row);
+            ctx_.ReadSettings();
+            view_.SetTimeMaximum(timeMaximum());
+            view_.SetTimePosition(0);
+            player_.Play();
+            s.TestPos = 0;
+        }
+        if (p > B(player_.RangeEnd() / 10)) {
+            s.TestState = 2;
+            s.WaitStart = ctx_.Ticks.GetTickCount();
+            player_.Stop();
+        }
+    } else if (s.TestState == 2) {
+        const int64_t e = int64_t(uint32_t(ctx_.Ticks.GetTickCount() - s.WaitStart));
+        view_.SetTimePosition(B(e / 1000.0) + B((player_.RangeEnd() - player_.RangeStart()) / 10));
+        if (e < ctx_.Settings.WaitMs)
+            return;
+        ctx_.ReadSettings();
+        s.TestState = 1;
+        if (s.AnswerRight)
+            ++s.TestScore;
+        if (s.TestPos < n - 1) {
+            view_.SetItemProgress(-1, s.TestPos + 1);
+            ++s.TestPos;
+            s.AnswerRight = false;
+            const int row = CurrentRow();
+            setRangeFrom(row);
+            view_.SetTimeMaximum(timeMaximum());
+            view_.SetTimePosition(0);
+            StartItemVoice(ctx_.Book, player_, row);
+        } else {
+            finish();
+        }
+    }
+}
+
+void SentenceTestController::finish()
+{
+    SharedTestState& s = ctx_.State;
+    s.TestState = 0;
+    player_.Stop();
+    PlayCueSound(ctx_.ProgramFolder, 2, player_, ctx_.Messages);
+    // ShowFinishEffect: both bars back to 0, give up, then the effect; the
+    // score counts the labels found.
+    view_.SetItemProgress(-1, 0);
+    view_.SetTimePosition(0);
+    SbtStopTestingClick();
+    int found = 0;
+    for (int i = 0; i < view_.SentenceLabelCount(); ++i)
+        found += view_.SentenceLabelLime(i) ? 1 : 0;
+    s.TestScore = ScorePercent(found, ItemCount());
+    view_.SetScoreText(ScoreText(s.TestScore));
+    view_.StartFinishEffect(s.TestScore);
+    view_.SetStartEnabled(false);
+    view_.SetRetestEnabled(true);
+}
+
+void SentenceTestController::SbtStopTestingClick()
+{
+    view_.SetStopEnabled(false);
+    view_.HideFinishEffect();
+    ctx_.State.TestState = -1;
+    view_.SetStartEnabled(false);
+    view_.SetRetestEnabled(true);
+    player_.Stop();
+}
+
+void SentenceTestController::SbtRetestClick()
+{
+    BuildSentenceTest(1);
+    view_.SetStartEnabled(true);
+    view_.SetRetestEnabled(true);
+}
+
+void SentenceTestController::SpeedButton12Click()
+{
+    SbtStopTestingClick();
+    ctx_.State.ActiveMode = -1;
+    view_.SetStartEnabled(true);
+    view_.CloseWindow();
+}
+
+} // namespace zarelo
