@@ -16,9 +16,11 @@ struct FinishEffectValues {
     int DesignIntervalMs = 0; // Timer1's interval until the glide sets its own
     int PauseMs = 0;          // blocked per growing frame, before drawing it
     FlameGains Gains;
+    bool HiddenUntilFirstFrame = false; // PnShow3D shown by the first frame, not the set-up
 };
-inline constexpr FinishEffectValues kWordTestFinish{5, 10, {128, 128, 128}};
-inline constexpr FinishEffectValues kSentenceTestFinish{1000, 5, {GainOf(100, 255), 128, 128}};
+inline constexpr FinishEffectValues kWordTestFinish{5, 10, {128, 128, 128}, false};
+inline constexpr FinishEffectValues kSentenceTestFinish{
+    1000, 5, {GainOf(100, 255), 128, 128}, true};
 
 // The panel colour the front surface is cleared with from the second frame
 // on, and the colour of the message.

@@ -5,7 +5,6 @@
 #include "book/BookError.h"
 #include "book/Settings.h"
 #include "book/UserMessages.h"
-#include "tests/TgaImage.h"
 #include "tests/gui/uShowErrorWord.h"
 #include "tests/uDmMain.h"
 
@@ -13,10 +12,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,7 +24,6 @@ namespace {
 
 const QColor kPanelQColour(RedOf(kPanelColour), GreenOf(kPanelColour), BlueOf(kPanelColour));
 const QColor kBarColour(0x60, 0x93, 0x9F); // the bottom bar, as the read-aloud view's frame
-const QColor kSilver(192, 192, 192);
 constexpr int kBottomBarHeight = 50;
 constexpr int kProgressLimit = 1 << 30; // QProgressBar counts in int
 
@@ -79,18 +75,6 @@ int clampBar(int64_t value)
 
 } // namespace
 
-void FinishPaintBox::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    if (!Front || Front->isNull()) {
-        painter.fillRect(rect(), palette().color(QPalette::Window));
-        return;
-    }
-    const QImage image(reinterpret_cast<const uchar*>(Front->Pixels.data()), Front->Width,
-                       Front->Height, Front->Width * 4, QImage::Format_RGB32);
-    painter.drawImage(0, 0, image);
-}
-
 TfrmWordTest::TfrmWordTest(const WordTestWindowContext& context, QWidget* parent)
     : QWidget(parent), ctx_(context), playerAdapter_(context.Player, context.Engine, context.Book),
       history_(context.dmMain),
@@ -106,7 +90,6 @@ TfrmWordTest::TfrmWordTest(const WordTestWindowContext& context, QWidget* parent
 TfrmWordTest::~TfrmWordTest()
 {
     Timer_Play->stop();
-    Timer1->stop();
 }
 
 template <class F> void TfrmWordTest::guarded(F&& handler)
@@ -194,24 +177,16 @@ void TfrmWordTest::buildComponents()
     SbtRetest->setEnabled(false);
     SbtShowError->setEnabled(false);
 
-    PnShow3D = named(new QFrame(pnlTest), "PnShow3D");
-    PnShow3D->setFrameShape(QFrame::NoFrame);
-    fill(PnShow3D, kPanelQColour);
-    PaintBox1 = new FinishPaintBox(PnShow3D);
-    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
-    PaintBox1->Front = &front_;
-    fill(PaintBox1, kSilver);
-    PaintBox1->hide();
-    PnShow3D->hide();
+    effect_ = new FinishEffectPanel(pnlTest, kWordTestFinish, ctx_.Paths.ProgramFolder);
+    PnShow3D = effect_->PnShow3D;
+    PaintBox1 = effect_->PaintBox1;
+    Timer1 = effect_->Timer1;
 
     // Timer_Play starts with the first build (which switches it off and the
     // Start button on again), so it never acts before a test exists.
     Timer_Play = named(new QTimer(this), "Timer_Play");
     Timer_Play->setInterval(200);
     connect(Timer_Play, &QTimer::timeout, this, &TfrmWordTest::Timer_PlayTimer);
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(kWordTestFinish.DesignIntervalMs);
-    connect(Timer1, &QTimer::timeout, this, &TfrmWordTest::Timer1Timer);
 
     layoutComponents();
 }
@@ -451,79 +426,13 @@ void TfrmWordTest::CloseWindow()
 
 void TfrmWordTest::HideFinishEffect()
 {
-    PaintBox1->hide();
-    fill(PaintBox1, kSilver);
-    Timer1->stop();
-    effectRunning_ = false;
-    PnShow3D->hide();
+    effect_->Hide();
 }
 
 void TfrmWordTest::StartFinishEffect(int score)
 {
-    finishScore_ = score;
     const int w = std::max(1, pnlTest->width() - 80);
-    PnShow3D->setGeometry(30, PanelTest->height() + 30, w, std::max(1, w * 5 / 10));
-    PaintBox1->setGeometry(0, 0, PnShow3D->width(), PnShow3D->height());
-    front_ = Surface(PnShow3D->width(), PnShow3D->height());
-    text_ = Surface(PnShow3D->width(), PnShow3D->height(), kKeyColour);
-    // A missing or unreadable flame costs only the flame.
-    try {
-        flame_ = LoadTgaFile(ctx_.Paths.ProgramFolder + QStringLiteral("/fire2.tga"));
-        MakeGrey(flame_);
-    } catch (const BookError&) {
-        flame_ = Surface();
-    }
-    animation_ = FinishAnimation(kWordTestFinish);
-    Timer1->setInterval(kWordTestFinish.DesignIntervalMs);
-    PaintBox1->show();
-    PnShow3D->show();
-    PnShow3D->raise();
-    effectRunning_ = true;
-    Timer1->start();
-}
-
-void TfrmWordTest::Timer1Timer()
-{
-    Timer1->stop();
-    UpdateMe();
-    // Give up, Back or a new build may have ended the effect meanwhile.
-    if (effectRunning_)
-        Timer1->start();
-}
-
-void TfrmWordTest::UpdateMe()
-{
-    if (front_.isNull())
-        return;
-    PaintBox1->raise();
-    Fill(front_, background_.NextFrame());
-    Fill(text_, kKeyColour);
-    const FinishFrame frame = animation_.Step(PaintBox1->width());
-    {
-        QImage canvas(reinterpret_cast<uchar*>(text_.Pixels.data()), text_.Width, text_.Height,
-                      text_.Width * 4, QImage::Format_RGB32);
-        QPainter painter(&canvas);
-        QFont font(QStringLiteral("华文隶书"));
-        font.setBold(true);
-        font.setPointSize(frame.PointSize);
-        // No smoothing: every pixel of the message is the message colour or
-        // the key colour, so that the key leaves out exactly the background.
-        font.setStyleStrategy(QFont::NoAntialias);
-        painter.setFont(font);
-        painter.setPen(
-            QColor(RedOf(kMessageColour), GreenOf(kMessageColour), BlueOf(kMessageColour)));
-        painter.drawText(QRect(frame.TextX, frame.TextY, text_.Width * 2, text_.Height * 2),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                         FinishMessage(finishScore_));
-    }
-    if (frame.PauseMs > 0)
-        QThread::msleep(frame.PauseMs);
-    if (frame.TimerIntervalMs > 0)
-        Timer1->setInterval(frame.TimerIntervalMs);
-    CopyWithoutKey(text_, front_);
-    if (!flame_.isNull())
-        AddFlame(front_, flame_, frame.SpriteX, frame.SpriteY, kWordTestFinish.Gains);
-    PaintBox1->update();
+    effect_->Start(score, QRect(30, PanelTest->height() + 30, w, std::max(1, w * 5 / 10)));
 }
 
 } // namespace zarelo

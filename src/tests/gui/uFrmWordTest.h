@@ -6,10 +6,9 @@
 // window shows what it says. Created once, docked into the main window's
 // client panel, kept until the program ends. UI thread only.
 
-#include "tests/FinishEffect.h"
-#include "tests/Surface.h"
 #include "tests/WordTestAdapters.h"
 #include "tests/WordTestController.h"
+#include "tests/gui/FinishEffectPanel.h"
 
 #include <QWidget>
 #include <functional>
@@ -47,16 +46,6 @@ struct WordTestWindowContext {
     std::function<void(const QString& text)> ReportError;
 };
 
-// The paint box of the finish effect: presents the front surface.
-class FinishPaintBox final : public QWidget {
-public:
-    explicit FinishPaintBox(QWidget* parent) : QWidget(parent) {}
-    const Surface* Front = nullptr;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
 class TfrmWordTest final : public QWidget, private WordTestView {
     Q_OBJECT
 public:
@@ -68,9 +57,9 @@ public:
     WordTestController& controller() { return controller_; }
 
     // The finish effect's state, for the window's own drawing.
-    const Surface& FrontSurface() const { return front_; }
-    const Surface& FlameImage() const { return flame_; }
-    int FinishStep() const { return animation_.AnimStep; }
+    const Surface& FrontSurface() const { return effect_->FrontSurface(); }
+    const Surface& FlameImage() const { return effect_->FlameImage(); }
+    int FinishStep() const { return effect_->FinishStep(); }
 
     // The components, by their names (each also its objectName).
     QFrame* pnlTest;
@@ -108,7 +97,6 @@ public slots:
     void SbtShowErrorClick();
     void SpeedButton12Click();
     void Timer_PlayTimer();
-    void Timer1Timer();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -148,22 +136,13 @@ private:
 
     void buildComponents();
     void layoutComponents();
-    void UpdateMe();
     template <class F> void guarded(F&& handler);
 
     WordTestWindowContext ctx_;
     VoicePlayerTestAdapter playerAdapter_;
     DmMainHistory history_;
     WordTestController controller_;
-    // The finish effect: one background rule for the program's life, the
-    // animation and the surfaces of the current finish.
-    FinishBackground background_;
-    FinishAnimation animation_{kWordTestFinish};
-    Surface front_;
-    Surface text_;
-    Surface flame_;
-    int finishScore_ = 0;
-    bool effectRunning_ = false; // from StartFinishEffect to HideFinishEffect
+    FinishEffectPanel* effect_ = nullptr; // PnShow3D, PaintBox1 and Timer1
 };
 
 } // namespace zarelo
