@@ -13,6 +13,7 @@
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/uSettingPara.h"
 #include "shell/gui/uSplash.h"
+#include "tests/gui/uFrmSentTest.h"
 #include "tests/gui/uFrmWordTest.h"
 
 #include <QApplication>
@@ -325,11 +326,28 @@ void TfrmMain::ShowModePage(int mode)
         frmOrvane->raise();
     } else if (mode == 2) {
         showWordTest(3);
+    } else if (mode == 3) {
+        showSentenceTest();
     } else if (mode == 4) {
         showWordTest(2);
     }
-    // Mode 3 shows the sentence test view, which this build does not have
-    // yet: the button group still follows the choice.
+}
+
+void TfrmMain::showSentenceTest()
+{
+    if (!frmSentTest) {
+        SentTestWindowContext context{
+            app_.Paths,    app_.Book,      app_.Voice,
+            app_.Audio,    app_.TestState, app_.Settings,
+            app_.Messages, app_.Ticks,     [this](const QString& text) { app_.ReportError(text); }};
+        frmSentTest = new TfrmSentTest(context, pnlClient);
+    }
+    frmSentTest->setParent(pnlClient);
+    frmSentTest->setGeometry(pnlClient->clientRect());
+    CurrentTestForm = frmSentTest;
+    frmSentTest->BuildSentenceTest(1);
+    frmSentTest->show();
+    frmSentTest->raise();
 }
 
 void TfrmMain::showWordTest(int kind)
@@ -355,6 +373,8 @@ void TfrmMain::sbtHearUnitClick()
     const int active = app_.TestState.ActiveMode;
     if ((active == 2 || active == 3) && frmWordTest)
         frmWordTest->StopWordTest();
+    if (active == 1 && frmSentTest)
+        frmSentTest->StopSentenceTest();
     app_.TestState.ActiveMode = -1;
     ShowModePage(1);
     markActiveMode(sbtHearUnit);
@@ -447,6 +467,10 @@ void TfrmMain::TrvUnitLessonDblClick()
     if (app_.Settings.TestAreaSetting != 0 && (active == 2 || active == 3) && frmWordTest) {
         frmWordTest->StopWordTest();
         frmWordTest->BuildWordTest(active);
+    }
+    if (app_.Settings.TestAreaSetting != 0 && active == 1 && frmSentTest) {
+        frmSentTest->StopSentenceTest();
+        frmSentTest->BuildSentenceTest(1);
     }
 }
 

@@ -20,6 +20,7 @@ class BookOpener;
 class Panel;
 class SplitterBar;
 class TfrmOrvane;
+class TfrmSentTest;
 class TfrmWordTest;
 
 class TfrmMain : public QWidget {
@@ -39,6 +40,8 @@ public:
     TfrmOrvane* frmOrvane = nullptr;
     // The word test view (dictation and memorising), created on first use.
     TfrmWordTest* frmWordTest = nullptr;
+    // The sentence listening test view, created on first use.
+    TfrmSentTest* frmSentTest = nullptr;
 
     Panel* pnlClient;
     Panel* pnlRight;
@@ -100,6 +103,9 @@ private:
     // Creates the word test view when needed, builds a test of `kind` (2
     // dictation, 3 memorising) and shows it over the client panel.
     void showWordTest(int kind);
+    // Creates the sentence test view when needed, builds a test and shows it
+    // over the client panel.
+    void showSentenceTest();
 
     AppContext& app_;
     int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2

@@ -11,6 +11,7 @@
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
+#include "tests/gui/uFrmSentTest.h"
 #include "tests/gui/uFrmWordTest.h"
 
 #include <QComboBox>
@@ -231,24 +232,30 @@ private slots:
         LeaveDialog();
         TfrmMain w(app);
         w.show();
-        // Without a book the word test finds no word (ActiveMode -1) and
-        // keeps its empty window; the sentence test view comes later, so
-        // mode 3 only moves the group and hides the word test.
+        // Without a book neither test finds an item (ActiveMode -1); each
+        // keeps its empty window, shown one at a time.
         const struct {
             QToolButton* button;
             int mode;
-            bool wordTestShown;
-        } steps[] = {
-            {w.sbtLessonWord, 4, true}, {w.sbtWriteWord, 2, true}, {w.sbtSelectSet, 3, false}};
+            bool sentenceTest;
+        } steps[] = {{w.sbtLessonWord, 4, false},
+                     {w.sbtWriteWord, 2, false},
+                     {w.sbtSelectSet, 3, true},
+                     {w.sbtLessonWord, 4, false}};
         for (const auto& step : steps) {
             step.button->setEnabled(true);
             QTest::mouseClick(step.button, Qt::LeftButton);
             QCOMPARE(w.CurrentMode, step.mode);
             for (QToolButton* b : ModeButtons(w))
                 QCOMPARE(b->isEnabled(), b != step.button);
-            QVERIFY(w.frmWordTest);
-            QCOMPARE(w.CurrentTestForm, static_cast<QWidget*>(w.frmWordTest));
-            QCOMPARE(w.frmWordTest->isVisible(), step.wordTestShown);
+            QWidget* shown = step.sentenceTest ? static_cast<QWidget*>(w.frmSentTest)
+                                               : static_cast<QWidget*>(w.frmWordTest);
+            QWidget* other = step.sentenceTest ? static_cast<QWidget*>(w.frmWordTest)
+                                               : static_cast<QWidget*>(w.frmSentTest);
+            QVERIFY(shown);
+            QCOMPARE(w.CurrentTestForm, shown);
+            QVERIFY(shown->isVisible());
+            QVERIFY(!other || !other->isVisible());
         }
         QCOMPARE(app.TestState.ActiveMode, -1);
         QVERIFY(!w.frmOrvane); // nothing is shown over the empty client panel
@@ -307,6 +314,62 @@ private slots:
         QCOMPARE(app.TestState.ActiveMode, -1);
         QVERIFY(!test->isVisible());
         QVERIFY(!test->Timer_Play->isActive());
+        QVERIFY(w.frmOrvane->isVisible());
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+    }
+
+    void sentenceTestFollowsTheModeButtonsAndTheLessons()
+    {
+        ShellRig rig;
+        fakes::TestBook files =
+            fakes::FourPageBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        for (fakes::TestEntry& e : files.Entries)
+            if (e.Kind == "sent")
+                e.English += " to you";
+        files.write(rig.ProgramFolder);
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(app.Settings.TestAreaSetting, 1);
+
+        // "听辨句子" stops the reading, builds the test and shows it.
+        w.frmOrvane->sbtReadAllLessonClick();
+        QVERIFY(w.frmOrvane->Timer_Play->isActive());
+        QTest::mouseClick(w.sbtSelectSet, Qt::LeftButton);
+        QVERIFY(!w.frmOrvane->Timer_Play->isActive());
+        TfrmSentTest* test = w.frmSentTest;
+        QVERIFY(test && test->isVisible());
+        QCOMPARE(w.CurrentTestForm, static_cast<QWidget*>(test));
+        QCOMPARE(test->parentWidget(), static_cast<QWidget*>(w.pnlClient));
+        QCOMPARE(test->geometry(), w.pnlClient->clientRect());
+        QCOMPARE(app.TestState.ActiveMode, 1);
+        QCOMPARE(test->lbUnit->text(), QStringLiteral("当前单元:Unit 1:Hello"));
+        QCOMPARE(int(test->SentenceLabels().size()), 2);
+
+        // A double-click on the second unit's lesson rebuilds the test there.
+        w.TrvUnitLesson->setCurrentItem(w.TrvUnitLesson->topLevelItem(1)->child(0));
+        w.TrvUnitLessonDblClick();
+        QCOMPARE(test->lbUnit->text(), QStringLiteral("当前单元:Unit 2:My school"));
+        for (int candidate : app.TestState.TestCandidates)
+            QVERIFY(app.Book.EntryPage(candidate) >= 3);
+
+        QTest::mouseClick(test->SbtStartTesting, Qt::LeftButton);
+        QCOMPARE(app.TestState.TestState, 1);
+        // With testarea 0 a double-click leaves the running test alone.
+        app.Settings.TestAreaSetting = 0;
+        w.TrvUnitLesson->setCurrentItem(w.TrvUnitLesson->topLevelItem(0)->child(0));
+        w.TrvUnitLessonDblClick();
+        QCOMPARE(app.TestState.TestState, 1);
+        QCOMPARE(test->lbUnit->text(), QStringLiteral("当前单元:Unit 2:My school"));
+
+        // "朗读" gives the test up and takes the player back.
+        QTest::mouseClick(w.sbtHearUnit, Qt::LeftButton);
+        QCOMPARE(app.TestState.TestState, -1);
+        QCOMPARE(app.TestState.ActiveMode, -1);
+        QVERIFY(!test->isVisible());
         QVERIFY(w.frmOrvane->isVisible());
         QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
     }
