@@ -74,35 +74,6 @@ std::map<QString, HistoryRow> ReadHistory(const QString& path)
     return rows;
 }
 
-// Where in the stereo `recording`, from frame `from` on, the loud part of the
-// stereo `piece` begins: 2048 frames of its channel 0 from its first sample
-// above a quarter of its peak, matched within a small tolerance. -1 when the
-// piece is not heard there.
-long FindPiece(const std::vector<int16_t>& recording, const std::vector<int16_t>& piece, long from)
-{
-    constexpr size_t probeFrames = 2048;
-    constexpr int tolerance = 8;
-    int peak = 0;
-    for (size_t i = 0; i < piece.size(); i += 2)
-        peak = std::max(peak, std::abs(int(piece[i])));
-    if (peak < 100)
-        return -1;
-    size_t first = 0;
-    while (std::abs(int(piece[first])) <= peak / 4)
-        first += 2;
-    const size_t probe = std::min(probeFrames, (piece.size() - first) / 2);
-    const size_t frames = recording.size() / 2;
-    for (size_t at = size_t(std::max(from, 0L)); at + probe <= frames; ++at) {
-        size_t k = 0;
-        while (k < probe &&
-               std::abs(int(recording[2 * (at + k)]) - int(piece[first + 2 * k])) <= tolerance)
-            ++k;
-        if (k == probe)
-            return long(at);
-    }
-    return -1;
-}
-
 } // namespace
 
 class DictationRecordsHistory : public QObject {

@@ -3,7 +3,7 @@
 // folder, the raw samples SDL's disk driver wrote, and the audio the engine
 // plays of a sound file, rendered by a second engine over the manual device
 // (same decoder, same resampler), so that output can be checked sample for
-// sample.
+// sample, and the search for such a rendered piece in a recording.
 
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
@@ -14,7 +14,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -74,6 +76,36 @@ inline std::vector<int16_t> RenderSound(const QByteArray& sound, double start, d
     out.resize(static_cast<size_t>(frames) * 2);
     engine.BASS_StreamFree(stream);
     return out;
+}
+
+// Where in the stereo `recording`, from frame `from` on, the loud part of the
+// stereo `piece` begins: 2048 frames of its channel 0 from its first sample
+// above a quarter of its peak, matched within a small tolerance. -1 when the
+// piece is not heard there.
+inline long FindPiece(const std::vector<int16_t>& recording, const std::vector<int16_t>& piece,
+                      long from)
+{
+    constexpr size_t probeFrames = 2048;
+    constexpr int tolerance = 8;
+    int peak = 0;
+    for (size_t i = 0; i < piece.size(); i += 2)
+        peak = std::max(peak, std::abs(int(piece[i])));
+    if (peak < 100)
+        return -1;
+    size_t first = 0;
+    while (std::abs(int(piece[first])) <= peak / 4)
+        first += 2;
+    const size_t probe = std::min(probeFrames, (piece.size() - first) / 2);
+    const size_t frames = recording.size() / 2;
+    for (size_t at = size_t(std::max(from, 0L)); at + probe <= frames; ++at) {
+        size_t k = 0;
+        while (k < probe &&
+               std::abs(int(recording[2 * (at + k)]) - int(piece[first + 2 * k])) <= tolerance)
+            ++k;
+        if (k == probe)
+            return long(at);
+    }
+    return -1;
 }
 
 } // namespace zarelo::e2e
