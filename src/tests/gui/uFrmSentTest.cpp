@@ -5,6 +5,7 @@
 #include "book/BookError.h"
 #include "book/Settings.h"
 #include "book/UserMessages.h"
+#include "tests/gui/TestWidgets.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,64 +19,11 @@
 
 namespace zarelo {
 
+using namespace testview;
+
 namespace {
 
-const QColor kPanelQColour(RedOf(kPanelColour), GreenOf(kPanelColour), BlueOf(kPanelColour));
-const QColor kBarColour(0x60, 0x93, 0x9F); // the bottom bar, as the word test's
 const QColor kLime(0, 255, 0);
-constexpr int kBottomBarHeight = 50;
-constexpr int kProgressLimit = 1 << 30;
-
-template <class T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
-QFont PixelFont(int pixels, bool bold = false)
-{
-    QFont font;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-void setTextColour(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, int pixels,
-              const QColor& colour = Qt::black)
-{
-    auto* l = named(new QLabel(text, parent), name);
-    l->setFont(PixelFont(pixels));
-    setTextColour(l, colour);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = named(new QPushButton(caption, parent), name);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->resize(80, 28);
-    return b;
-}
-
-void fill(QWidget* widget, const QColor& colour)
-{
-    widget->setAutoFillBackground(true);
-    QPalette p = widget->palette();
-    p.setColor(QPalette::Window, colour);
-    widget->setPalette(p);
-}
-
-int clampBar(int64_t value)
-{
-    return int(std::clamp<int64_t>(value, 0, kProgressLimit));
-}
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "book/BookError.h"
 #include "book/Settings.h"
 #include "book/UserMessages.h"
+#include "tests/gui/TestWidgets.h"
 #include "tests/gui/uShowErrorWord.h"
 #include "tests/uDmMain.h"
 
@@ -20,60 +21,7 @@
 
 namespace zarelo {
 
-namespace {
-
-const QColor kPanelQColour(RedOf(kPanelColour), GreenOf(kPanelColour), BlueOf(kPanelColour));
-const QColor kBarColour(0x60, 0x93, 0x9F); // the bottom bar, as the read-aloud view's frame
-constexpr int kBottomBarHeight = 50;
-constexpr int kProgressLimit = 1 << 30; // QProgressBar counts in int
-
-template <class T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
-QFont PixelFont(int pixels, bool bold = false)
-{
-    QFont font;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, int pixels,
-              const QColor& colour = Qt::black)
-{
-    auto* l = named(new QLabel(text, parent), name);
-    l->setFont(PixelFont(pixels));
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, colour);
-    l->setPalette(p);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = named(new QPushButton(caption, parent), name);
-    b->setFocusPolicy(Qt::NoFocus); // the answer edit keeps the keyboard
-    b->resize(80, 28);
-    return b;
-}
-
-void fill(QWidget* widget, const QColor& colour)
-{
-    widget->setAutoFillBackground(true);
-    QPalette p = widget->palette();
-    p.setColor(QPalette::Window, colour);
-    widget->setPalette(p);
-}
-
-int clampBar(int64_t value)
-{
-    return int(std::clamp<int64_t>(value, 0, kProgressLimit));
-}
-
-} // namespace
+using namespace testview;
 
 TfrmWordTest::TfrmWordTest(const WordTestWindowContext& context, QWidget* parent)
     : QWidget(parent), ctx_(context), playerAdapter_(context.Player, context.Engine, context.Book),
