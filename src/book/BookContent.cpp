@@ -31,4 +31,13 @@ void OpenBook::LessonOfPage()
     }
 }
 
+QString OpenBook::CurrentUnitText() const
+{
+    const LessonTable& lessons = Content.Lessons;
+    if (CurrentLesson < 0 || CurrentLesson >= lessons.count())
+        return {};
+    return QStringLiteral("当前单元:") + fromGbk(lessons.Name[CurrentLesson]) + u':' +
+           fromGbk(lessons.Title[CurrentLesson]);
+}
+
 } // namespace zarelo

@@ -103,6 +103,9 @@ struct OpenBook {
     // CurrentLesson := first lesson row whose pages hold CurrentPage;
     // unchanged when none does.
     void LessonOfPage();
+    // "当前单元:" + Name + ":" + Title of lesson row CurrentLesson, as the unit
+    // labels show it; empty when CurrentLesson is no row of the table.
+    QString CurrentUnitText() const;
 };
 
 } // namespace zarelo

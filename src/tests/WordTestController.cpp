@@ -151,11 +151,9 @@ void WordTestController::BuildWordTest(int mode)
     PrepareFirstItemVoice(book, player_, rowAt(0));
 
     book.LessonOfPage();
-    const LessonTable& lessons = book.Content.Lessons;
-    if (ctx_.Settings.TestAreaSetting == 1 && book.CurrentLesson >= 0 &&
-        book.CurrentLesson < lessons.count())
-        view_.SetUnitText(QStringLiteral("当前单元:") + fromGbk(lessons.Name[book.CurrentLesson]) +
-                          u':' + fromGbk(lessons.Title[book.CurrentLesson]));
+    const QString unit = book.CurrentUnitText();
+    if (ctx_.Settings.TestAreaSetting == 1 && !unit.isEmpty())
+        view_.SetUnitText(unit);
 
     view_.ShowEntryPanel();
     view_.SetStopEnabled(false);

@@ -280,12 +280,10 @@ void TfrmMain::showBookLabels()
 
 void TfrmMain::showCurrentUnit()
 {
-    const LessonTable& lessons = app_.Book.Content.Lessons;
-    const int row = app_.Book.CurrentLesson;
-    if (lessons.count() == 0 || row < 0 || row >= lessons.count())
+    const QString unit = app_.Book.CurrentUnitText();
+    if (unit.isEmpty())
         return;
-    Label_Unit->setText(QStringLiteral("当前单元:") + fromGbk(lessons.Name[row]) + u':' +
-                        fromGbk(lessons.Title[row]));
+    Label_Unit->setText(unit);
     Label_Unit->adjustSize();
 }
 
