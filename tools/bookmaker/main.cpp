@@ -1,7 +1,9 @@
 // bookmaker: builds book folders of the program's library from book sources.
 // Usage: bookmaker [options] <program folder> <source>...   (see README.md)
+//        bookmaker check <book folder>...
 
 #include "book/BookError.h"
+#include "bookmaker/BookCheck.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"
 #include "bookmaker/Flame.h"
@@ -9,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -24,6 +27,31 @@ void writeFile(const QString& path, const QByteArray& bytes)
         throw BookError(QStringLiteral("%1: cannot write the file").arg(path));
 }
 
+// Prints every finding of each book folder; 0 when none is a problem.
+int check(const QStringList& folders)
+{
+    int problems = 0;
+    for (const QString& folder : folders) {
+        if (!QFileInfo(folder).isDir()) {
+            std::fprintf(stderr, "bookmaker: %s is not a folder\n", qPrintable(folder));
+            ++problems;
+            continue;
+        }
+        const std::vector<Finding> findings = CheckBookFolder(folder);
+        if (folders.size() > 1)
+            std::printf("%s:\n", qPrintable(folder));
+        for (const Finding& f : findings)
+            std::printf("%s%s\n", f.Note ? "note: " : "", qPrintable(f.Text));
+        const int count = ProblemCount(findings);
+        if (count == 0)
+            std::printf("no problems\n");
+        else
+            std::printf("%d problem%s\n", count, count == 1 ? "" : "s");
+        problems += count;
+    }
+    return problems == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -33,8 +61,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Builds book folders (tables, pages, voices) from plain-text book sources."));
+    parser.setApplicationDescription(
+        QStringLiteral("Builds book folders (tables, pages, voices) from plain-text book sources.\n"
+                       "bookmaker check <book folder>... lists every problem of made books."));
     parser.addHelpOption();
     const QCommandLineOption espeak(QStringLiteral("espeak"), QStringLiteral("Speech program."),
                                     QStringLiteral("program"), QStringLiteral("espeak-ng"));
@@ -52,6 +81,11 @@ int main(int argc, char** argv)
                                  QStringLiteral("<source>..."));
     parser.process(app);
     const QStringList args = parser.positionalArguments();
+    if (!args.isEmpty() && args.front() == u"check") {
+        if (args.size() < 2)
+            parser.showHelp(2);
+        return check(args.mid(1));
+    }
     if (args.isEmpty() || (args.size() < 2 && !parser.isSet(cues) && !parser.isSet(flame)))
         parser.showHelp(2);
 

@@ -1,0 +1,392 @@
+#include "bookmaker/BookCheck.h"
+
+#include "audio/AudioEngine.h"
+#include "audio/ManualAudioDevice.h"
+#include "book/BookError.h"
+#include "book/BookFiles.h"
+#include "book/BookLoader.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "book/PageImage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <optional>
+
+namespace zarelo::bookmaker {
+
+namespace {
+
+// The table coordinates of a page are pixels of the page scaled to this width.
+constexpr int kTableWidth = 800;
+
+class Checker {
+public:
+    explicit Checker(const QString& folder) : folder_(folder) {}
+
+    std::vector<Finding> run()
+    {
+        const std::optional<QByteArray> location = table(QStringLiteral("location.dat"));
+        const std::optional<QByteArray> lessons = table(QStringLiteral("LessonIndex.dat"));
+        if (location)
+            readEntries(*location);
+        if (lessons)
+            readLessons(*lessons);
+        checkEntries();
+        checkLessons();
+        std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
+            if (!EqualsIgnoringAsciiCase(a.File, b.File))
+                return LessIgnoringAsciiCase(a.File, b.File);
+            return a.Line < b.Line;
+        });
+        return std::move(findings_);
+    }
+
+private:
+    void add(const QString& file, int line, const QString& what, bool note = false)
+    {
+        const QString where =
+            line > 0 ? QStringLiteral("%1 line %2").arg(file).arg(line) : file;
+        findings_.push_back({file, line, where + QStringLiteral(": ") + what, note});
+    }
+    // A reader's own message, which already names the file and the line.
+    void addReaderError(const QString& file, int line, const BookError& e)
+    {
+        findings_.push_back({file, line, e.message(), false});
+    }
+
+    // The name a file has in the folder, found as the program finds it.
+    QString found(const QString& name) const
+    {
+        return QFileInfo(FindBookEntry(folder_, name)).fileName();
+    }
+
+    std::optional<QByteArray> table(const QString& name)
+    {
+        const QString path = FindBookEntry(folder_, name);
+        const QString file = QFileInfo(path).fileName();
+        if (!QFileInfo(path).isFile()) {
+            add(name, 0, QStringLiteral("missing; the program cannot open the book"));
+            return std::nullopt;
+        }
+        try {
+            return UnpackFile(path);
+        } catch (const BookError& e) {
+            add(file, 0, e.message());
+            return std::nullopt;
+        }
+    }
+
+    // Parses `lines` (numbered from `firstLine`) into `table` with `parse`.
+    // A line that does not parse is reported and left out; lineOf gets the
+    // file line of each row that was kept.
+    template <typename Table, typename Parse>
+    void parseLines(const TextColumn& lines, int firstLine, const QString& file, Table& table,
+                    std::vector<int>& lineOf, Parse parse)
+    {
+        try {
+            parse(lines, table, file, firstLine);
+            lineOf.resize(lines.size());
+            for (int i = 0; i < lines.size(); ++i)
+                lineOf[i] = firstLine + i;
+            return;
+        } catch (const BookError&) {
+        }
+        // Slow path, only for a faulty table: each line on its own.
+        TextColumn good;
+        lineOf.clear();
+        for (int i = 0; i < lines.size(); ++i) {
+            TextColumn one;
+            one.append(lines[i]);
+            Table scratch;
+            try {
+                parse(one, scratch, file, firstLine + i);
+                good.append(lines[i]);
+                lineOf.push_back(firstLine + i);
+            } catch (const BookError& e) {
+                addReaderError(file, firstLine + i, e);
+            }
+        }
+        parse(good, table, file, firstLine);
+    }
+
+    void readEntries(const QByteArray& bytes)
+    {
+        locationFile_ = found(QStringLiteral("location.dat"));
+        const qsizetype headerEnd = bytes.indexOf('\n');
+        TextColumn lines;
+        if (headerEnd >= 0)
+            SplitLines(QByteArrayView(bytes).sliced(headerEnd + 1), lines);
+        if (lines.empty()) {
+            add(locationFile_, 0,
+                QStringLiteral("holds no entry line; the program says “%1”")
+                    .arg(NoEntriesMessage()));
+            return;
+        }
+        // Line 1 is the header.
+        parseLines(lines, 2, locationFile_, entries_, entryLines_, ParseLocationLines);
+    }
+
+    void readLessons(const QByteArray& bytes)
+    {
+        lessonFile_ = found(QStringLiteral("LessonIndex.dat"));
+        TextColumn lines;
+        SplitLines(bytes, lines);
+        parseLines(lines, 1, lessonFile_, lessons_, lessonLines_, ParseLessonLines);
+    }
+
+    // Page number of an entry's PageName ("Page12"), or nullopt.
+    static std::optional<int> pageNumber(QByteArrayView pageName)
+    {
+        if (!pageName.startsWith("Page"))
+            return std::nullopt;
+        const char* begin = pageName.data() + 4;
+        const char* end = pageName.data() + pageName.size();
+        int page = 0;
+        const auto [stop, error] = std::from_chars(begin, end, page);
+        if (error != std::errc() || stop != end || begin == end)
+            return std::nullopt;
+        return page;
+    }
+
+    struct PageFile {
+        bool Usable = false;
+        int Height = 0; // at the table's 800 px width
+        QString File;
+    };
+
+    const PageFile& page(int number, int line)
+    {
+        auto it = pages_.find(number);
+        if (it != pages_.end())
+            return it->second;
+        PageFile& p = pages_[number];
+        const QString name = QStringLiteral("Page%1.zip").arg(number);
+        const QString path = FindBookEntry(folder_, name);
+        p.File = QFileInfo(path).fileName();
+        if (!QFileInfo(path).isFile()) {
+            add(locationFile_, line,
+                QStringLiteral("the entry stands on page %1, which has no file %2")
+                    .arg(number)
+                    .arg(name));
+            return p;
+        }
+        try {
+            // Decoded at the smallest size: every byte is still read, at a
+            // fraction of the cost; the natural size is kept.
+            const DecodedImage image =
+                LoadPicFromZipFile(path, [](int, int) { return std::pair(1, 1); });
+            p.Usable = true;
+            p.Height = static_cast<int>(qint64(image.NaturalHeight) * kTableWidth /
+                                        image.NaturalWidth);
+        } catch (const BookError& e) {
+            add(p.File, 0, e.message());
+        }
+        return p;
+    }
+
+    struct VoiceFile {
+        bool Usable = false;
+        double Tenths = 0; // length
+        QString File;
+    };
+
+    const VoiceFile& voice(QByteArrayView name, int line)
+    {
+        // Neighbouring entries mostly share their voice.
+        if (lastVoice_ && name == QByteArrayView(lastVoice_->first))
+            return lastVoice_->second;
+        const QByteArray key = name.toByteArray();
+        auto it = voices_.find(key);
+        if (it == voices_.end())
+            it = voices_.emplace(key, openVoice(name, line)).first;
+        lastVoice_ = &*it;
+        return it->second;
+    }
+
+    VoiceFile openVoice(QByteArrayView name, int line)
+    {
+        VoiceFile v;
+        const QString wanted = fromGbk(name) + QStringLiteral(".wav");
+        const QString exact = QDir(folder_).filePath(wanted);
+        const QString path = FindBookEntry(folder_, wanted);
+        v.File = QFileInfo(path).fileName();
+        if (!QFileInfo(path).isFile()) {
+            add(locationFile_, line, QStringLiteral("the voice file %1 is missing").arg(wanted));
+            return v;
+        }
+        if (path != exact)
+            add(locationFile_, line,
+                QStringLiteral("the voice file %1 is present only as %2 (another letter case)")
+                    .arg(wanted, v.File));
+        QByteArray bytes;
+        try {
+            bytes = UnpackFile(path);
+        } catch (const BookError& e) {
+            add(v.File, 0, e.message());
+            return v;
+        }
+        const HSTREAM stream = engine().BASS_StreamCreateFile(
+            true, bytes.constData(), 0, static_cast<QWORD>(bytes.size()), BASS_STREAM_DECODE);
+        if (!stream) {
+            add(v.File, 0, QStringLiteral("does not decode as WAV, MP3, OGG or FLAC sound"));
+            return v;
+        }
+        v.Tenths = 10 * engine().BASS_ChannelBytes2Seconds(
+                            stream, engine().BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+        v.Usable = true;
+        engine().BASS_StreamFree(stream);
+        return v;
+    }
+
+    // Lengths come from the engine the program plays voices with; it needs a
+    // device to start, and a manual one never makes a sound.
+    AudioEngine& engine()
+    {
+        if (!engine_) {
+            engine_ = std::make_unique<AudioEngine>(
+                std::make_unique<ManualAudioDevice>(std::vector<std::string>{}));
+            engine_->BASS_Init(-1, 44100, 0, nullptr, nullptr);
+        }
+        return *engine_;
+    }
+
+    void checkEntries()
+    {
+        const SentenceTable& t = entries_;
+        for (int row = 0; row < t.count(); ++row) {
+            const int line = entryLines_[row];
+            const std::optional<int> number = pageNumber(t.PageName[row]);
+            if (!number) {
+                add(locationFile_, line,
+                    QStringLiteral("the page “%1” is not Page and a number")
+                        .arg(fromGbk(t.PageName[row])));
+            } else {
+                entryPages_.push_back(*number);
+                const PageFile& p = page(*number, line);
+                if (p.Usable)
+                    checkBoxes(row, line, p);
+            }
+            if (t.EnglishText[row].isEmpty())
+                add(locationFile_, line,
+                    QStringLiteral("the entry has no English text (field 6 is Chinese:English)"));
+            checkTime(row, line);
+            if (t.Kind[row] == "word")
+                checkWord(t.EnglishText[row], line);
+        }
+        std::sort(entryPages_.begin(), entryPages_.end());
+    }
+
+    void checkBoxes(int row, int line, const PageFile& p)
+    {
+        const SentenceTable& t = entries_;
+        const struct {
+            int l, t, r, b;
+        } boxes[3] = {
+            {t.Box1Left[row], t.Box1Top[row], t.Box1Right[row], t.Box1Bottom[row]},
+            {t.Box2Left[row], t.Box2Top[row], t.Box2Right[row], t.Box2Bottom[row]},
+            {t.Box3Left[row], t.Box3Top[row], t.Box3Right[row], t.Box3Bottom[row]},
+        };
+        for (int k = 0; k < 3; ++k) {
+            const auto& b = boxes[k];
+            if (k > 0 && b.l == -1)
+                continue; // boxes 2 and 3 are absent
+            const auto box = [&] {
+                return QStringLiteral("box %1 (%2,%3 to %4,%5)")
+                    .arg(k + 1)
+                    .arg(b.l)
+                    .arg(b.t)
+                    .arg(b.r)
+                    .arg(b.b);
+            };
+            if (b.r <= b.l || b.b <= b.t)
+                add(locationFile_, line, box() + QStringLiteral(" is empty"));
+            else if (b.l < 0 || b.t < 0 || b.r > kTableWidth || b.b > p.Height)
+                add(locationFile_, line,
+                    box() +
+                        QStringLiteral(" is outside the picture of %1 (800 x %2 in table pixels)")
+                            .arg(p.File)
+                            .arg(p.Height));
+        }
+    }
+
+    void checkTime(int row, int line)
+    {
+        const SentenceTable& t = entries_;
+        const double start = t.StartTime[row], end = t.EndTime[row];
+        const auto seconds = [](double tenths) { return QString::number(tenths / 10, 'f', 2); };
+        if (start > end)
+            add(locationFile_, line,
+                QStringLiteral("the time range starts (%1 s) after it ends (%2 s)")
+                    .arg(seconds(start), seconds(end)));
+        else if (start < 0)
+            add(locationFile_, line,
+                QStringLiteral("the time range starts before 0 (%1 s)").arg(seconds(start)));
+        const VoiceFile& v = voice(t.VoiceName[row], line);
+        // Table times have hundredths; a range may end on the hundredth after
+        // the last sample.
+        if (v.Usable && end > v.Tenths + 0.1)
+            add(locationFile_, line,
+                QStringLiteral("the time range ends at %1 s, past the end of %2 (%3 s)")
+                    .arg(seconds(end), v.File, seconds(v.Tenths)));
+    }
+
+    void checkWord(QByteArrayView english, int line)
+    {
+        if (!english.contains('\'') && !english.startsWith(' ') && !english.endsWith(' '))
+            return;
+        const QString word = fromGbk(english);
+        if (word.contains(u'\''))
+            add(locationFile_, line,
+                QStringLiteral("the word “%1” holds an apostrophe (legal)").arg(word), true);
+        if (word != word.trimmed())
+            add(locationFile_, line,
+                QStringLiteral("the word “%1” has blanks around it (legal)").arg(word), true);
+    }
+
+    void checkLessons()
+    {
+        const LessonTable& l = lessons_;
+        for (int row = 0; row < l.count(); ++row) {
+            const int first = l.FirstPage[row], end = l.EndPage[row];
+            const auto it = std::lower_bound(entryPages_.begin(), entryPages_.end(), first);
+            if (it == entryPages_.end() || *it > end)
+                add(lessonFile_, lessonLines_[row],
+                    QStringLiteral("“%1” covers pages %2 to %3, which hold no entry")
+                        .arg(fromGbk(l.Name[row]))
+                        .arg(first)
+                        .arg(end));
+        }
+    }
+
+    QString folder_;
+    QString locationFile_ = QStringLiteral("location.dat");
+    QString lessonFile_ = QStringLiteral("LessonIndex.dat");
+    SentenceTable entries_;
+    LessonTable lessons_;
+    std::vector<int> entryLines_, lessonLines_; // file line of each row
+    std::vector<int> entryPages_;                // page of every entry, sorted
+    std::map<int, PageFile> pages_;
+    std::map<QByteArray, VoiceFile> voices_;
+    const std::pair<const QByteArray, VoiceFile>* lastVoice_ = nullptr;
+    std::unique_ptr<AudioEngine> engine_;
+    std::vector<Finding> findings_;
+};
+
+} // namespace
+
+std::vector<Finding> CheckBookFolder(const QString& folder)
+{
+    return Checker(folder).run();
+}
+
+int ProblemCount(const std::vector<Finding>& findings)
+{
+    return static_cast<int>(
+        std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return !f.Note; }));
+}
+
+} // namespace zarelo::bookmaker
