@@ -29,9 +29,8 @@ constexpr int kPerVoice = 100;
 
 QByteArray timeText(int hundredths)
 {
-    return QByteArray::number(hundredths / 6000) + ':' +
-           QByteArray::number(hundredths / 100 % 60) + ':' +
-           QByteArray::number(hundredths % 100).rightJustified(2, '0');
+    return QByteArray::number(hundredths / 6000) + ':' + QByteArray::number(hundredths / 100 % 60) +
+           ':' + QByteArray::number(hundredths % 100).rightJustified(2, '0');
 }
 
 // Each entry of a voice 0.25 s long, 0.05 s apart.
@@ -46,12 +45,13 @@ QByteArray locationText()
         if (i % 5 == 1)
             boxes += "@60," + QByteArray::number(y + 36) + "@500," + QByteArray::number(y + 66);
         const int start = 10 + (i % kPerVoice) * 30;
-        text += "Page" + QByteArray::number(i / kPerPage + 1) + (word ? ";word;" : ";sent;") +
-                "60," + QByteArray::number(y) + ';' + boxes + ";unit" +
-                QByteArray::number(i / kPerVoice + 1) + ';' + timeText(start) + ',' +
-                timeText(start + 25) + ';' + chinese.left(word ? 4 : chinese.size()) + ':' +
-                (word ? QByteArray("school") : QByteArray("We go to school at seven every morning.")) +
-                "\r\n";
+        text +=
+            "Page" + QByteArray::number(i / kPerPage + 1) + (word ? ";word;" : ";sent;") + "60," +
+            QByteArray::number(y) + ';' + boxes + ";unit" + QByteArray::number(i / kPerVoice + 1) +
+            ';' + timeText(start) + ',' + timeText(start + 25) + ';' +
+            chinese.left(word ? 4 : chinese.size()) + ':' +
+            (word ? QByteArray("school") : QByteArray("We go to school at seven every morning.")) +
+            "\r\n";
     }
     return text;
 }
@@ -91,8 +91,8 @@ struct GeneratedBook {
         for (int p = 1; p <= kEntries / kPerPage; ++p)
             write(QStringLiteral("Page%1.zip").arg(p), page);
         // 31 s at 1,000 Hz: every range of the voice lies inside.
-        const QByteArray voice = PackBytes(
-            fakes::WavBytes(1000, 1, fakes::ToneSamples(1000, 31.0, 100.0, 8000)));
+        const QByteArray voice =
+            PackBytes(fakes::WavBytes(1000, 1, fakes::ToneSamples(1000, 31.0, 100.0, 8000)));
         for (int v = 1; v <= kEntries / kPerVoice; ++v)
             write(QStringLiteral("unit%1.wav").arg(v), voice);
         book.CurrentPublisher = "出版社";

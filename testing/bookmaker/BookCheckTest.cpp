@@ -2,10 +2,10 @@
 // is put into an otherwise sound book and must be reported with its file and
 // line, and a sound book (the sample library among them) must have none.
 
+#include "bookmaker/BookCheck.h"
 #include "book/BookLibrary.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "bookmaker/BookCheck.h"
 #include "support/TestBook.h"
 
 #include <QDir>
@@ -98,8 +98,7 @@ TEST(BookCheck, EachLineThatDoesNotParseIsReportedAndTheRestStillChecked)
     // Line 3 (row 1): a time that is no time; line 5 (row 3): fields missing.
     editTable(folder + "/location.dat", "Page1;word;100,160;700,200;voice1;0:1:0,",
               "Page1;word;100,160;700,200;voice1;0:x1:0,");
-    editTable(folder + "/location.dat", "Page2;word;100,160;700,200;voice2",
-              "Page2;word;100,160");
+    editTable(folder + "/location.dat", "Page2;word;100,160;700,200;voice2", "Page2;word;100,160");
     editTable(folder + "/LessonIndex.dat", "Lesson 2;Two;c2;0:00:0", "Lesson 2;Two;c2;0:00");
 
     const auto findings = CheckBookFolder(folder);
@@ -116,13 +115,13 @@ TEST(BookCheck, MissingAndDamagedFilesAreReported)
 {
     QTemporaryDir program;
     TestBook book = soundBook();
-    book.Pages = std::vector<int>{1, 2};                             // no Page3.zip
+    book.Pages = std::vector<int>{1, 2};                           // no Page3.zip
     book.Voices["voice2"] = {QStringLiteral("VOICE2.wav"), 22050}; // another letter case
-    book.Entries[5].Voice = "voice3";                               // rows 5: a voice not written
+    book.Entries[5].Voice = "voice3";                              // rows 5: a voice not written
     book.Voices["voice3"] = {QString(), 22050};
     const QString folder = book.write(program.path());
-    writeFile(folder + "/Page2.zip", "PK\x03\x04 not a packed file"); // does not unpack
-    writeFile(folder + "/voice1.wav", PackBytes("not a sound at all"));  // does not decode
+    writeFile(folder + "/Page2.zip", "PK\x03\x04 not a packed file");   // does not unpack
+    writeFile(folder + "/voice1.wav", PackBytes("not a sound at all")); // does not decode
 
     const auto findings = CheckBookFolder(folder);
     EXPECT_EQ(places(findings),
@@ -138,11 +137,11 @@ TEST(BookCheck, RangesBoxesLessonsAndWordsAgainstTheirFiles)
     QTemporaryDir program;
     TestBook book = soundBook();
     book.Entries[2].Boxes = {{100, 100, 700, 140}, {100, 150, 700, 1200}}; // line 4: below page
-    book.Entries[5].English = "don't";                                      // line 7: a note
+    book.Entries[5].English = "don't";                                     // line 7: a note
     book.Entries[5].Page = 5;
     book.Lessons[1].EndPage = 5;
     book.Lessons.push_back({"Lesson 3", "Nothing", 4, 4}); // line 3: page 4 holds nothing
-    book.PagePictures[2] = PagePicture{}; // 800 x 1000, nothing painted
+    book.PagePictures[2] = PagePicture{};                  // 800 x 1000, nothing painted
     const QString folder = book.write(program.path());
     // Row 1 (line 3) starts after it ends; row 4 (line 6) ends past voice2.wav (7 s).
     editTable(folder + "/location.dat", "voice1;0:1:0,0:1:6", "voice1;0:1:6,0:1:0");
@@ -166,7 +165,7 @@ TEST(BookCheck, RangesBoxesLessonsAndWordsAgainstTheirFiles)
               "Lesson 3;Nothing;c2;0:00:0;c4;0:10:0;4;5");
     const auto notes = CheckBookFolder(folder);
     EXPECT_EQ(places(notes), (std::vector<std::string>{"note location.dat:3", "note location.dat:5",
-                                             "note location.dat:7"}))
+                                                       "note location.dat:7"}))
         << texts(notes);
     EXPECT_EQ(ProblemCount(notes), 0);
 }

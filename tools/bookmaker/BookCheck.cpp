@@ -12,9 +12,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <map>
 #include <optional>
+#include <thread>
 
 namespace zarelo::bookmaker {
 
@@ -37,19 +39,19 @@ public:
             readLessons(*lessons);
         checkEntries();
         checkLessons();
-        std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
-            if (!EqualsIgnoringAsciiCase(a.File, b.File))
-                return LessIgnoringAsciiCase(a.File, b.File);
-            return a.Line < b.Line;
-        });
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) {
+                             if (!EqualsIgnoringAsciiCase(a.File, b.File))
+                                 return LessIgnoringAsciiCase(a.File, b.File);
+                             return a.Line < b.Line;
+                         });
         return std::move(findings_);
     }
 
 private:
     void add(const QString& file, int line, const QString& what, bool note = false)
     {
-        const QString where =
-            line > 0 ? QStringLiteral("%1 line %2").arg(file).arg(line) : file;
+        const QString where = line > 0 ? QStringLiteral("%1 line %2").arg(file).arg(line) : file;
         findings_.push_back({file, line, where + QStringLiteral(": ") + what, note});
     }
     // A reader's own message, which already names the file and the line.
@@ -153,127 +155,170 @@ private:
     }
 
     struct PageFile {
-        bool Usable = false;
-        int Height = 0; // at the table's 800 px width
-        QString File;
+        int Number = 0;
+        int FirstLine = 0; // of the first entry on the page
+        QString File;      // as found in the folder
+        bool Missing = false;
+        QString Error;  // why it does not unpack or decode
+        int Height = 0; // at the table's 800 px width, when usable
+        bool usable() const { return !Missing && Error.isEmpty(); }
     };
 
-    const PageFile& page(int number, int line)
+    struct VoiceFile {
+        QByteArray Name; // GBK, as the table has it
+        int FirstLine = 0;
+        QString Wanted; // Name + ".wav"
+        QString File;   // as found in the folder
+        bool Missing = false;
+        bool OtherCase = false;
+        QString Error;
+        double Tenths = 0; // length, when usable
+        bool usable() const { return !Missing && Error.isEmpty(); }
+    };
+
+    void openPage(PageFile& p) const
     {
-        auto it = pages_.find(number);
-        if (it != pages_.end())
-            return it->second;
-        PageFile& p = pages_[number];
-        const QString name = QStringLiteral("Page%1.zip").arg(number);
+        const QString name = QStringLiteral("Page%1.zip").arg(p.Number);
         const QString path = FindBookEntry(folder_, name);
         p.File = QFileInfo(path).fileName();
         if (!QFileInfo(path).isFile()) {
-            add(locationFile_, line,
-                QStringLiteral("the entry stands on page %1, which has no file %2")
-                    .arg(number)
-                    .arg(name));
-            return p;
+            p.File = name;
+            p.Missing = true;
+            return;
         }
         try {
             // Decoded at the smallest size: every byte is still read, at a
             // fraction of the cost; the natural size is kept.
             const DecodedImage image =
                 LoadPicFromZipFile(path, [](int, int) { return std::pair(1, 1); });
-            p.Usable = true;
-            p.Height = static_cast<int>(qint64(image.NaturalHeight) * kTableWidth /
-                                        image.NaturalWidth);
+            p.Height =
+                static_cast<int>(qint64(image.NaturalHeight) * kTableWidth / image.NaturalWidth);
         } catch (const BookError& e) {
-            add(p.File, 0, e.message());
+            p.Error = e.message();
         }
-        return p;
     }
 
-    struct VoiceFile {
-        bool Usable = false;
-        double Tenths = 0; // length
-        QString File;
-    };
-
-    const VoiceFile& voice(QByteArrayView name, int line)
+    void openVoice(VoiceFile& v) const
     {
-        // Neighbouring entries mostly share their voice.
-        if (lastVoice_ && name == QByteArrayView(lastVoice_->first))
-            return lastVoice_->second;
-        const QByteArray key = name.toByteArray();
-        auto it = voices_.find(key);
-        if (it == voices_.end())
-            it = voices_.emplace(key, openVoice(name, line)).first;
-        lastVoice_ = &*it;
-        return it->second;
-    }
-
-    VoiceFile openVoice(QByteArrayView name, int line)
-    {
-        VoiceFile v;
-        const QString wanted = fromGbk(name) + QStringLiteral(".wav");
-        const QString exact = QDir(folder_).filePath(wanted);
-        const QString path = FindBookEntry(folder_, wanted);
+        v.Wanted = fromGbk(v.Name) + QStringLiteral(".wav");
+        const QString path = FindBookEntry(folder_, v.Wanted);
         v.File = QFileInfo(path).fileName();
         if (!QFileInfo(path).isFile()) {
-            add(locationFile_, line, QStringLiteral("the voice file %1 is missing").arg(wanted));
-            return v;
+            v.Missing = true;
+            return;
         }
-        if (path != exact)
-            add(locationFile_, line,
-                QStringLiteral("the voice file %1 is present only as %2 (another letter case)")
-                    .arg(wanted, v.File));
+        v.OtherCase = path != QDir(folder_).filePath(v.Wanted);
         QByteArray bytes;
         try {
             bytes = UnpackFile(path);
         } catch (const BookError& e) {
-            add(v.File, 0, e.message());
-            return v;
+            v.Error = e.message();
+            return;
         }
-        const HSTREAM stream = engine().BASS_StreamCreateFile(
+        const HSTREAM stream = engine_->BASS_StreamCreateFile(
             true, bytes.constData(), 0, static_cast<QWORD>(bytes.size()), BASS_STREAM_DECODE);
         if (!stream) {
-            add(v.File, 0, QStringLiteral("does not decode as WAV, MP3, OGG or FLAC sound"));
-            return v;
+            v.Error = QStringLiteral("does not decode as WAV, MP3, OGG or FLAC sound");
+            return;
         }
-        v.Tenths = 10 * engine().BASS_ChannelBytes2Seconds(
-                            stream, engine().BASS_ChannelGetLength(stream, BASS_POS_BYTE));
-        v.Usable = true;
-        engine().BASS_StreamFree(stream);
-        return v;
+        v.Tenths = 10 * engine_->BASS_ChannelBytes2Seconds(
+                            stream, engine_->BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+        engine_->BASS_StreamFree(stream);
     }
 
-    // Lengths come from the engine the program plays voices with; it needs a
-    // device to start, and a manual one never makes a sound.
-    AudioEngine& engine()
+    // Finds the page and the voice file of every entry and reads each file
+    // once. The files are read on a few threads: a big book holds hundreds.
+    void readFiles()
     {
-        if (!engine_) {
-            engine_ = std::make_unique<AudioEngine>(
-                std::make_unique<ManualAudioDevice>(std::vector<std::string>{}));
-            engine_->BASS_Init(-1, 44100, 0, nullptr, nullptr);
+        const SentenceTable& t = entries_;
+        std::map<int, int> pageIndex;
+        std::map<QByteArray, int> voiceIndex;
+        rowPage_.assign(t.count(), -1);
+        rowVoice_.assign(t.count(), -1);
+        for (int row = 0; row < t.count(); ++row) {
+            if (const std::optional<int> number = pageNumber(t.PageName[row])) {
+                const auto [it, added] = pageIndex.emplace(*number, int(pages_.size()));
+                if (added)
+                    pages_.push_back({.Number = *number, .FirstLine = entryLines_[row]});
+                rowPage_[row] = it->second;
+            }
+            // Neighbouring entries mostly share their voice.
+            const QByteArrayView voice = t.VoiceName[row];
+            if (row > 0 && voice == t.VoiceName[row - 1]) {
+                rowVoice_[row] = rowVoice_[row - 1];
+                continue;
+            }
+            const auto [it, added] = voiceIndex.emplace(voice.toByteArray(), int(voices_.size()));
+            if (added)
+                voices_.push_back({.Name = voice.toByteArray(), .FirstLine = entryLines_[row]});
+            rowVoice_[row] = it->second;
         }
-        return *engine_;
+
+        // Lengths come from the engine the program plays voices with; it
+        // needs a device to start, and a manual one never makes a sound.
+        engine_ = std::make_unique<AudioEngine>(
+            std::make_unique<ManualAudioDevice>(std::vector<std::string>{}));
+        engine_->BASS_Init(-1, 44100, 0, nullptr, nullptr);
+        const size_t total = pages_.size() + voices_.size();
+        std::atomic<size_t> next{0};
+        const auto work = [&] {
+            for (size_t i = next++; i < total; i = next++) {
+                if (i < pages_.size())
+                    openPage(pages_[i]);
+                else
+                    openVoice(voices_[i - pages_.size()]);
+            }
+        };
+        std::vector<std::thread> helpers;
+        const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+        for (unsigned k = 1; k < threads && k < total; ++k)
+            helpers.emplace_back(work);
+        work();
+        for (std::thread& helper : helpers)
+            helper.join();
+
+        for (const PageFile& p : pages_) {
+            if (p.Missing)
+                add(locationFile_, p.FirstLine,
+                    QStringLiteral("the entry stands on page %1, which has no file %2")
+                        .arg(p.Number)
+                        .arg(p.File));
+            else if (!p.Error.isEmpty())
+                add(p.File, 0, p.Error);
+        }
+        for (const VoiceFile& v : voices_) {
+            if (v.Missing)
+                add(locationFile_, v.FirstLine,
+                    QStringLiteral("the voice file %1 is missing").arg(v.Wanted));
+            else if (v.OtherCase)
+                add(locationFile_, v.FirstLine,
+                    QStringLiteral("the voice file %1 is present only as %2 (another letter case)")
+                        .arg(v.Wanted, v.File));
+            if (!v.Error.isEmpty())
+                add(v.File, 0, v.Error);
+        }
     }
 
     void checkEntries()
     {
+        readFiles();
         const SentenceTable& t = entries_;
         for (int row = 0; row < t.count(); ++row) {
             const int line = entryLines_[row];
-            const std::optional<int> number = pageNumber(t.PageName[row]);
-            if (!number) {
+            if (rowPage_[row] < 0) {
                 add(locationFile_, line,
                     QStringLiteral("the page “%1” is not Page and a number")
                         .arg(fromGbk(t.PageName[row])));
             } else {
-                entryPages_.push_back(*number);
-                const PageFile& p = page(*number, line);
-                if (p.Usable)
+                const PageFile& p = pages_[rowPage_[row]];
+                entryPages_.push_back(p.Number);
+                if (p.usable())
                     checkBoxes(row, line, p);
             }
             if (t.EnglishText[row].isEmpty())
                 add(locationFile_, line,
                     QStringLiteral("the entry has no English text (field 6 is Chinese:English)"));
-            checkTime(row, line);
+            checkTime(row, line, voices_[rowVoice_[row]]);
             if (t.Kind[row] == "word")
                 checkWord(t.EnglishText[row], line);
         }
@@ -313,7 +358,7 @@ private:
         }
     }
 
-    void checkTime(int row, int line)
+    void checkTime(int row, int line, const VoiceFile& v)
     {
         const SentenceTable& t = entries_;
         const double start = t.StartTime[row], end = t.EndTime[row];
@@ -325,10 +370,9 @@ private:
         else if (start < 0)
             add(locationFile_, line,
                 QStringLiteral("the time range starts before 0 (%1 s)").arg(seconds(start)));
-        const VoiceFile& v = voice(t.VoiceName[row], line);
         // Table times have hundredths; a range may end on the hundredth after
         // the last sample.
-        if (v.Usable && end > v.Tenths + 0.1)
+        if (v.usable() && end > v.Tenths + 0.1)
             add(locationFile_, line,
                 QStringLiteral("the time range ends at %1 s, past the end of %2 (%3 s)")
                     .arg(seconds(end), v.File, seconds(v.Tenths)));
@@ -368,10 +412,11 @@ private:
     SentenceTable entries_;
     LessonTable lessons_;
     std::vector<int> entryLines_, lessonLines_; // file line of each row
-    std::vector<int> entryPages_;                // page of every entry, sorted
-    std::map<int, PageFile> pages_;
-    std::map<QByteArray, VoiceFile> voices_;
-    const std::pair<const QByteArray, VoiceFile>* lastVoice_ = nullptr;
+    std::vector<int> entryPages_;               // page of every entry, sorted
+    std::vector<PageFile> pages_;               // in order of first use
+    std::vector<VoiceFile> voices_;             // in order of first use
+    std::vector<int> rowPage_;                  // index into pages_ of each row; -1: no page number
+    std::vector<int> rowVoice_;                 // index into voices_ of each row
     std::unique_ptr<AudioEngine> engine_;
     std::vector<Finding> findings_;
 };

@@ -10,9 +10,9 @@
 namespace zarelo::bookmaker {
 
 struct Finding {
-    QString File; // a file of the book folder: "location.dat", "Page3.zip", "U2.wav"
-    int Line = 0; // line of File from 1 (a table's first line is 1); 0: the whole file
-    QString Text; // the line as printed, naming the file and the line
+    QString File;      // a file of the book folder: "location.dat", "Page3.zip", "U2.wav"
+    int Line = 0;      // line of File from 1 (a table's first line is 1); 0: the whole file
+    QString Text;      // the line as printed, naming the file and the line
     bool Note = false; // legal, but worth knowing; does not make the book faulty
 };
 
