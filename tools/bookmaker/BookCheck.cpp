@@ -238,8 +238,11 @@ private:
         for (int row = 0; row < t.count(); ++row) {
             if (const std::optional<int> number = pageNumber(t.PageName[row])) {
                 const auto [it, added] = pageIndex.emplace(*number, int(pages_.size()));
-                if (added)
-                    pages_.push_back({.Number = *number, .FirstLine = entryLines_[row]});
+                if (added) {
+                    PageFile& p = pages_.emplace_back();
+                    p.Number = *number;
+                    p.FirstLine = entryLines_[row];
+                }
                 rowPage_[row] = it->second;
             }
             // Neighbouring entries mostly share their voice.
@@ -249,8 +252,11 @@ private:
                 continue;
             }
             const auto [it, added] = voiceIndex.emplace(voice.toByteArray(), int(voices_.size()));
-            if (added)
-                voices_.push_back({.Name = voice.toByteArray(), .FirstLine = entryLines_[row]});
+            if (added) {
+                VoiceFile& v = voices_.emplace_back();
+                v.Name = voice.toByteArray();
+                v.FirstLine = entryLines_[row];
+            }
             rowVoice_[row] = it->second;
         }
 
