@@ -274,6 +274,12 @@ TEST(BookSource, ErrorsNameTheLine)
         {"publisher P\nbook B\nheading Unit 1 | U\npage 1\nsent Hi | 嗨\n", 5}, // no voice
         {head + "sent Hi | 嗨\nheading Lesson 9 | Empty\n", 7}, // a heading without entries
         {head + "sent Hi | 嗨\npage 2\n", 7},                   // an empty page
+        {head + "sent Hi | 嗨 | time 1-2\n", 6},                // a time without a recording
+        {head + "sent Hi | 嗨 | box 1,2,30,40\n", 6},           // a box on a drawn page
+        {head + "sent Hi | 嗨 | box 1,2,30\n", 6},              // three numbers
+        {head + "sent Hi | 嗨 | time 2-1.5\n", 6},              // ends before it starts
+        {"publisher P\nbook B\nheading Unit 1 | U\nvoice V from nowhere.mp3\n", 4},
+        {"publisher P\nbook B\nlayout text\npage 1 from scan.png\n", 4},
     };
     for (const auto& c : cases) {
         try {

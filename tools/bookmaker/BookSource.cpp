@@ -3,7 +3,9 @@
 #include "book/BookError.h"
 #include "book/Gbk.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace zarelo::bookmaker {
@@ -25,9 +27,38 @@ int BookSource::topHeadingOf(int page) const
 
 namespace {
 
+// Hundredths of a second of "[m:]s[.ff]" (1.5, 12.25, 1:02.5); -1 when not.
+int hundredthsOf(const QString& text)
+{
+    const qsizetype colon = text.indexOf(u':');
+    int minutes = 0;
+    bool ok = true;
+    if (colon >= 0)
+        minutes = text.left(colon).toInt(&ok);
+    const QString rest = text.mid(colon + 1);
+    const qsizetype dot = rest.indexOf(u'.');
+    const QString whole = dot < 0 ? rest : rest.left(dot);
+    QString fraction = dot < 0 ? QString() : rest.mid(dot + 1);
+    bool wholeOk = false, fractionOk = true;
+    const int seconds = whole.toInt(&wholeOk);
+    if (!ok || !wholeOk || minutes < 0 || seconds < 0 || (colon >= 0 && seconds > 59) ||
+        fraction.size() > 2 || whole.startsWith(u'+') || whole.startsWith(u'-'))
+        return -1;
+    int part = 0;
+    if (!fraction.isEmpty()) {
+        part = fraction.leftJustified(2, u'0').toInt(&fractionOk);
+        if (!fractionOk || fraction.startsWith(u'+') || fraction.startsWith(u'-'))
+            return -1;
+    }
+    return (minutes * 60 + seconds) * 100 + part;
+}
+
 class Parser {
 public:
-    Parser(const QString& fileName) { book_.FileName = fileName; }
+    Parser(const QString& fileName) : folder_(QFileInfo(fileName).absolutePath())
+    {
+        book_.FileName = fileName;
+    }
 
     void line(int number, QString text)
     {
@@ -76,6 +107,13 @@ public:
         if (!pending_.empty()) {
             number_ = book_.Headings[pending_.front()].Line;
             fail(QStringLiteral("heading without entries"));
+        }
+        for (const SourceEntry& e : book_.Entries) {
+            number_ = e.Line;
+            if (e.HandStart >= 0 && !book_.Recordings.count(e.Voice))
+                fail(QStringLiteral("a time is given by hand only for a voice from a recording"));
+            if (!e.HandBoxes.empty() && book_.Pages[e.Page - 1].Picture.isEmpty())
+                fail(QStringLiteral("a box is given by hand only on a page from a picture file"));
         }
         const int entries = static_cast<int>(book_.Entries.size());
         for (size_t i = 0; i < book_.Headings.size(); ++i) {
@@ -155,22 +193,61 @@ private:
         book_.Headings.push_back(h);
     }
 
-    void voice(const QString& rest)
+    // A file named after "from", relative to the source's folder; it must exist.
+    QString fromFile(const QString& name) const
     {
+        if (name.isEmpty())
+            fail(QStringLiteral("“from” needs a file name"));
+        const QString path = QDir(folder_).filePath(name);
+        if (!QFileInfo(path).isFile())
+            fail(QStringLiteral("the file %1 does not exist").arg(path));
+        return path;
+    }
+
+    void voice(QString rest)
+    {
+        const qsizetype from = rest.indexOf(QStringLiteral(" from "));
+        QString recording;
+        if (from >= 0) {
+            recording = fromFile(rest.mid(from + 6).trimmed());
+            rest = rest.left(from).trimmed();
+        }
         if (rest.isEmpty() || rest.contains(u' ') || rest.contains(u'/') || rest.contains(u'\\') ||
             rest.contains(u';') || rest.contains(u','))
             fail(QStringLiteral("“%1” cannot be a voice file name").arg(rest));
         checkGbk(rest);
+        const auto known = book_.Recordings.find(rest);
+        if (known != book_.Recordings.end() && known->second.Path != recording)
+            fail(QStringLiteral("voice %1 was read from %2 on line %3")
+                     .arg(rest, known->second.Path)
+                     .arg(known->second.Line));
+        if (!recording.isEmpty()) {
+            for (const SourceEntry& e : book_.Entries)
+                if (e.Voice == rest && known == book_.Recordings.end())
+                    fail(QStringLiteral("voice %1 already has spoken entries (line %2)")
+                             .arg(rest)
+                             .arg(e.Line));
+            book_.Recordings.emplace(rest, SourceRecording{recording, number_});
+        }
         voice_ = rest;
     }
 
-    void page(const QString& rest)
+    void page(QString rest)
     {
+        const qsizetype from = rest.indexOf(QStringLiteral(" from "));
+        QString picture;
+        if (from >= 0) {
+            if (book_.IsTextBook)
+                fail(QStringLiteral("the pages of a text book are drawn as text; “from” needs "
+                                    "layout image"));
+            picture = fromFile(rest.mid(from + 6).trimmed());
+            rest = rest.left(from).trimmed();
+        }
         bool ok = false;
         const int n = rest.toInt(&ok);
         if (!ok || n != static_cast<int>(book_.Pages.size()) + 1)
             fail(QStringLiteral("pages are numbered 1, 2, 3, ... in order"));
-        book_.Pages.push_back(SourcePage{n, {}});
+        book_.Pages.push_back(SourcePage{n, {}, picture, number_});
         pageLines_.push_back(number_);
     }
 
@@ -193,10 +270,61 @@ private:
         currentPage().Items.push_back(PageItem{PageItem::Section, 0, rest});
     }
 
+    // "box l,t,r,b[@l,t,r,b[@l,t,r,b]]"
+    std::vector<EntryBox> handBoxes(const QString& text) const
+    {
+        std::vector<EntryBox> boxes;
+        const QStringList rects = text.split(u'@');
+        if (rects.size() > 3)
+            fail(QStringLiteral("an entry has at most three boxes"));
+        for (const QString& rect : rects) {
+            const QStringList n = rect.split(u',');
+            bool ok = n.size() == 4;
+            EntryBox b;
+            if (ok) {
+                int* sides[] = {&b.Left, &b.Top, &b.Right, &b.Bottom};
+                for (int k = 0; k < 4 && ok; ++k)
+                    *sides[k] = n[k].trimmed().toInt(&ok);
+            }
+            if (!ok || b.Left < 0 || b.Top < 0 || b.Right <= b.Left || b.Bottom <= b.Top)
+                fail(QStringLiteral("“%1” is no box left,top,right,bottom (pixels, right and "
+                                    "bottom outside)")
+                         .arg(rect));
+            boxes.push_back(b);
+        }
+        return boxes;
+    }
+
+    // The parts of an entry line after english | chinese: a picture or
+    // speaker, a hand-given box and time.
+    void entryExtras(SourceEntry& e, const QStringList& parts) const
+    {
+        for (qsizetype i = 2; i < parts.size(); ++i) {
+            const QString part = parts[i].simplified();
+            if (part.startsWith(QStringLiteral("box "))) {
+                e.HandBoxes = handBoxes(part.mid(4).remove(u' '));
+            } else if (part.startsWith(QStringLiteral("time "))) {
+                const QStringList range = part.mid(5).remove(u' ').split(u'-');
+                e.HandStart = range.size() == 2 ? hundredthsOf(range[0]) : -1;
+                e.HandEnd = range.size() == 2 ? hundredthsOf(range[1]) : -1;
+                if (e.HandStart < 0 || e.HandEnd <= e.HandStart)
+                    fail(QStringLiteral("“%1” is no time START-END (seconds, as 1.25-2.5 or "
+                                        "1:02.5-1:04)")
+                             .arg(part));
+            } else if (e.Hint.isEmpty() && i == 2) {
+                e.Hint = part;
+            } else {
+                fail(QStringLiteral("“%1”: after english | chinese come a picture or speaker, "
+                                    "“box ...” and “time ...”")
+                         .arg(part));
+            }
+        }
+    }
+
     void entry(const QString& kind, const QString& rest)
     {
         const QStringList parts = rest.split(u'|');
-        if (parts.size() < 2 || parts.size() > 3)
+        if (parts.size() < 2 || parts.size() > 5)
             fail(QStringLiteral("an entry is “%1 english | chinese [| picture]”").arg(kind));
         if (voice_.isEmpty())
             fail(QStringLiteral("no voice file named yet"));
@@ -206,9 +334,9 @@ private:
         e.Kind = kind;
         e.English = parts[0].simplified();
         e.Chinese = parts[1].trimmed();
-        e.Hint = parts.size() > 2 ? parts[2].simplified() : QString();
         e.Voice = voice_;
         e.Line = number_;
+        entryExtras(e, parts);
         checkTableText(e.English, "English text");
         checkTableText(e.Chinese, "Chinese text");
         for (QChar c : e.English) {
@@ -231,6 +359,7 @@ private:
     std::vector<int> pending_; // headings waiting for their first page item
     std::vector<int> pageLines_;
     QString voice_;
+    QString folder_; // of the source file
     int number_ = 0;
 };
 

@@ -4,9 +4,16 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <map>
 #include <vector>
 
 namespace zarelo::bookmaker {
+
+// One rectangle of an entry; right and bottom are the first pixels outside.
+struct EntryBox {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const EntryBox&) const = default;
+};
 
 // One printed and spoken entry: a word, a sentence or another line.
 struct SourceEntry {
@@ -17,6 +24,12 @@ struct SourceEntry {
     QString Voice; // voice file name without extension
     int Page = 0;
     int Line = 0; // line in the source file, for error texts
+    // Given by hand on the entry line ("| box l,t,r,b[@l,t,r,b...]", "| time
+    // START-END"); they win over what the maker would find. Boxes are in
+    // pixels of the page's picture file, times in hundredths of a second of
+    // the voice's recording; HandStart < 0 when no time was given.
+    std::vector<EntryBox> HandBoxes;
+    int HandStart = -1, HandEnd = -1;
 
     // The English text as it is spoken and printed: without a paragraph "~".
     QString spokenText() const;
@@ -47,6 +60,15 @@ struct PageItem {
 struct SourcePage {
     int Number = 0;
     std::vector<PageItem> Items;
+    QString Picture; // "page N from FILE": the picture file's path; empty: drawn
+    int Line = 0;
+};
+
+// "voice NAME from FILE": a recording that holds the voice's entries, spoken
+// in source order with pauses between them.
+struct SourceRecording {
+    QString Path;
+    int Line = 0;
 };
 
 struct BookSource {
@@ -56,14 +78,16 @@ struct BookSource {
     bool IsTextBook = false;
     std::vector<SourceEntry> Entries;
     std::vector<SourceHeading> Headings;
-    std::vector<SourcePage> Pages; // page i holds number i + 1
+    std::vector<SourcePage> Pages;                 // page i holds number i + 1
+    std::map<QString, SourceRecording> Recordings; // by voice name
 
     // The top-level heading whose pages hold `page`, or -1.
     int topHeadingOf(int page) const;
 };
 
 // Parses the UTF-8 text of a book source. Throws BookError with the file
-// name, the line number and what was wrong.
+// name, the line number and what was wrong. Picture and recording files
+// named with "from" are taken relative to the source file's folder.
 BookSource ParseBookSource(QByteArrayView utf8, const QString& fileName);
 
 // Reads and parses a source file.

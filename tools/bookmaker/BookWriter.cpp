@@ -3,9 +3,11 @@
 #include "book/BookError.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
+#include "bookmaker/VoiceImport.h"
 
 #include <QDir>
 #include <QFile>
+#include <map>
 #include <turbojpeg.h>
 
 namespace zarelo::bookmaker {
@@ -109,10 +111,11 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
                   PackBytes(EncodeJpeg(drawn.Image)));
     }
 
-    // Voices: the entries of each voice in table order, joined into one file.
+    // Voices: the entries of each voice in table order. A voice read from a
+    // recording is that recording, its ranges found in it; any other is
+    // spoken, entry by entry, and joined into one file.
     QStringList voiceNames;
     std::vector<std::vector<size_t>> voiceEntries;
-    QStringList texts;
     for (size_t i = 0; i < entries; ++i) {
         const SourceEntry& e = book.Entries[i];
         qsizetype v = voiceNames.indexOf(e.Voice);
@@ -122,14 +125,34 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
             voiceEntries.emplace_back();
         }
         voiceEntries[v].push_back(i);
-        texts << e.spokenText();
+    }
+    std::vector<ClipTime> times(entries);
+    QStringList texts;
+    std::vector<size_t> spoken;
+    for (qsizetype v = 0; v < voiceNames.size(); ++v) {
+        if (book.Recordings.count(voiceNames[v])) {
+            const ImportedVoice imported = ImportVoice(book, voiceNames[v], voiceEntries[v]);
+            for (size_t k = 0; k < voiceEntries[v].size(); ++k)
+                times[voiceEntries[v][k]] = imported.Times[k];
+            writeFile(making + u'/' + voiceNames[v] + QStringLiteral(".wav"),
+                      PackBytes(imported.Bytes));
+            continue;
+        }
+        for (size_t i : voiceEntries[v]) {
+            texts << book.Entries[i].spokenText();
+            spoken.push_back(i);
+        }
     }
     std::vector<MonoSound> clips = SpeakAll(texts, speech);
-    std::vector<ClipTime> times(entries);
+    std::map<size_t, MonoSound> clipOf;
+    for (size_t k = 0; k < spoken.size(); ++k)
+        clipOf[spoken[k]] = std::move(clips[k]);
     for (qsizetype v = 0; v < voiceNames.size(); ++v) {
+        if (book.Recordings.count(voiceNames[v]))
+            continue;
         std::vector<MonoSound> voiceClips;
         for (size_t i : voiceEntries[v])
-            voiceClips.push_back(std::move(clips[i]));
+            voiceClips.push_back(std::move(clipOf[i]));
         const JoinedVoice joined = JoinClips(voiceClips);
         for (size_t k = 0; k < voiceEntries[v].size(); ++k)
             times[voiceEntries[v][k]] = joined.Times[k];

@@ -19,12 +19,6 @@ constexpr int kPageWidth = 800;
 constexpr int kImagePageHeight = 1131; // A4 proportions at 800 px width
 constexpr int kTextPageHeight = 1200;  // the page panel of a text book
 
-// One rectangle of an entry; right and bottom are the first pixels outside.
-struct EntryBox {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const EntryBox&) const = default;
-};
-
 struct DrawnPage {
     QImage Image;
     std::map<int, std::vector<EntryBox>> Boxes; // entry index -> 1 to 3 rectangles
