@@ -4,6 +4,8 @@ find_package(ZLIB REQUIRED)
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Core5Compat Sql)
 if(ZARELO_GUI)
     find_package(Qt6 6.4 REQUIRED COMPONENTS Gui Widgets Test)
+    # The book maker recognises the text of scanned pages.
+    pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 endif()
 find_package(SDL2 REQUIRED CONFIG)
 find_package(kissfft CONFIG REQUIRED COMPONENTS SHARED)

@@ -1,5 +1,9 @@
 // The import against the sample library it can be checked on: the maker's
-// own books, whose true boxes and ranges are in their tables. Each voice file
+// own books, whose true boxes and ranges are in their tables. Each page of an
+// image book is degraded as a scan would be (scaled to 1600 px wide, turned
+// by 1 degree, blurred, saved as JPEG at quality 60) and imported; the boxes
+// found must overlap the true ones (turned alike) by at least 0.8
+// (intersection over union) for at least 95% of the entries. Each voice file
 // is taken as one joined recording and imported; the ranges found must lie
 // within 60 ms of the true ones at both ends for at least 95% of the entries.
 // The shares and the worst cases are printed.
@@ -8,12 +12,16 @@
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "bookmaker/BookSource.h"
+#include "bookmaker/BookWriter.h"
+#include "bookmaker/PageImport.h"
 #include "bookmaker/VoiceImport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <QTransform>
 #include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -56,7 +64,127 @@ struct Miss {
     QString What;
 };
 
+// A page as a scanner gives it back: 1600 px wide, turned by 1 degree about
+// its centre, blurred, JPEG quality 60. `turn` maps points of the 1600 px
+// picture before turning to points after.
+QByteArray scanned(const QImage& page, QTransform& turn)
+{
+    const QImage big =
+        page.convertToFormat(QImage::Format_RGB32).scaledToWidth(1600, Qt::SmoothTransformation);
+    QImage turned(big.size(), QImage::Format_RGB32);
+    turned.fill(Qt::white);
+    turn = QTransform();
+    turn.translate(big.width() / 2.0, big.height() / 2.0);
+    turn.rotate(1.0);
+    turn.translate(-big.width() / 2.0, -big.height() / 2.0);
+    {
+        QPainter painter(&turned);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setTransform(turn);
+        painter.drawImage(0, 0, big);
+    }
+    // Blur: a 5-tap binomial kernel (1 4 6 4 1) across, then down.
+    QImage blurred = turned;
+    for (int pass = 0; pass < 2; ++pass) {
+        const QImage from = blurred;
+        for (int y = 0; y < from.height(); ++y) {
+            auto* out = reinterpret_cast<QRgb*>(blurred.scanLine(y));
+            for (int x = 0; x < from.width(); ++x) {
+                int sum[3] = {0, 0, 0};
+                static const int weights[5] = {1, 4, 6, 4, 1};
+                for (int k = -2; k <= 2; ++k) {
+                    const int sx = pass == 0 ? std::clamp(x + k, 0, from.width() - 1) : x;
+                    const int sy = pass == 1 ? std::clamp(y + k, 0, from.height() - 1) : y;
+                    const QRgb c = reinterpret_cast<const QRgb*>(from.constScanLine(sy))[sx];
+                    sum[0] += weights[k + 2] * qRed(c);
+                    sum[1] += weights[k + 2] * qGreen(c);
+                    sum[2] += weights[k + 2] * qBlue(c);
+                }
+                out[x] = qRgb(sum[0] / 16, sum[1] / 16, sum[2] / 16);
+            }
+        }
+    }
+    return EncodeJpeg(blurred, 60);
+}
+
+// Intersection over union.
+double overlap(const EntryBox& a, const EntryBox& b)
+{
+    const double w = std::min(a.Right, b.Right) - std::max(a.Left, b.Left);
+    const double h = std::min(a.Bottom, b.Bottom) - std::max(a.Top, b.Top);
+    const double inside = w > 0 && h > 0 ? w * h : 0;
+    const double area = double(a.Right - a.Left) * (a.Bottom - a.Top) +
+                        double(b.Right - b.Left) * (b.Bottom - b.Top) - inside;
+    return area > 0 ? inside / area : 0;
+}
+
 } // namespace
+
+TEST(ImportQuality, ScannedPagesGiveBoxesOverlappingTheTrueOnesByAtLeast08)
+{
+    QTemporaryDir temp;
+    temp.setAutoRemove(!qEnvironmentVariableIsSet("KEEPTMP"));
+    int entries = 0, within = 0;
+    std::vector<std::pair<double, QString>> worst;
+    for (SampleBook& book : sampleBooks(temp.path())) {
+        if (book.Source.IsTextBook)
+            continue; // a text book's pages are drawn by the program, never scanned
+        const SentenceTable& t = book.Made.Content.Sentences;
+        for (SourcePage& page : book.Source.Pages) {
+            const DecodedImage made =
+                LoadPicFromZipFile(book.Folder + QStringLiteral("/Page%1.zip").arg(page.Number));
+            const QImage original(reinterpret_cast<const uchar*>(made.Pixels.constData()),
+                                  made.Width, made.Height, made.Width * 4, QImage::Format_RGB32);
+            QTransform turn;
+            page.Picture = temp.path() + QStringLiteral("/scan%1.jpg").arg(page.Number);
+            QFile file(page.Picture);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(scanned(original, turn));
+            file.close();
+
+            const DrawnPage imported = ImportPage(book.Source, page);
+            const double up = 1600.0 / made.Width, down = 800.0 / 1600.0;
+            for (const auto& [row, boxes] : imported.Boxes) {
+                const std::vector<Rect> truth = BoxesOf(t, row);
+                double worstOverlap = truth.size() == boxes.size() ? 1.0 : 0.0;
+                for (size_t k = 0; k < std::min(truth.size(), boxes.size()); ++k) {
+                    const QRectF moved =
+                        turn.mapRect(QRectF(QPointF(truth[k].Left * up, truth[k].Top * up),
+                                            QPointF(truth[k].Right * up, truth[k].Bottom * up)));
+                    const EntryBox expected{int(std::lround(moved.left() * down)),
+                                            int(std::lround(moved.top() * down)),
+                                            int(std::lround(moved.right() * down)),
+                                            int(std::lround(moved.bottom() * down))};
+                    worstOverlap = std::min(worstOverlap, overlap(boxes[k], expected));
+                }
+                ++entries;
+                within += worstOverlap >= 0.8;
+                if (qEnvironmentVariableIsSet("KEEPTMP")) {
+                    std::printf("row %d:", row);
+                    for (const EntryBox& b : boxes)
+                        std::printf(" [%d,%d,%d,%d]", b.Left, b.Top, b.Right, b.Bottom);
+                    std::printf(" truth");
+                    for (const Rect& b : truth)
+                        std::printf(" [%d,%d,%d,%d]", b.Left, b.Top, b.Right, b.Bottom);
+                    std::printf("\n");
+                }
+                worst.push_back({worstOverlap, QStringLiteral("%1 page %2 “%3”: %4 box(es), IoU %5")
+                                                   .arg(book.Source.Name)
+                                                   .arg(page.Number)
+                                                   .arg(fromGbk(t.EnglishText[row]))
+                                                   .arg(boxes.size())
+                                                   .arg(worstOverlap, 0, 'f', 2)});
+            }
+        }
+    }
+    std::sort(worst.begin(), worst.end());
+    std::printf("boxes with IoU >= 0.8: %d of %d (%.1f%%); worst:\n", within, entries,
+                100.0 * within / entries);
+    for (size_t i = 0; i < std::min<size_t>(5, worst.size()); ++i)
+        std::printf("  %s\n", qPrintable(worst[i].second));
+    ASSERT_GT(entries, 80);
+    EXPECT_GE(within * 100, entries * 95);
+}
 
 TEST(ImportQuality, JoinedVoicesGiveRangesWithin60MsAtBothEnds)
 {

@@ -3,6 +3,7 @@
 #include "book/BookError.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
+#include "bookmaker/PageImport.h"
 #include "bookmaker/VoiceImport.h"
 
 #include <QDir>
@@ -103,7 +104,9 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
     const size_t entries = book.Entries.size();
     std::vector<std::vector<EntryBox>> boxes(entries);
     for (const SourcePage& page : book.Pages) {
-        DrawnPage drawn = book.IsTextBook ? DrawTextPage(book, page) : DrawImagePage(book, page);
+        DrawnPage drawn = !page.Picture.isEmpty() ? ImportPage(book, page)
+                          : book.IsTextBook       ? DrawTextPage(book, page)
+                                                  : DrawImagePage(book, page);
         for (auto& [entry, entryBoxes] : drawn.Boxes)
             boxes[entry] = entryBoxes;
         writeFile(making + QStringLiteral("/Page") + QString::number(page.Number) +
