@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <dlfcn.h>
 #include <memory>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -13,12 +14,27 @@ namespace zarelo::bookmaker {
 
 namespace {
 
+// Tesseract runs parts of its work on OpenMP threads when it was built with
+// OpenMP, and those threads spin while they wait: on a machine of two cores
+// that does other work too, a page took six times as long as on one thread.
+// The OpenMP runtime comes with Tesseract, so it is found at run time.
+// No active parallel level makes every parallel region run on the thread
+// that meets it (its num_threads clauses notwithstanding).
+void recogniseOnOneThread()
+{
+    using SetLevels = void (*)(int);
+    if (const auto set =
+            reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels")))
+        set(0);
+}
+
 // One recogniser per thread, made on first use: loading the English data
 // takes a good part of a second, recognising a page reuses it.
 tesseract::TessBaseAPI& recogniser()
 {
     thread_local std::unique_ptr<tesseract::TessBaseAPI> api;
     if (!api) {
+        recogniseOnOneThread();
         auto made = std::make_unique<tesseract::TessBaseAPI>();
         if (made->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0)
             throw BookError(QStringLiteral("cannot start the text recogniser: Tesseract's English "
@@ -360,25 +376,35 @@ DrawnPage ImportPage(const BookSource& book, const SourcePage& page)
     if (picture.isNull() || picture.width() < 8)
         fail(page.Line, QStringLiteral("not a JPEG or PNG picture that can be read"));
 
+    // The page's texts in order: its entries (-1 for a heading or a section
+    // title, which are matched too, so that their words are not taken for an
+    // entry's: a lesson's title is often also its first sentence).
     std::vector<int> entries;
     std::vector<QString> sought;
+    bool lookFor = false;
     for (const PageItem& item : page.Items) {
-        if (item.What != PageItem::Entry)
-            continue;
-        const SourceEntry& e = book.Entries[size_t(item.Index)];
-        entries.push_back(item.Index);
-        sought.push_back(e.HandBoxes.empty() ? e.spokenText() : QString());
+        if (item.What == PageItem::Entry) {
+            const SourceEntry& e = book.Entries[size_t(item.Index)];
+            entries.push_back(item.Index);
+            sought.push_back(e.HandBoxes.empty() ? e.spokenText() : QString());
+            lookFor = lookFor || e.HandBoxes.empty();
+        } else {
+            const SourceHeading* h =
+                item.What == PageItem::Heading ? &book.Headings[size_t(item.Index)] : nullptr;
+            entries.push_back(-1);
+            sought.push_back(h ? h->Name + u' ' + h->Title : item.Text);
+        }
     }
     MatchedPage match;
     match.Boxes.resize(entries.size());
-    if (std::any_of(sought.begin(), sought.end(), [](const QString& s) { return !s.isEmpty(); })) {
+    if (lookFor) {
         const std::vector<RecognisedWord> words = RecogniseWords(picture);
         match = MatchEntries(words, sought);
         // The layout analysis of a whole page can lose a word between
         // pictures. An entry not found is sought again in the band of the
         // page from the entry before it to the entry after it, read alone.
         for (size_t k = 0; k < entries.size(); ++k) {
-            if (match.Missing[k].isEmpty())
+            if (match.Missing[k].isEmpty() || entries[k] < 0)
                 continue;
             int top = 0, bottom = picture.height();
             for (size_t before = k; before-- > 0;)
@@ -413,7 +439,7 @@ DrawnPage ImportPage(const BookSource& book, const SourcePage& page)
             }
         }
         for (size_t k = 0; k < entries.size(); ++k) {
-            if (match.Missing[k].isEmpty())
+            if (match.Missing[k].isEmpty() || entries[k] < 0)
                 continue;
             const SourceEntry& e = book.Entries[size_t(entries[k])];
             fail(e.Line,
@@ -422,7 +448,7 @@ DrawnPage ImportPage(const BookSource& book, const SourcePage& page)
         // A one-line entry in a panel of its own takes the panel, unless the
         // panel holds another entry's words too.
         for (size_t k = 0; k < entries.size(); ++k) {
-            if (match.Boxes[k].size() != 1)
+            if (match.Boxes[k].size() != 1 || entries[k] < 0)
                 continue;
             const EntryBox panel = PanelAround(picture, match.Boxes[k][0]);
             if (panel.Right <= panel.Left)
@@ -442,6 +468,8 @@ DrawnPage ImportPage(const BookSource& book, const SourcePage& page)
     drawn.Image = picture.convertToFormat(QImage::Format_RGB32)
                       .scaled(kPageWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     for (size_t k = 0; k < entries.size(); ++k) {
+        if (entries[k] < 0)
+            continue;
         const SourceEntry& e = book.Entries[size_t(entries[k])];
         const std::vector<EntryBox>& found = e.HandBoxes.empty() ? match.Boxes[k] : e.HandBoxes;
         std::vector<EntryBox> boxes;
