@@ -161,17 +161,35 @@ MatchedPage MatchEntries(const std::vector<RecognisedWord>& words,
     std::vector<bool> taken(read.size(), false);
 
     const auto startsLine = [&](int j) { return j == 0 || words[j].Line != words[j - 1].Line; };
-    // Where a text broken over lines goes on when the reading order puts
-    // other words (a speaker's name beside it) between its lines: the first
-    // of the next few recognised lines, below the last word taken, that
-    // starts with the wanted word. -1 when there is none or no line ends at j.
-    const auto nextLine = [&](const QString& word, const std::vector<int>& used, int j) {
+    // Where a text broken over lines may go on after recognised word `last`:
+    // the next line, or, when the reading order puts other words between
+    // its lines (a speaker's name beside it), one of the next few lines
+    // below. The first words of those lines, in reading order.
+    const auto linesBelow = [&](int last) {
+        std::vector<int> starts;
+        for (int k = last + 1; k < count && k <= last + 12; ++k)
+            if (startsLine(k) && !taken[k] && words[k].Ink.Top > words[last].Ink.Top)
+                starts.push_back(k);
+        return starts;
+    };
+
+    // The first word of a later line that, joined to recognised word j at
+    // the end of its line, makes `word`; -1 when none does.
+    const auto brokenWord = [&](const QString& word, int j) {
+        if (read[j].size() < 2 || (j + 1 < count && !startsLine(j + 1)))
+            return -1;
+        for (int k : linesBelow(j))
+            if (read[k].size() >= 2 && word == read[j] + read[k])
+                return k;
+        return -1;
+    };
+    // The first word of a later line that is `word`, where the text taken so
+    // far (`used`) ended a line before recognised word j; -1 when none is.
+    const auto goesOn = [&](const QString& word, const std::vector<int>& used, int j) {
         if (used.empty() || !startsLine(j))
             return -1;
-        const RecognisedWord& last = words[used.back()];
-        for (int k = j; k < count && k < j + 12; ++k)
-            if (startsLine(k) && !taken[k] && words[k].Ink.Top > last.Ink.Top &&
-                similar(word, read[k]))
+        for (int k : linesBelow(used.back()))
+            if (k >= j && similar(word, read[k]))
                 return k;
         return -1;
     };
@@ -192,18 +210,17 @@ MatchedPage MatchEntries(const std::vector<RecognisedWord>& words,
             if (similar(wanted[i], read[j])) {
                 used.push_back(j);
                 ++i, ++j;
-            } else if (j + 1 < count && !taken[j + 1] && startsLine(j + 1) && read[j].size() >= 2 &&
-                       read[j + 1].size() >= 2 && wanted[i] == read[j] + read[j + 1]) {
-                // A word broken at the end of a line (with or without a hyphen).
-                used.push_back(j);
-                used.push_back(j + 1);
-                ++i, j += 2;
             } else if (i + 1 < wanted.size() && wanted[i] + wanted[i + 1] == read[j]) {
                 // Two words read as one.
                 used.push_back(j);
                 i += 2, ++j;
-            } else if (const int next = nextLine(wanted[i], used, j); next > j) {
-                j = next; // the text goes on below, after a speaker's name or the like
+            } else if (const int k = brokenWord(wanted[i], j); k > j) {
+                // A word broken at the end of a line (with or without a hyphen).
+                used.push_back(j);
+                used.push_back(k);
+                ++i, j = k + 1;
+            } else if (const int k = goesOn(wanted[i], used, j); k > j) {
+                j = k;
             } else {
                 break;
             }
@@ -217,10 +234,12 @@ MatchedPage MatchEntries(const std::vector<RecognisedWord>& words,
     std::vector<int> after(english.size(), -1); // one past an entry's last word
     for (const bool single : {false, true}) {
         for (size_t e = 0; e < english.size(); ++e) {
-            std::vector<QString> wanted;
+            std::vector<QString> wanted, shown; // compared and printed forms
             for (const QString& word : english[e].split(u' ', Qt::SkipEmptyParts))
-                if (const QString p = plain(word); !p.isEmpty())
+                if (const QString p = plain(word); !p.isEmpty()) {
                     wanted.push_back(p);
+                    shown.push_back(word);
+                }
             if (wanted.empty() || (wanted.size() == 1) != single)
                 continue;
             int cursor = 0;
@@ -243,17 +262,17 @@ MatchedPage MatchEntries(const std::vector<RecognisedWord>& words,
                 }
             }
             if (!found) {
-                const QStringList printed = english[e].split(u' ', Qt::SkipEmptyParts);
                 if (bestCount == 0)
-                    match.Missing[e] = QStringLiteral("its first word “%1” is nowhere on the page")
-                                           .arg(printed.value(0));
+                    match.Missing[e] =
+                        QStringLiteral("its first word “%1” is nowhere on the page").arg(shown[0]);
                 else
                     match.Missing[e] =
                         QStringLiteral("“%1” is followed on the page by “%2”, not by “%3”")
-                            .arg(printed.mid(0, qsizetype(bestCount)).join(u' '),
+                            .arg(QStringList(shown.begin(), shown.begin() + qsizetype(bestCount))
+                                     .join(u' '),
                                  best.back() + 1 < count ? words[best.back() + 1].Text
                                                          : QStringLiteral("nothing"),
-                                 wanted[bestCount]);
+                                 shown[bestCount]);
                 continue;
             }
             // One box per printed line, from the words' bodies.
