@@ -9,6 +9,7 @@
 // The shares and the worst cases are printed.
 
 #include "ReadBack.h"
+#include "ScannedPage.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "bookmaker/BookSource.h"
@@ -64,49 +65,6 @@ struct Miss {
     QString What;
 };
 
-// A page as a scanner gives it back: 1600 px wide, turned by 1 degree about
-// its centre, blurred, JPEG quality 60. `turn` maps points of the 1600 px
-// picture before turning to points after.
-QByteArray scanned(const QImage& page, QTransform& turn)
-{
-    const QImage big =
-        page.convertToFormat(QImage::Format_RGB32).scaledToWidth(1600, Qt::SmoothTransformation);
-    QImage turned(big.size(), QImage::Format_RGB32);
-    turned.fill(Qt::white);
-    turn = QTransform();
-    turn.translate(big.width() / 2.0, big.height() / 2.0);
-    turn.rotate(1.0);
-    turn.translate(-big.width() / 2.0, -big.height() / 2.0);
-    {
-        QPainter painter(&turned);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.setTransform(turn);
-        painter.drawImage(0, 0, big);
-    }
-    // Blur: a 5-tap binomial kernel (1 4 6 4 1) across, then down.
-    QImage blurred = turned;
-    for (int pass = 0; pass < 2; ++pass) {
-        const QImage from = blurred;
-        for (int y = 0; y < from.height(); ++y) {
-            auto* out = reinterpret_cast<QRgb*>(blurred.scanLine(y));
-            for (int x = 0; x < from.width(); ++x) {
-                int sum[3] = {0, 0, 0};
-                static const int weights[5] = {1, 4, 6, 4, 1};
-                for (int k = -2; k <= 2; ++k) {
-                    const int sx = pass == 0 ? std::clamp(x + k, 0, from.width() - 1) : x;
-                    const int sy = pass == 1 ? std::clamp(y + k, 0, from.height() - 1) : y;
-                    const QRgb c = reinterpret_cast<const QRgb*>(from.constScanLine(sy))[sx];
-                    sum[0] += weights[k + 2] * qRed(c);
-                    sum[1] += weights[k + 2] * qGreen(c);
-                    sum[2] += weights[k + 2] * qBlue(c);
-                }
-                out[x] = qRgb(sum[0] / 16, sum[1] / 16, sum[2] / 16);
-            }
-        }
-    }
-    return EncodeJpeg(blurred, 60);
-}
-
 // Intersection over union.
 double overlap(const EntryBox& a, const EntryBox& b)
 {
@@ -123,7 +81,6 @@ double overlap(const EntryBox& a, const EntryBox& b)
 TEST(ImportQuality, ScannedPagesGiveBoxesOverlappingTheTrueOnesByAtLeast08)
 {
     QTemporaryDir temp;
-    temp.setAutoRemove(!qEnvironmentVariableIsSet("KEEPTMP"));
     int entries = 0, within = 0;
     std::vector<std::pair<double, QString>> worst;
     for (SampleBook& book : sampleBooks(temp.path())) {
@@ -139,7 +96,7 @@ TEST(ImportQuality, ScannedPagesGiveBoxesOverlappingTheTrueOnesByAtLeast08)
             page.Picture = temp.path() + QStringLiteral("/scan%1.jpg").arg(page.Number);
             QFile file(page.Picture);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(scanned(original, turn));
+            file.write(ScannedPage(original, turn));
             file.close();
 
             const DrawnPage imported = ImportPage(book.Source, page);
@@ -159,15 +116,6 @@ TEST(ImportQuality, ScannedPagesGiveBoxesOverlappingTheTrueOnesByAtLeast08)
                 }
                 ++entries;
                 within += worstOverlap >= 0.8;
-                if (qEnvironmentVariableIsSet("KEEPTMP")) {
-                    std::printf("row %d:", row);
-                    for (const EntryBox& b : boxes)
-                        std::printf(" [%d,%d,%d,%d]", b.Left, b.Top, b.Right, b.Bottom);
-                    std::printf(" truth");
-                    for (const Rect& b : truth)
-                        std::printf(" [%d,%d,%d,%d]", b.Left, b.Top, b.Right, b.Bottom);
-                    std::printf("\n");
-                }
                 worst.push_back({worstOverlap, QStringLiteral("%1 page %2 “%3”: %4 box(es), IoU %5")
                                                    .arg(book.Source.Name)
                                                    .arg(page.Number)

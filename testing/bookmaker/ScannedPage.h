@@ -1,0 +1,16 @@
+#pragma once
+// A made page as a scanner gives it back, for the import tests: scaled to
+// 1600 px wide, turned by 1 degree about its centre, blurred, saved as JPEG
+// at quality 60.
+
+#include <QByteArray>
+#include <QImage>
+#include <QTransform>
+
+namespace zarelo::makertest {
+
+// The JPEG bytes of the scan of `page`. `turn` is set to the map from points
+// of the page scaled to 1600 px wide to points of the scan.
+QByteArray ScannedPage(const QImage& page, QTransform& turn);
+
+} // namespace zarelo::makertest
