@@ -108,4 +108,40 @@ inline long FindPiece(const std::vector<int16_t>& recording, const std::vector<i
     return -1;
 }
 
+// The index of the first non-silent frame of interleaved stereo `samples`,
+// in samples; samples.size() when all is silent.
+inline size_t FirstSound(const std::vector<int16_t>& samples)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (samples[i] != 0)
+            return i & ~size_t{1};
+    return samples.size();
+}
+
+// Checks that `output` (what the disk driver wrote) is silent until a range
+// was played, then holds `expected` (that range as RenderSound renders it)
+// sample for sample, and is silent again from a timer tick and two device
+// blocks after its end: the recording there is the pause between entries.
+// Fails the running test otherwise.
+inline void VerifyPlayedExactly(const std::vector<int16_t>& output,
+                                const std::vector<int16_t>& expected)
+{
+    QVERIFY(!expected.empty());
+    const size_t lead = FirstSound(expected);
+    QVERIFY(lead < expected.size());
+    const size_t heard = FirstSound(output);
+    QVERIFY2(heard >= lead && heard < output.size(), "nothing was played");
+    const size_t offset = heard - lead;
+    QVERIFY(offset + expected.size() <= output.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        if (output[offset + i] != expected[i])
+            QFAIL(qPrintable(QStringLiteral("sample %1 of the entry differs: %2, expected %3")
+                                 .arg(i)
+                                 .arg(output[offset + i])
+                                 .arg(expected[i])));
+    const size_t overrun = (2205 + 2 * 1024) * 2;
+    for (size_t i = offset + expected.size() + overrun; i < output.size(); ++i)
+        QVERIFY2(output[i] == 0, "sound after the entry ended");
+}
+
 } // namespace zarelo::e2e

@@ -1,0 +1,163 @@
+// A book imported from real material opens in the program and plays what
+// it should: the sample book of numbers is taken as a publisher would have
+// it, its pages scanned (degraded as a scanner returns them) and its voice as
+// one recording, and imported by the book maker. The program then opens it
+// with SDL's disk driver as the sound device; a click on a sentence's box
+// plays exactly the range the maker found, and that range holds the sentence
+// and no neighbour (it lies within 60 ms of where the sentence really is).
+
+#include "ProgramRun.h"
+#include "ScannedPage.h"
+#include "audio/SdlAudioDevice.h"
+#include "book/BookLoader.h"
+#include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "book/PageImage.h"
+#include "book/SettingsKey.h"
+#include "bookmaker/BookCheck.h"
+#include "bookmaker/BookSource.h"
+#include "bookmaker/BookWriter.h"
+#include "reading/gui/PageImageWidget.h"
+#include "reading/gui/uOrvane.h"
+#include "shell/gui/AppContext.h"
+#include "shell/gui/uFrmMain.h"
+#include "support/ScriptedMessages.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zarelo;
+using namespace zarelo::e2e;
+
+namespace {
+
+constexpr int Page = 1;
+
+// The sentence table of a book folder, read with the program's parser.
+SentenceTable Entries(const QString& folder)
+{
+    const QByteArray text = UnpackFile(folder + "/location.dat");
+    TextColumn lines;
+    SplitLines(QByteArrayView(text).sliced(text.indexOf('\n') + 1), lines);
+    SentenceTable table;
+    ParseLocationLines(lines, table, QStringLiteral("location.txt"), 2);
+    return table;
+}
+
+} // namespace
+
+class ImportedBookPlaysEntry : public QObject {
+    Q_OBJECT
+private slots:
+    void clickOnAnImportedEntryPlaysExactlyIt();
+};
+
+void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
+{
+    QTemporaryDir root;
+    const QString samples = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
+    const QString programFolder = root.path() + QStringLiteral("/program");
+    const QString settingsPath =
+        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
+    const QString played = root.path() + QStringLiteral("/played.raw");
+
+    // The publisher's material: scans of the made pages, the made voice as
+    // one recording.
+    bookmaker::BookSource source = bookmaker::LoadBookSource(
+        qEnvironmentVariable("ZARELO_SOURCE_DIR") + "/data/books/numbers-starter.txt");
+    const QString made = samples + u'/' + source.Publisher + u'/' + source.Name;
+    for (bookmaker::SourcePage& page : source.Pages) {
+        const DecodedImage picture =
+            LoadPicFromZipFile(made + QStringLiteral("/Page%1.zip").arg(page.Number));
+        const QImage image(reinterpret_cast<const uchar*>(picture.Pixels.constData()),
+                           picture.Width, picture.Height, picture.Width * 4, QImage::Format_RGB32);
+        QTransform turn;
+        page.Picture = root.path() + QStringLiteral("/scan%1.jpg").arg(page.Number);
+        QFile scan(page.Picture);
+        QVERIFY(scan.open(QIODevice::WriteOnly));
+        scan.write(makertest::ScannedPage(image, turn));
+    }
+    for (const bookmaker::SourceEntry& e : source.Entries) {
+        const QString track = root.path() + u'/' + e.Voice + QStringLiteral("-track.wav");
+        if (source.Recordings.count(e.Voice))
+            continue;
+        QFile file(track);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(UnpackFile(made + u'/' + e.Voice + QStringLiteral(".wav")));
+        source.Recordings[e.Voice] = {track, e.Line};
+    }
+    const QString folder =
+        bookmaker::WriteBook(source, programFolder, bookmaker::SpeechOptions{}).Folder;
+    const std::vector<bookmaker::Finding> findings = bookmaker::CheckBookFolder(folder);
+    QVERIFY2(bookmaker::ProblemCount(findings) == 0,
+             qPrintable(findings.empty() ? QString() : findings.front().Text));
+
+    {
+        SettingsKey key(settingsPath);
+        key.writeString(QStringLiteral("bookname"), source.Name);
+        key.writeString(QStringLiteral("publicname"), source.Publisher);
+        key.writeString(QStringLiteral("LastPage"), QString::number(Page));
+        key.writeString(QStringLiteral("LastVoiceName"), QString());
+    }
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
+
+    int row = -1;
+    QByteArray voiceName;
+    double start = 0, end = 0;
+    {
+        AppSeams seams;
+        seams.ProgramFolder = programFolder;
+        seams.SettingsPath = settingsPath;
+        auto messages = std::make_unique<fakes::ScriptedMessages>();
+        fakes::ScriptedMessages& shown = *messages;
+        seams.Messages = std::move(messages);
+        seams.Ticks = std::make_unique<SystemTicks>();
+        seams.Device = MakeSdlAudioDevice();
+        AppContext app(std::move(seams));
+        TfrmMain window(app);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join(u'|')));
+        TfrmOrvane* view = window.frmOrvane;
+        QVERIFY(view);
+        QCOMPARE(app.Book.CurrentPage, Page);
+
+        // The first sentence of the page.
+        const SentenceTable& t = app.Book.Content.Sentences;
+        for (int i = 0; i < t.count() && row < 0; ++i)
+            if (t.PageName[i] == "Page" + QByteArray::number(Page) && t.Kind[i] == "sent")
+                row = i;
+        QVERIFY(row >= 0);
+        voiceName = t.VoiceName[row].toByteArray();
+        start = t.StartTime[row];
+        end = t.EndTime[row];
+        const QPoint inside((t.Box1Left[row] + t.Box1Right[row]) / 2,
+                            (t.Box1Top[row] + t.Box1Bottom[row]) / 2);
+        QCOMPARE(view->PageScale(), 1.0);
+        QTest::mouseClick(view->Image1, Qt::LeftButton, {}, inside);
+        QCOMPARE(app.Book.CurrentSentence, row);
+        QCOMPARE(app.Voice.PlayState, QStringLiteral("mpPlaying"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.Voice.PlayState, QStringLiteral("mpStop"),
+                                  int((end - start) * 100) + 5000);
+        window.close();
+    } // the engine closes the device: the output file is complete
+
+    // The range found is the sentence's: within 60 ms of the true one.
+    const SentenceTable truth = Entries(made);
+    QVERIFY2(std::abs(truth.StartTime[row] - start) <= 0.6 &&
+                 std::abs(truth.EndTime[row] - end) <= 0.6,
+             qPrintable(QStringLiteral("found %1..%2, the sentence is at %3..%4 (tenths)")
+                            .arg(start)
+                            .arg(end)
+                            .arg(truth.StartTime[row])
+                            .arg(truth.EndTime[row])));
+
+    // What was played is that range of the recording, sample for sample.
+    const std::vector<int16_t> expected =
+        RenderSound(UnpackFile(folder + u'/' + fromGbk(voiceName) + ".wav"), start, end - start);
+    VerifyPlayedExactly(ReadSamples(played), expected);
+}
+
+QTEST_MAIN(ImportedBookPlaysEntry)
+#include "ImportedBookPlaysEntry.moc"
