@@ -3,8 +3,8 @@
 // baseline of inflating the same files and splitting their lines at ';'.
 // Goal: at most 3 x the baseline; the filled tables at most 10 MB (reported
 // as counters of the load).
+#include "LargeBook.h"
 #include "book/BookLoader.h"
-#include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/uFunc.h"
 #include "support/ScriptedMessages.h"
@@ -18,51 +18,7 @@ using namespace zarelo;
 
 namespace {
 
-constexpr int kEntries = 20000;
-constexpr int kLessons = 1000;
-
-QByteArray timeText(int tenths)
-{
-    return QByteArray::number(tenths / 600) + ':' + QByteArray::number(tenths / 10 % 60) + ':' +
-           QByteArray::number(tenths % 10);
-}
-
-// Entries like a real book's: words and sentences, one to three boxes, GBK
-// Chinese and English texts, each voice file holding 100 entries.
-QByteArray locationText()
-{
-    const QByteArray chinese = toGbk(QStringLiteral("我们每天早上七点去学校"));
-    QByteArray text = "header;image;2024\r\n";
-    for (int i = 0; i < kEntries; ++i) {
-        const bool word = i % 3 == 0;
-        const QByteArray page = QByteArray::number(i / 25 + 1);
-        const int y = 40 + (i % 25) * 36;
-        QByteArray boxes = QByteArray::number(700) + ',' + QByteArray::number(y + 30);
-        if (i % 5 == 1)
-            boxes += "@60," + QByteArray::number(y + 36) + "@500," + QByteArray::number(y + 66);
-        const int start = (i % 100) * 31;
-        text +=
-            "Page" + page + (word ? ";word;" : ";sent;") + "60," + QByteArray::number(y) + ';' +
-            boxes + ";unit" + QByteArray::number(i / 100 + 1) + ';' + timeText(start) + "," +
-            timeText(start + 28) + ';' + chinese.left(word ? 4 : chinese.size()) + ':' +
-            (word ? QByteArray("school") : QByteArray("We go to school at seven every morning.")) +
-            "\r\n";
-    }
-    return text;
-}
-
-QByteArray lessonText()
-{
-    QByteArray text;
-    for (int i = 0; i < kLessons; ++i) {
-        const QByteArray n = QByteArray::number(i + 1);
-        text += (i % 4 == 0 ? "Unit " : "Lesson ") + n + ";My school and my friends " + n +
-                ";c;0:00:0;c;0:10:0;" + QByteArray::number(i * 800 / kLessons + 1) + ';' +
-                QByteArray::number(i * 800 / kLessons + 1) + "\r\n";
-    }
-    return text;
-}
-
+const benchbook::LargeBook kBook; // each voice file holding 100 entries
 struct GeneratedBook {
     QTemporaryDir root;
     QTemporaryDir temp;
@@ -75,8 +31,8 @@ struct GeneratedBook {
         paths.TempFolder = temp.path();
         const QString folder = root.path() + "/出版社/大书";
         QDir().mkpath(folder);
-        write(folder + "/location.dat", PackBytes(locationText()));
-        write(folder + "/LessonIndex.dat", PackBytes(lessonText()));
+        write(folder + "/location.dat", PackBytes(benchbook::LocationText(kBook)));
+        write(folder + "/LessonIndex.dat", PackBytes(benchbook::LessonText(kBook)));
         book.CurrentPublisher = "出版社";
         book.CurrentBook = "大书";
     }

@@ -61,15 +61,10 @@ struct Material {
             if (book.IsTextBook)
                 continue;
             for (SourcePage& page : book.Pages) {
-                const DecodedImage picture =
-                    LoadPicFromZipFile(made + QStringLiteral("/Page%1.zip").arg(page.Number));
-                const QImage image(reinterpret_cast<const uchar*>(picture.Pixels.constData()),
-                                   picture.Width, picture.Height, picture.Width * 4,
-                                   QImage::Format_RGB32);
-                QTransform turn;
                 page.Picture =
                     temp.path() + QStringLiteral("/%1-%2.jpg").arg(Books.size()).arg(page.Number);
-                write(page.Picture, makertest::ScannedPage(image, turn));
+                makertest::ScanMadePage(made + QStringLiteral("/Page%1.zip").arg(page.Number),
+                                        page.Picture);
             }
             Books.push_back(std::move(book));
         }

@@ -60,11 +60,6 @@ int hundredths(double tenths)
     return static_cast<int>(std::lround(tenths * 10));
 }
 
-struct Miss {
-    int Worst = 0; // ms, the larger of the two ends' errors
-    QString What;
-};
-
 // Intersection over union.
 double overlap(const EntryBox& a, const EntryBox& b)
 {
@@ -76,31 +71,45 @@ double overlap(const EntryBox& a, const EntryBox& b)
     return area > 0 ? inside / area : 0;
 }
 
+// One entry's result: how far it is from the goal (the smaller, the worse)
+// and what to print of it.
+struct Result {
+    double Score = 0;
+    QString What;
+};
+
+// Prints the share of `results` that met the goal and the five worst, and
+// checks the share is at least 95%.
+void report(const char* goal, std::vector<Result> results, int within, int least)
+{
+    const int entries = static_cast<int>(results.size());
+    std::sort(results.begin(), results.end(),
+              [](const Result& a, const Result& b) { return a.Score < b.Score; });
+    std::printf("%s: %d of %d (%.1f%%); worst:\n", goal, within, entries,
+                100.0 * within / std::max(1, entries));
+    for (size_t i = 0; i < std::min<size_t>(5, results.size()); ++i)
+        std::printf("  %s\n", qPrintable(results[i].What));
+    ASSERT_GT(entries, least);
+    EXPECT_GE(within * 100, entries * 95);
+}
+
 } // namespace
 
 TEST(ImportQuality, ScannedPagesGiveBoxesOverlappingTheTrueOnesByAtLeast08)
 {
     QTemporaryDir temp;
-    int entries = 0, within = 0;
-    std::vector<std::pair<double, QString>> worst;
+    int within = 0;
+    std::vector<Result> results;
     for (SampleBook& book : sampleBooks(temp.path())) {
         if (book.Source.IsTextBook)
             continue; // a text book's pages are drawn by the program, never scanned
         const SentenceTable& t = book.Made.Content.Sentences;
         for (SourcePage& page : book.Source.Pages) {
-            const DecodedImage made =
-                LoadPicFromZipFile(book.Folder + QStringLiteral("/Page%1.zip").arg(page.Number));
-            const QImage original(reinterpret_cast<const uchar*>(made.Pixels.constData()),
-                                  made.Width, made.Height, made.Width * 4, QImage::Format_RGB32);
-            QTransform turn;
             page.Picture = temp.path() + QStringLiteral("/scan%1.jpg").arg(page.Number);
-            QFile file(page.Picture);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(ScannedPage(original, turn));
-            file.close();
-
+            const QTransform turn = ScanMadePage(
+                book.Folder + QStringLiteral("/Page%1.zip").arg(page.Number), page.Picture);
             const DrawnPage imported = ImportPage(book.Source, page);
-            const double up = 1600.0 / made.Width, down = 800.0 / 1600.0;
+            const double up = 1600.0 / kPageWidth, down = kPageWidth / 1600.0;
             for (const auto& [row, boxes] : imported.Boxes) {
                 const std::vector<Rect> truth = BoxesOf(t, row);
                 double worstOverlap = truth.size() == boxes.size() ? 1.0 : 0.0;
@@ -114,31 +123,25 @@ TEST(ImportQuality, ScannedPagesGiveBoxesOverlappingTheTrueOnesByAtLeast08)
                                             int(std::lround(moved.bottom() * down))};
                     worstOverlap = std::min(worstOverlap, overlap(boxes[k], expected));
                 }
-                ++entries;
                 within += worstOverlap >= 0.8;
-                worst.push_back({worstOverlap, QStringLiteral("%1 page %2 “%3”: %4 box(es), IoU %5")
-                                                   .arg(book.Source.Name)
-                                                   .arg(page.Number)
-                                                   .arg(fromGbk(t.EnglishText[row]))
-                                                   .arg(boxes.size())
-                                                   .arg(worstOverlap, 0, 'f', 2)});
+                results.push_back(
+                    {worstOverlap, QStringLiteral("%1 page %2 “%3”: %4 box(es), IoU %5")
+                                       .arg(book.Source.Name)
+                                       .arg(page.Number)
+                                       .arg(fromGbk(t.EnglishText[row]))
+                                       .arg(boxes.size())
+                                       .arg(worstOverlap, 0, 'f', 2)});
             }
         }
     }
-    std::sort(worst.begin(), worst.end());
-    std::printf("boxes with IoU >= 0.8: %d of %d (%.1f%%); worst:\n", within, entries,
-                100.0 * within / entries);
-    for (size_t i = 0; i < std::min<size_t>(5, worst.size()); ++i)
-        std::printf("  %s\n", qPrintable(worst[i].second));
-    ASSERT_GT(entries, 80);
-    EXPECT_GE(within * 100, entries * 95);
+    report("boxes with IoU >= 0.8", results, within, 80);
 }
 
 TEST(ImportQuality, JoinedVoicesGiveRangesWithin60MsAtBothEnds)
 {
     QTemporaryDir temp;
-    int entries = 0, within = 0;
-    std::vector<Miss> misses;
+    int within = 0;
+    std::vector<Result> results;
     for (SampleBook& book : sampleBooks(temp.path())) {
         const SentenceTable& t = book.Made.Content.Sentences;
         std::map<QString, std::vector<size_t>> voices;
@@ -159,25 +162,17 @@ TEST(ImportQuality, JoinedVoicesGiveRangesWithin60MsAtBothEnds)
                     10 * std::abs(imported.Times[k].Start - hundredths(t.StartTime[row]));
                 const int endError =
                     10 * std::abs(imported.Times[k].End - hundredths(t.EndTime[row]));
-                ++entries;
                 if (startError <= 60 && endError <= 60)
                     ++within;
-                misses.push_back({std::max(startError, endError),
-                                  QStringLiteral("%1 “%2”: start off by %3 ms, end by %4 ms")
-                                      .arg(voice, book.Source.Entries[rows[k]].spokenText())
-                                      .arg(startError)
-                                      .arg(endError)});
+                results.push_back({-double(std::max(startError, endError)),
+                                   QStringLiteral("%1 “%2”: start off by %3 ms, end by %4 ms")
+                                       .arg(voice, book.Source.Entries[rows[k]].spokenText())
+                                       .arg(startError)
+                                       .arg(endError)});
             }
         }
     }
-    std::sort(misses.begin(), misses.end(),
-              [](const Miss& a, const Miss& b) { return a.Worst > b.Worst; });
-    std::printf("ranges within 60 ms at both ends: %d of %d (%.1f%%); worst:\n", within, entries,
-                100.0 * within / entries);
-    for (size_t i = 0; i < std::min<size_t>(5, misses.size()); ++i)
-        std::printf("  %s\n", qPrintable(misses[i].What));
-    ASSERT_GT(entries, 90);
-    EXPECT_GE(within * 100, entries * 95);
+    report("ranges within 60 ms at both ends", results, within, 90);
 }
 
 int main(int argc, char** argv)

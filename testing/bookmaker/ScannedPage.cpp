@@ -1,7 +1,9 @@
 #include "ScannedPage.h"
 
+#include "book/PageImage.h"
 #include "bookmaker/BookWriter.h"
 
+#include <QFile>
 #include <QPainter>
 #include <algorithm>
 
@@ -45,6 +47,19 @@ QByteArray ScannedPage(const QImage& page, QTransform& turn)
         }
     }
     return bookmaker::EncodeJpeg(blurred, 60);
+}
+
+QTransform ScanMadePage(const QString& pageFile, const QString& scan)
+{
+    const DecodedImage made = LoadPicFromZipFile(pageFile);
+    const QImage image(reinterpret_cast<const uchar*>(made.Pixels.constData()), made.Width,
+                       made.Height, made.Width * 4, QImage::Format_RGB32);
+    QTransform turn;
+    const QByteArray bytes = ScannedPage(image, turn);
+    QFile file(scan);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(scan));
+    return turn;
 }
 
 } // namespace zarelo::makertest

@@ -48,6 +48,15 @@ std::vector<SoundRun> runsOf(const std::vector<double>& lengths, const std::vect
     return runs;
 }
 
+// Start and end of each range, hundredths.
+std::vector<std::pair<int, int>> ranges(const std::vector<ClipTime>& times)
+{
+    std::vector<std::pair<int, int>> out;
+    for (const ClipTime& t : times)
+        out.push_back({t.Start, t.End});
+    return out;
+}
+
 } // namespace
 
 TEST(PauseFinder, FindsTheTonesBetweenSilences)
@@ -87,18 +96,12 @@ TEST(FitRuns, SplitsAtAShortPauseAndJoinsAcrossALongerOneWhenTheLengthsSaySo)
     // entries at the three longest pauses would give lengths 1, 2.08, 1, 1.
     const std::vector<SoundRun> runs = runsOf({1.0, 1.0, 1.0, 1.0, 1.0}, {0.6, 0.08, 0.15, 0.6});
     const FittedVoice fitted = FitRuns(runs, {10, 10, 20, 10}, kRate, 0, frameAt(8));
-    ASSERT_EQ(fitted.Times.size(), 4u) << fitted.Why.toStdString();
+    EXPECT_TRUE(fitted.Why.isEmpty()) << fitted.Why.toStdString();
     // Each range 30 ms before its first sound to 60 ms after its last, but
     // never past the middle of a pause to a neighbour: B ends in the middle of
     // the 80 ms before C.
-    EXPECT_EQ(fitted.Times[0].Start, 47);
-    EXPECT_EQ(fitted.Times[0].End, 156);
-    EXPECT_EQ(fitted.Times[1].Start, 207);
-    EXPECT_EQ(fitted.Times[1].End, 314);
-    EXPECT_EQ(fitted.Times[2].Start, 315);
-    EXPECT_EQ(fitted.Times[2].End, 539);
-    EXPECT_EQ(fitted.Times[3].Start, 590);
-    EXPECT_EQ(fitted.Times[3].End, 699);
+    EXPECT_EQ(ranges(fitted.Times),
+              (std::vector<std::pair<int, int>>{{47, 156}, {207, 314}, {315, 539}, {590, 699}}));
 
     // With lengths that fit the long pauses, they win.
     const FittedVoice plain = FitRuns(runs, {10, 20, 10, 10}, kRate, 0, frameAt(8));
@@ -137,13 +140,8 @@ TEST(ImportVoice, HandTimesWinAndARecordingWithOneEntryTooFewIsRefused)
                                              "sent Goodbye! | 再见！ | boy Tom | time 3.05-3.65\n",
                                       sourceFile);
     const ImportedVoice imported = ImportVoice(book, "V", {0, 1, 2});
-    ASSERT_EQ(imported.Times.size(), 3u);
-    EXPECT_EQ(imported.Times[0].Start, 37);
-    EXPECT_EQ(imported.Times[0].End, 96);
-    EXPECT_EQ(imported.Times[1].Start, 147);
-    EXPECT_EQ(imported.Times[1].End, 256);
-    EXPECT_EQ(imported.Times[2].Start, 305);
-    EXPECT_EQ(imported.Times[2].End, 365);
+    EXPECT_EQ(ranges(imported.Times),
+              (std::vector<std::pair<int, int>>{{37, 96}, {147, 256}, {305, 365}}));
     EXPECT_EQ(imported.Bytes.size(), QFile(wav.fileName()).size()) << "the recording is kept as is";
 
     // Four entries for three spoken parts: refused with the line of the entry

@@ -67,15 +67,9 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
         qEnvironmentVariable("ZARELO_SOURCE_DIR") + "/data/books/numbers-starter.txt");
     const QString made = samples + u'/' + source.Publisher + u'/' + source.Name;
     for (bookmaker::SourcePage& page : source.Pages) {
-        const DecodedImage picture =
-            LoadPicFromZipFile(made + QStringLiteral("/Page%1.zip").arg(page.Number));
-        const QImage image(reinterpret_cast<const uchar*>(picture.Pixels.constData()),
-                           picture.Width, picture.Height, picture.Width * 4, QImage::Format_RGB32);
-        QTransform turn;
         page.Picture = root.path() + QStringLiteral("/scan%1.jpg").arg(page.Number);
-        QFile scan(page.Picture);
-        QVERIFY(scan.open(QIODevice::WriteOnly));
-        scan.write(makertest::ScannedPage(image, turn));
+        makertest::ScanMadePage(made + QStringLiteral("/Page%1.zip").arg(page.Number),
+                                page.Picture);
     }
     for (const bookmaker::SourceEntry& e : source.Entries) {
         const QString track = root.path() + u'/' + e.Voice + QStringLiteral("-track.wav");
@@ -92,29 +86,15 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
     QVERIFY2(bookmaker::ProblemCount(findings) == 0,
              qPrintable(findings.empty() ? QString() : findings.front().Text));
 
-    {
-        SettingsKey key(settingsPath);
-        key.writeString(QStringLiteral("bookname"), source.Name);
-        key.writeString(QStringLiteral("publicname"), source.Publisher);
-        key.writeString(QStringLiteral("LastPage"), QString::number(Page));
-        key.writeString(QStringLiteral("LastVoiceName"), QString());
-    }
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
+    RememberBook(settingsPath, source.Publisher, source.Name, Page);
 
     int row = -1;
     QByteArray voiceName;
     double start = 0, end = 0;
     {
-        AppSeams seams;
-        seams.ProgramFolder = programFolder;
-        seams.SettingsPath = settingsPath;
-        auto messages = std::make_unique<fakes::ScriptedMessages>();
-        fakes::ScriptedMessages& shown = *messages;
-        seams.Messages = std::move(messages);
-        seams.Ticks = std::make_unique<SystemTicks>();
-        seams.Device = MakeSdlAudioDevice();
-        AppContext app(std::move(seams));
+        fakes::ScriptedMessages* messages = nullptr;
+        AppContext app(DiskDriverSeams(programFolder, settingsPath, played, messages));
+        const fakes::ScriptedMessages& shown = *messages;
         TfrmMain window(app);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

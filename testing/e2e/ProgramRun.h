@@ -7,6 +7,10 @@
 
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
+#include "audio/SdlAudioDevice.h"
+#include "book/SettingsKey.h"
+#include "shell/gui/AppContext.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -22,6 +26,38 @@
 #include <vector>
 
 namespace zarelo::e2e {
+
+// Writes the settings a run that left `book` of `publisher` open at `page`
+// would have left behind.
+inline void RememberBook(const QString& settingsPath, const QString& publisher, const QString& book,
+                         int page)
+{
+    SettingsKey key(settingsPath);
+    key.writeString(QStringLiteral("bookname"), book);
+    key.writeString(QStringLiteral("publicname"), publisher);
+    key.writeString(QStringLiteral("LastPage"), QString::number(page));
+    key.writeString(QStringLiteral("LastVoiceName"), QString());
+}
+
+// The seams of a real run over `programFolder` and `settingsPath`: the system
+// clock, messages answered by a script (`shown`, owned by the seams), and
+// SDL's disk driver writing what is played to `played` (raw S16LE), paced in
+// real time as a sound card would be.
+inline AppSeams DiskDriverSeams(const QString& programFolder, const QString& settingsPath,
+                                const QString& played, fakes::ScriptedMessages*& shown)
+{
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
+    AppSeams seams;
+    seams.ProgramFolder = programFolder;
+    seams.SettingsPath = settingsPath;
+    auto messages = std::make_unique<fakes::ScriptedMessages>();
+    shown = messages.get();
+    seams.Messages = std::move(messages);
+    seams.Ticks = std::make_unique<SystemTicks>();
+    seams.Device = MakeSdlAudioDevice();
+    return seams;
+}
 
 // Copies every file below `from` to the same place below `to`.
 inline void CopyFolder(const QString& from, const QString& to)

@@ -50,31 +50,15 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
     const QString played = root.path() + QStringLiteral("/played.raw");
     CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
                programFolder + u'/' + Publisher);
-    {
-        SettingsKey key(settingsPath);
-        key.writeString(QStringLiteral("bookname"), Book);
-        key.writeString(QStringLiteral("publicname"), Publisher);
-        key.writeString(QStringLiteral("LastPage"), QString::number(RememberedPage));
-        key.writeString(QStringLiteral("LastVoiceName"), QString());
-    }
-    // Real-time pacing stays on: the read-aloud timer then sees the end of
-    // the range within one tick of audio, as with a sound card.
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
+    RememberBook(settingsPath, Publisher, Book, RememberedPage);
 
     int row = -1;
     QByteArray voiceName;
     double start = 0, end = 0;
     {
-        AppSeams seams;
-        seams.ProgramFolder = programFolder;
-        seams.SettingsPath = settingsPath;
-        auto messages = std::make_unique<fakes::ScriptedMessages>();
-        fakes::ScriptedMessages& shown = *messages;
-        seams.Messages = std::move(messages);
-        seams.Ticks = std::make_unique<SystemTicks>();
-        seams.Device = MakeSdlAudioDevice();
-        AppContext app(std::move(seams));
+        fakes::ScriptedMessages* messages = nullptr;
+        AppContext app(DiskDriverSeams(programFolder, settingsPath, played, messages));
+        const fakes::ScriptedMessages& shown = *messages;
         TfrmMain window(app);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
