@@ -15,6 +15,12 @@ public:
     // (nullptr: no owner); logic passes it through untouched.
     virtual void showMessage(const QString& text, const QString& caption = QStringLiteral("提示"),
                              QObject* owner = nullptr) = 0;
+    // The standard error box of a device failure: caption "Error", an error
+    // icon, one OK button.
+    virtual void showError(const QString& text, QObject* owner = nullptr)
+    {
+        showMessage(text, QStringLiteral("Error"), owner);
+    }
 };
 
 } // namespace zarelo
