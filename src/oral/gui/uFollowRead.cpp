@@ -103,6 +103,7 @@ void TfrmFollow::buildControls()
     memoSentText->setGeometry(10, 18, 510, 70);
     memoSentText->setFont(PixelFont(16, true));
     memoSentText->setReadOnly(true);
+    memoSentText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Button3 = MakeButton(GroupBox1, "Button3", QStringLiteral("上一句"), {530, 22, 84, 28});
     Button4 = MakeButton(GroupBox1, "Button4", QStringLiteral("下一句"), {530, 56, 84, 28});
 
