@@ -88,6 +88,8 @@ bool OralRecorder::Stop()
 {
     // Once the stop returns no callback runs: the buffer is this thread's again.
     engine_.BASS_ChannelStop(RecordingHandle);
+    if (Buffer.size() < kWavHeaderBytes)
+        return false; // no recording was started
     WriteWavSizes(Buffer.data(), Buffer.size());
     OwnVoiceStream = engine_.BASS_StreamCreateFile(true, Buffer.data(), 0, Buffer.size(), 0);
     return OwnVoiceStream != 0;
