@@ -2,7 +2,11 @@
 // User messages: every message box of the program goes through this seam, so
 // that a test answers it in advance and reads back text and caption.
 
+#include "book/BookError.h"
+
 #include <QString>
+
+#include <functional>
 
 class QObject;
 
@@ -22,5 +26,29 @@ public:
         showMessage(text, QStringLiteral("Error"), owner);
     }
 };
+
+// An unexpected error's text for `report` (the general error report), or,
+// when that is empty, for a "提示" box of `messages` owned by `owner`.
+inline void ReportUnexpected(const QString& text, const std::function<void(const QString&)>& report,
+                             UserMessages& messages, QObject* owner)
+{
+    if (report)
+        report(text);
+    else
+        messages.showMessage(text, QStringLiteral("提示"), owner);
+}
+
+// Runs the event handler `handler` of a window; a BookError escaping it ends
+// it there and is reported as ReportUnexpected says.
+template <class F>
+void RunReportingBookErrors(F&& handler, const std::function<void(const QString&)>& report,
+                            UserMessages& messages, QObject* owner)
+{
+    try {
+        handler();
+    } catch (const BookError& error) {
+        ReportUnexpected(error.message(), report, messages, owner);
+    }
+}
 
 } // namespace zarelo

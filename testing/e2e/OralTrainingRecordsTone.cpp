@@ -4,9 +4,7 @@
 // recording back puts the tone on the output.
 
 #include "ProgramRun.h"
-#include "audio/SdlAudioDevice.h"
 #include "book/SettingsKey.h"
-#include "oral/SentenceChoice.h"
 #include "oral/gui/uFollowRead.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
@@ -54,10 +52,10 @@ private slots:
 void OralTrainingRecordsTone::recordingHoldsTheToneAndPlaysItBack()
 {
     QTemporaryDir root;
-    const QString programFolder = root.path() + QStringLiteral("/program");
-    const QString settingsPath =
-        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
-    const QString played = root.path() + QStringLiteral("/played.raw");
+    const RunFolders folders(root.path());
+    const QString& programFolder = folders.ProgramFolder;
+    const QString& settingsPath = folders.SettingsPath;
+    const QString& played = folders.Played;
     const QString input = root.path() + QStringLiteral("/microphone.raw");
     CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
                programFolder + u'/' + Publisher);
@@ -77,19 +75,11 @@ void OralTrainingRecordsTone::recordingHoldsTheToneAndPlaysItBack()
     qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
     qputenv("SDL_DISKAUDIOFILEIN", input.toLocal8Bit());
 
-    const QString programFile = programFolder + QStringLiteral("/zarelo");
     bool recorded = false, playedBack = false;
     {
-        AppSeams seams;
-        seams.ProgramFolder = programFolder;
-        seams.ProgramFile = programFile;
-        seams.SettingsPath = settingsPath;
-        auto messages = std::make_unique<fakes::ScriptedMessages>();
+        fakes::ScriptedMessages* messages = nullptr;
+        AppContext app(ProgramSeams(folders, messages));
         fakes::ScriptedMessages& shown = *messages;
-        seams.Messages = std::move(messages);
-        seams.Ticks = std::make_unique<SystemTicks>();
-        seams.Device = MakeSdlAudioDevice();
-        AppContext app(std::move(seams));
         TfrmMain window(app);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -121,7 +111,7 @@ void OralTrainingRecordsTone::recordingHoldsTheToneAndPlaysItBack()
     } // the engine closes the device: the output file is complete
 
     // The file: the header, the tone from its first sample, then silence.
-    QFile file(RecordingFilePath(programFile));
+    QFile file(programFolder + QStringLiteral("/zarelotmp.wav"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.size() > 44 + kToneFrames * 4);

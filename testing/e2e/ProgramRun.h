@@ -7,6 +7,9 @@
 
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
+#include "audio/SdlAudioDevice.h"
+#include "shell/gui/AppContext.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -22,6 +25,38 @@
 #include <vector>
 
 namespace zarelo::e2e {
+
+// The places of one whole-program run inside `root`: the program folder,
+// the settings file in a home of its own and the file SDL's disk driver
+// plays into.
+struct RunFolders {
+    explicit RunFolders(const QString& root)
+        : ProgramFolder(root + QStringLiteral("/program")),
+          SettingsPath(root + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini")),
+          Played(root + QStringLiteral("/played.raw"))
+    {
+    }
+    QString ProgramFolder;
+    QString SettingsPath;
+    QString Played;
+};
+
+// The real program's seams over `folders`: the SDL device (the driver the
+// environment names), the system tick, and messages recorded into `shown`,
+// which lives as long as the run's AppContext.
+inline AppSeams ProgramSeams(const RunFolders& folders, fakes::ScriptedMessages*& shown)
+{
+    AppSeams seams;
+    seams.ProgramFolder = folders.ProgramFolder;
+    seams.ProgramFile = folders.ProgramFolder + QStringLiteral("/zarelo");
+    seams.SettingsPath = folders.SettingsPath;
+    auto messages = std::make_unique<fakes::ScriptedMessages>();
+    shown = messages.get();
+    seams.Messages = std::move(messages);
+    seams.Ticks = std::make_unique<SystemTicks>();
+    seams.Device = MakeSdlAudioDevice();
+    return seams;
+}
 
 // Copies every file below `from` to the same place below `to`.
 inline void CopyFolder(const QString& from, const QString& to)

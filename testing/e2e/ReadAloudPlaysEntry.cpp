@@ -8,7 +8,6 @@
 // sample for sample, whatever rate the voice has.
 
 #include "ProgramRun.h"
-#include "audio/SdlAudioDevice.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
@@ -23,7 +22,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 using namespace zarelo;
 using namespace zarelo::e2e;
@@ -53,10 +51,10 @@ private slots:
 void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
 {
     QTemporaryDir root;
-    const QString programFolder = root.path() + QStringLiteral("/program");
-    const QString settingsPath =
-        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
-    const QString played = root.path() + QStringLiteral("/played.raw");
+    const RunFolders folders(root.path());
+    const QString& programFolder = folders.ProgramFolder;
+    const QString& settingsPath = folders.SettingsPath;
+    const QString& played = folders.Played;
     CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
                programFolder + u'/' + Publisher);
     {
@@ -75,15 +73,9 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
     QByteArray voiceName;
     double start = 0, end = 0;
     {
-        AppSeams seams;
-        seams.ProgramFolder = programFolder;
-        seams.SettingsPath = settingsPath;
-        auto messages = std::make_unique<fakes::ScriptedMessages>();
+        fakes::ScriptedMessages* messages = nullptr;
+        AppContext app(ProgramSeams(folders, messages));
         fakes::ScriptedMessages& shown = *messages;
-        seams.Messages = std::move(messages);
-        seams.Ticks = std::make_unique<SystemTicks>();
-        seams.Device = MakeSdlAudioDevice();
-        AppContext app(std::move(seams));
         TfrmMain window(app);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -176,14 +176,7 @@ void TfrmFollow::buildControls()
 
 template <class F> void TfrmFollow::guarded(F&& handler)
 {
-    try {
-        handler();
-    } catch (const BookError& error) {
-        if (ctx_.ReportError)
-            ctx_.ReportError(error.message());
-        else
-            ctx_.Messages.showMessage(error.message(), QStringLiteral("提示"), this);
-    }
+    RunReportingBookErrors(std::forward<F>(handler), ctx_.ReportError, ctx_.Messages, this);
 }
 
 void TfrmFollow::showError(const QString& text)
@@ -299,12 +292,9 @@ void TfrmFollow::saveRecording()
     saved_ = recorder_.Save(RecordingFile(), &why);
     if (saved_)
         return;
-    const QString text = QStringLiteral("录音文件“%1”无法写入：%2")
-                             .arg(QDir::toNativeSeparators(RecordingFile()), why);
-    if (ctx_.ReportError)
-        ctx_.ReportError(text);
-    else
-        ctx_.Messages.showMessage(text, QStringLiteral("提示"), this);
+    ReportUnexpected(QStringLiteral("录音文件“%1”无法写入：%2")
+                         .arg(QDir::toNativeSeparators(RecordingFile()), why),
+                     ctx_.ReportError, ctx_.Messages, this);
 }
 
 void TfrmFollow::bSaveClick()
