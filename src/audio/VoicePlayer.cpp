@@ -77,9 +77,14 @@ bool VoicePlayer::OpenVoiceFile(const QString& bookFolder)
     return true;
 }
 
+bool VoicePlayer::HoldsVoice(const QByteArray& voiceName) const
+{
+    return asciiUpper(book_.CurrentVoiceName) == asciiUpper(voiceName);
+}
+
 void VoicePlayer::SelectVoice(const QByteArray& voiceName)
 {
-    if (asciiUpper(book_.CurrentVoiceName) == asciiUpper(voiceName))
+    if (HoldsVoice(voiceName))
         return;
     book_.CurrentVoiceName = voiceName;
     book_.LoadedVoiceName = voiceName;

@@ -53,8 +53,10 @@ public:
     // then either. A voice that does not play shows "不能播放！         " and
     // still returns true.
     bool OpenVoiceFile(const QString& bookFolder);
-    // Loads `voiceName` (GBK) from OpenBook::CurrentBook unless it equals
-    // CurrentVoiceName with the ASCII letters folded to capitals.
+    // True when `voiceName` (GBK) equals CurrentVoiceName with the ASCII
+    // letters folded to capitals.
+    bool HoldsVoice(const QByteArray& voiceName) const;
+    // Loads `voiceName` from OpenBook::CurrentBook unless the player holds it.
     void SelectVoice(const QByteArray& voiceName);
     // Plays VoiceStream from `start` on; the range ends at `end` (tenths of a second).
     void PlayRange(double start, double end);

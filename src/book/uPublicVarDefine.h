@@ -14,6 +14,7 @@ struct ProgramPaths {
     QString ProgramFolder; // folder of the executable, no trailing separator
     QString TempFolder;    // private folder made for this run, no trailing separator
     QString SettingsPath;  // the settings key's file (SettingsKey::defaultPath())
+    QString ProgramFile;   // the executable; the pupil's recording file is named after it
 };
 
 // The test settings, loaded by ReadSettings.

@@ -4,11 +4,6 @@
 
 namespace zarelo {
 
-void Fill(Surface& surface, Pixel colour)
-{
-    std::fill(surface.Pixels.begin(), surface.Pixels.end(), colour | 0xFF000000u);
-}
-
 void MakeGrey(Surface& surface)
 {
     for (Pixel& p : surface.Pixels) {

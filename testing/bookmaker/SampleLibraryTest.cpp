@@ -92,7 +92,7 @@ TEST(SampleLibrary, GradeThreeBookHasItsUnitsWordsSentencesAndVoices)
         EXPECT_GE(n, 2);
     EXPECT_EQ(lastPage, 8);
     for (int page = 1; page <= 8; ++page)
-        EXPECT_TRUE(QFile::exists(BookFolder({programFolder(), {}, {}}, book) +
+        EXPECT_TRUE(QFile::exists(BookFolder({programFolder(), {}, {}, {}}, book) +
                                   QStringLiteral("Page%1.zip").arg(page)));
 
     CheckEntriesAgainstFiles(book, programFolder() + u'/' + publisher + u'/' + name);

@@ -14,7 +14,6 @@
 // exact moment the pacing started it.
 
 #include "ProgramRun.h"
-#include "audio/SdlAudioDevice.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
@@ -85,10 +84,10 @@ private slots:
 void DictationRecordsHistory::aDictationTypedRightAndWrongLeavesItsHistory()
 {
     QTemporaryDir root;
-    const QString programFolder = root.path() + QStringLiteral("/program");
-    const QString settingsPath =
-        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
-    const QString played = root.path() + QStringLiteral("/played.raw");
+    const RunFolders folders(root.path());
+    const QString& programFolder = folders.ProgramFolder;
+    const QString& settingsPath = folders.SettingsPath;
+    const QString& played = folders.Played;
     const QString assets = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
     CopyFolder(assets + u'/' + Publisher, programFolder + u'/' + Publisher);
     for (const char* name : {"Start.wav", "Succ.wav", "fire2.tga"})
@@ -114,15 +113,9 @@ void DictationRecordsHistory::aDictationTypedRightAndWrongLeavesItsHistory()
     QStringList words;
     std::vector<std::pair<QByteArray, std::pair<double, double>>> ranges; // voice, start, end
     {
-        AppSeams seams;
-        seams.ProgramFolder = programFolder;
-        seams.SettingsPath = settingsPath;
-        auto messages = std::make_unique<fakes::ScriptedMessages>();
+        fakes::ScriptedMessages* messages = nullptr;
+        AppContext app(ProgramSeams(folders, messages));
         fakes::ScriptedMessages& shown = *messages;
-        seams.Messages = std::move(messages);
-        seams.Ticks = std::make_unique<SystemTicks>();
-        seams.Device = MakeSdlAudioDevice();
-        AppContext app(std::move(seams));
         TfrmMain window(app);
         app.dmMain->DataModuleCreate(); // start-up step 4, as the application does
         window.show();

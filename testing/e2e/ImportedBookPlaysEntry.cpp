@@ -56,10 +56,7 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
 {
     QTemporaryDir root;
     const QString samples = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
-    const QString programFolder = root.path() + QStringLiteral("/program");
-    const QString settingsPath =
-        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
-    const QString played = root.path() + QStringLiteral("/played.raw");
+    const RunFolders folders(root.path());
 
     // The publisher's material: scans of the made pages, the made voice as
     // one recording.
@@ -81,19 +78,21 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
         source.Recordings[e.Voice] = {track, e.Line};
     }
     const QString folder =
-        bookmaker::WriteBook(source, programFolder, bookmaker::SpeechOptions{}).Folder;
+        bookmaker::WriteBook(source, folders.ProgramFolder, bookmaker::SpeechOptions{}).Folder;
     const std::vector<bookmaker::Finding> findings = bookmaker::CheckBookFolder(folder);
     QVERIFY2(bookmaker::ProblemCount(findings) == 0,
              qPrintable(findings.empty() ? QString() : findings.front().Text));
 
-    RememberBook(settingsPath, source.Publisher, source.Name, Page);
+    RememberBook(folders.SettingsPath, source.Publisher, source.Name, Page);
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", folders.Played.toLocal8Bit());
 
     int row = -1;
     QByteArray voiceName;
     double start = 0, end = 0;
     {
         fakes::ScriptedMessages* messages = nullptr;
-        AppContext app(DiskDriverSeams(programFolder, settingsPath, played, messages));
+        AppContext app(ProgramSeams(folders, messages));
         const fakes::ScriptedMessages& shown = *messages;
         TfrmMain window(app);
         window.show();
@@ -136,7 +135,7 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
     // What was played is that range of the recording, sample for sample.
     const std::vector<int16_t> expected =
         RenderSound(UnpackFile(folder + u'/' + fromGbk(voiceName) + ".wav"), start, end - start);
-    VerifyPlayedExactly(ReadSamples(played), expected);
+    VerifyPlayedExactly(ReadSamples(folders.Played), expected);
 }
 
 QTEST_MAIN(ImportedBookPlaysEntry)

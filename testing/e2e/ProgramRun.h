@@ -27,6 +27,38 @@
 
 namespace zarelo::e2e {
 
+// The places of one whole-program run inside `root`: the program folder,
+// the settings file in a home of its own and the file SDL's disk driver
+// plays into.
+struct RunFolders {
+    explicit RunFolders(const QString& root)
+        : ProgramFolder(root + QStringLiteral("/program")),
+          SettingsPath(root + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini")),
+          Played(root + QStringLiteral("/played.raw"))
+    {
+    }
+    QString ProgramFolder;
+    QString SettingsPath;
+    QString Played;
+};
+
+// The real program's seams over `folders`: the SDL device (the driver the
+// environment names), the system tick, and messages recorded into `shown`,
+// which lives as long as the run's AppContext.
+inline AppSeams ProgramSeams(const RunFolders& folders, fakes::ScriptedMessages*& shown)
+{
+    AppSeams seams;
+    seams.ProgramFolder = folders.ProgramFolder;
+    seams.ProgramFile = folders.ProgramFolder + QStringLiteral("/zarelo");
+    seams.SettingsPath = folders.SettingsPath;
+    auto messages = std::make_unique<fakes::ScriptedMessages>();
+    shown = messages.get();
+    seams.Messages = std::move(messages);
+    seams.Ticks = std::make_unique<SystemTicks>();
+    seams.Device = MakeSdlAudioDevice();
+    return seams;
+}
+
 // Writes the settings a run that left `book` of `publisher` open at `page`
 // would have left behind.
 inline void RememberBook(const QString& settingsPath, const QString& publisher, const QString& book,
@@ -37,26 +69,6 @@ inline void RememberBook(const QString& settingsPath, const QString& publisher, 
     key.writeString(QStringLiteral("publicname"), publisher);
     key.writeString(QStringLiteral("LastPage"), QString::number(page));
     key.writeString(QStringLiteral("LastVoiceName"), QString());
-}
-
-// The seams of a real run over `programFolder` and `settingsPath`: the system
-// clock, messages answered by a script (`shown`, owned by the seams), and
-// SDL's disk driver writing what is played to `played` (raw S16LE), paced in
-// real time as a sound card would be.
-inline AppSeams DiskDriverSeams(const QString& programFolder, const QString& settingsPath,
-                                const QString& played, fakes::ScriptedMessages*& shown)
-{
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
-    AppSeams seams;
-    seams.ProgramFolder = programFolder;
-    seams.SettingsPath = settingsPath;
-    auto messages = std::make_unique<fakes::ScriptedMessages>();
-    shown = messages.get();
-    seams.Messages = std::move(messages);
-    seams.Ticks = std::make_unique<SystemTicks>();
-    seams.Device = MakeSdlAudioDevice();
-    return seams;
 }
 
 // Copies every file below `from` to the same place below `to`.

@@ -6,7 +6,6 @@
 // then each sentence's voice range in the play order, then "Succ.wav".
 
 #include "ProgramRun.h"
-#include "audio/SdlAudioDevice.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/SettingsKey.h"
@@ -42,10 +41,10 @@ private slots:
 void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndARightClickCounts()
 {
     QTemporaryDir root;
-    const QString programFolder = root.path() + QStringLiteral("/program");
-    const QString settingsPath =
-        root.path() + QStringLiteral("/config/ZareloEnglish/ZareloEnglish.ini");
-    const QString played = root.path() + QStringLiteral("/played.raw");
+    const RunFolders folders(root.path());
+    const QString& programFolder = folders.ProgramFolder;
+    const QString& settingsPath = folders.SettingsPath;
+    const QString& played = folders.Played;
     const QString assets = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
     CopyFolder(assets + u'/' + Publisher, programFolder + u'/' + Publisher);
     for (const char* name : {"Start.wav", "Succ.wav", "fire2.tga"})
@@ -68,15 +67,9 @@ void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndARightClickCounts(
     QByteArrayList voices;
     std::vector<std::pair<double, double>> ranges;
     {
-        AppSeams seams;
-        seams.ProgramFolder = programFolder;
-        seams.SettingsPath = settingsPath;
-        auto messages = std::make_unique<fakes::ScriptedMessages>();
+        fakes::ScriptedMessages* messages = nullptr;
+        AppContext app(ProgramSeams(folders, messages));
         fakes::ScriptedMessages& shown = *messages;
-        seams.Messages = std::move(messages);
-        seams.Ticks = std::make_unique<SystemTicks>();
-        seams.Device = MakeSdlAudioDevice();
-        AppContext app(std::move(seams));
         TfrmMain window(app);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

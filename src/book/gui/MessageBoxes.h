@@ -11,6 +11,7 @@ public:
     // `owner`, when it is a widget, parents the box (centred on it, modal to
     // it); otherwise the box has no owner. Returns when OK is pressed. UI thread.
     void showMessage(const QString& text, const QString& caption, QObject* owner) override;
+    void showError(const QString& text, QObject* owner) override;
 };
 
 } // namespace zarelo

@@ -11,7 +11,9 @@ AppContext::AppContext(AppSeams seams)
     : messages_(std::move(seams.Messages)), ticks_(std::move(seams.Ticks)),
       engine_(std::make_unique<AudioEngine>(std::move(seams.Device))),
       temp_(QDir::tempPath() + QStringLiteral("/zarelo-XXXXXX")),
-      Paths{seams.ProgramFolder, temp_.isValid() ? temp_.path() : QString(), seams.SettingsPath},
+      Paths{seams.ProgramFolder, temp_.isValid() ? temp_.path() : QString(), seams.SettingsPath,
+            seams.ProgramFile.isEmpty() ? seams.ProgramFolder + QStringLiteral("/zarelo")
+                                        : seams.ProgramFile},
       Messages(*messages_), Ticks(*ticks_), Audio(*engine_),
       Voice(*engine_, Book, Paths, *messages_)
 {

@@ -27,6 +27,7 @@ namespace zarelo {
 // The outside world of one run.
 struct AppSeams {
     QString ProgramFolder; // no trailing separator
+    QString ProgramFile;   // the executable; empty: "zarelo" in ProgramFolder
     QString SettingsPath;  // the settings key's file
     std::unique_ptr<UserMessages> Messages;
     std::unique_ptr<TickSource> Ticks;

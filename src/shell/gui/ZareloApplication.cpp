@@ -119,6 +119,7 @@ int ZareloApplication::run()
 {
     AppSeams seams;
     seams.ProgramFolder = applicationDirPath();
+    seams.ProgramFile = applicationFilePath();
     seams.SettingsPath = SettingsKey::defaultPath();
     seams.Messages = std::make_unique<MessageBoxes>();
     seams.Ticks = std::make_unique<SystemTicks>();

@@ -5,6 +5,7 @@
 #include "book/Gbk.h"
 #include "book/Settings.h"
 #include "book/gui/UnitTree.h"
+#include "oral/gui/uFollowRead.h"
 #include "reading/gui/uOrvane.h"
 #include "shell/BookOpener.h"
 #include "shell/gui/AppContext.h"
@@ -411,7 +412,15 @@ void TfrmMain::sbtFollowClick()
 {
     if (frmOrvane)
         frmOrvane->StopReading();
-    // The oral training window comes with a later part of the program.
+    // The window works on the open book's sentences; without a book there are none.
+    if (app_.Book.Content.Sentences.count() == 0)
+        return;
+    TfrmFollow frmFollow(
+        FollowWindowContext{app_.Paths, app_.Book, app_.Voice, app_.Audio, app_.Messages,
+                            [this](const QString& text) { app_.ReportError(text); }},
+        this);
+    if (frmFollow.FormCreate())
+        frmFollow.exec();
 }
 
 void TfrmMain::SpeedButton3Click()

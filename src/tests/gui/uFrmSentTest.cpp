@@ -46,14 +46,7 @@ TfrmSentTest::~TfrmSentTest()
 
 template <class F> void TfrmSentTest::guarded(F&& handler)
 {
-    try {
-        handler();
-    } catch (const BookError& error) {
-        if (ctx_.ReportError)
-            ctx_.ReportError(error.message());
-        else
-            ctx_.Messages.showMessage(error.message(), QStringLiteral("提示"), this);
-    }
+    RunReportingBookErrors(std::forward<F>(handler), ctx_.ReportError, ctx_.Messages, this);
 }
 
 void TfrmSentTest::buildComponents()

@@ -42,14 +42,7 @@ TfrmWordTest::~TfrmWordTest()
 
 template <class F> void TfrmWordTest::guarded(F&& handler)
 {
-    try {
-        handler();
-    } catch (const BookError& error) {
-        if (ctx_.ReportError)
-            ctx_.ReportError(error.message());
-        else
-            ctx_.Messages.showMessage(error.message(), QStringLiteral("提示"), this);
-    }
+    RunReportingBookErrors(std::forward<F>(handler), ctx_.ReportError, ctx_.Messages, this);
 }
 
 void TfrmWordTest::buildComponents()

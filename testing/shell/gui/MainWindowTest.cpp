@@ -5,6 +5,7 @@
 #include "ShellRig.h"
 #include "book/gui/UnitTree.h"
 #include "book/gui/uSelectBook.h"
+#include "oral/gui/uFollowRead.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
 #include "shell/gui/Panel.h"
@@ -372,6 +373,59 @@ private slots:
         QVERIFY(!test->isVisible());
         QVERIFY(w.frmOrvane->isVisible());
         QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+    }
+
+    void oralTrainingStopsReadingAndOpensModally()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.setting(QStringLiteral("LastPage"), QStringLiteral("2"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        w.frmOrvane->sbtReadAllLessonClick();
+        QVERIFY(w.frmOrvane->Timer_Play->isActive());
+        QString title;
+        bool readingStopped = false;
+        int sentence = -1, page = -1;
+        AnswerNextModal([&](QWidget* modal) {
+            page = app.Book.CurrentPage;
+            title = modal->windowTitle();
+            readingStopped = !w.frmOrvane->Timer_Play->isActive() && !app.Voice.IsPlaying();
+            sentence = app.Book.CurrentSentence;
+            QVERIFY(qobject_cast<TfrmFollow*>(modal));
+            modal->close();
+        });
+        QTest::mouseClick(w.sbtFollow, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("口语跟读练习"));
+        QVERIFY(readingStopped);
+        // The first sentence of the page being read (each page has one).
+        QCOMPARE(app.Book.Content.Sentences.Kind[sentence], "sent");
+        QCOMPARE(app.Book.EntryPage(sentence), page);
+        QVERIFY(!w.findChild<TfrmFollow*>()); // freed once closed
+        QVERIFY(!rig.Device->captureOpen());
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+
+        // Without a recording device the window says so and stays closed.
+        ShellRig deaf;
+        auto seams = deaf.makeSeams();
+        auto noCapture = std::make_unique<ManualAudioDevice>(std::vector<std::string>{});
+        ManualAudioDevice& device = *noCapture;
+        seams.Device = std::move(noCapture);
+        AppContext quiet(std::move(seams));
+        deaf.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        deaf.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        deaf.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        TfrmMain other(quiet);
+        QTest::mouseClick(other.sbtFollow, Qt::LeftButton);
+        QCOMPARE(deaf.Messages->texts(),
+                 QStringList{QStringLiteral("Cannot start default recording device!")});
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(device.playbackStarted()); // the sound goes on
     }
 
     void choosingTheBookAtTheFirstStartOpensIt()

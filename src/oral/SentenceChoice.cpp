@@ -1,0 +1,36 @@
+#include "oral/SentenceChoice.h"
+
+namespace zarelo {
+
+bool IsOralSentence(const SentenceTable& table, int row)
+{
+    return table.Kind[row] == QByteArrayView("sent") && !table.EnglishText[row].isEmpty();
+}
+
+int FirstOralSentence(const OpenBook& book)
+{
+    const SentenceTable& table = book.Content.Sentences;
+    for (int row = 0; row < table.count(); ++row)
+        if (IsOralSentence(table, row) && book.EntryPage(row) >= book.CurrentPage)
+            return row;
+    return 0;
+}
+
+int NextOralSentence(const SentenceTable& table, int row, int step)
+{
+    for (int at = row + step; at >= 0 && at < table.count(); at += step)
+        if (IsOralSentence(table, at))
+            return at;
+    return -1;
+}
+
+QString RecordingFilePath(const QString& programFile)
+{
+    const qsizetype nameStart =
+        std::max(programFile.lastIndexOf(u'/'), programFile.lastIndexOf(u'\\')) + 1;
+    const qsizetype dot = programFile.lastIndexOf(u'.');
+    const qsizetype end = dot >= nameStart ? dot : programFile.size();
+    return programFile.left(end) + QStringLiteral("tmp.wav");
+}
+
+} // namespace zarelo
