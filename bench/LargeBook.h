@@ -4,10 +4,16 @@
 // boxes, GBK Chinese and English texts, a page per `PerPage` entries and a
 // voice ("unit1", "unit2", ...) per `PerVoice`.
 
+#include "book/BookContent.h"
 #include "book/Gbk.h"
+#include "book/PackedFile.h"
+#include "book/uPublicVarDefine.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace zarelo::benchbook {
 
@@ -65,5 +71,34 @@ inline QByteArray LessonText(const LargeBook& b)
     }
     return text;
 }
+
+// The book in a temporary program folder ("出版社/大书", both tables packed),
+// with a temporary folder to unpack into and an open book naming it.
+struct LargeBookFolder {
+    QTemporaryDir Root;
+    QTemporaryDir Temp;
+    ProgramPaths Paths;
+    OpenBook Book;
+    QString Folder; // without a trailing separator
+
+    explicit LargeBookFolder(const LargeBook& shape)
+    {
+        Paths.ProgramFolder = Root.path();
+        Paths.TempFolder = Temp.path();
+        Folder = Root.path() + QStringLiteral("/出版社/大书");
+        QDir().mkpath(Folder);
+        write(QStringLiteral("location.dat"), PackBytes(LocationText(shape)));
+        write(QStringLiteral("LessonIndex.dat"), PackBytes(LessonText(shape)));
+        Book.CurrentPublisher = QStringLiteral("出版社");
+        Book.CurrentBook = QStringLiteral("大书");
+    }
+    // Writes a file of the book folder.
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(Folder + u'/' + name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+    }
+};
 
 } // namespace zarelo::benchbook

@@ -18,37 +18,10 @@ using namespace zarelo;
 
 namespace {
 
-const benchbook::LargeBook kBook; // each voice file holding 100 entries
-struct GeneratedBook {
-    QTemporaryDir root;
-    QTemporaryDir temp;
-    ProgramPaths paths;
-    OpenBook book;
-
-    GeneratedBook()
-    {
-        paths.ProgramFolder = root.path();
-        paths.TempFolder = temp.path();
-        const QString folder = root.path() + "/出版社/大书";
-        QDir().mkpath(folder);
-        write(folder + "/location.dat", PackBytes(benchbook::LocationText(kBook)));
-        write(folder + "/LessonIndex.dat", PackBytes(benchbook::LessonText(kBook)));
-        book.CurrentPublisher = "出版社";
-        book.CurrentBook = "大书";
-    }
-    static void write(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(path));
-        file.write(bytes);
-    }
-    QString folder() const { return paths.ProgramFolder + "/出版社/大书/"; }
-};
-
-GeneratedBook& generated()
+// Each voice file holding 100 entries.
+benchbook::LargeBookFolder& generated()
 {
-    static GeneratedBook book;
+    static benchbook::LargeBookFolder book{benchbook::LargeBook{}};
     return book;
 }
 
@@ -69,14 +42,14 @@ size_t tableBytes(const SentenceTable& s, const LessonTable& l)
 
 void BM_LoadBookContent(benchmark::State& state)
 {
-    GeneratedBook& g = generated();
+    benchbook::LargeBookFolder& g = generated();
     fakes::ScriptedMessages messages;
     for (auto _ : state) {
-        if (!LoadBookContent(g.paths, g.book, messages, nullptr, {}, {}))
+        if (!LoadBookContent(g.Paths, g.Book, messages, nullptr, {}, {}))
             state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(g.book.Content.Sentences.StartTime.data());
+        benchmark::DoNotOptimize(g.Book.Content.Sentences.StartTime.data());
     }
-    const BookContent& c = g.book.Content;
+    const BookContent& c = g.Book.Content;
     const size_t tables = tableBytes(c.Sentences, c.Lessons);
     state.counters["entries"] = c.Sentences.count();
     state.counters["tables_MB"] = tables / 1e6;
@@ -86,11 +59,11 @@ void BM_LoadBookContent(benchmark::State& state)
 
 void BM_Baseline_InflateAndSplit(benchmark::State& state)
 {
-    GeneratedBook& g = generated();
+    benchbook::LargeBookFolder& g = generated();
     for (auto _ : state) {
         size_t fields = 0;
         for (const char* name : {"location.dat", "LessonIndex.dat"}) {
-            const QByteArray text = UnpackFile(g.folder() + name);
+            const QByteArray text = UnpackFile(g.Folder + u'/' + name);
             for (QByteArrayView line : SplitFields(text, '\n'))
                 fields += SplitFields(line, ';').size();
         }

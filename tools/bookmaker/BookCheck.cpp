@@ -181,11 +181,6 @@ private:
         const QString name = QStringLiteral("Page%1.zip").arg(p.Number);
         const QString path = FindBookEntry(folder_, name);
         p.File = QFileInfo(path).fileName();
-        if (!QFileInfo(path).isFile()) {
-            p.File = name;
-            p.Missing = true;
-            return;
-        }
         try {
             // Decoded at the smallest size: every byte is still read, at a
             // fraction of the cost; the natural size is kept.
@@ -194,7 +189,9 @@ private:
             p.Height =
                 static_cast<int>(qint64(image.NaturalHeight) * kTableWidth / image.NaturalWidth);
         } catch (const BookError& e) {
-            p.Error = e.message();
+            // Whether it is there is asked only now: a book has hundreds.
+            p.Missing = !QFileInfo(path).isFile();
+            p.Error = p.Missing ? QString() : e.message();
         }
     }
 
@@ -203,18 +200,15 @@ private:
         v.Wanted = fromGbk(v.Name) + QStringLiteral(".wav");
         const QString path = FindBookEntry(folder_, v.Wanted);
         v.File = QFileInfo(path).fileName();
-        if (!QFileInfo(path).isFile()) {
-            v.Missing = true;
-            return;
-        }
-        v.OtherCase = path != QDir(folder_).filePath(v.Wanted);
         QByteArray bytes;
         try {
             bytes = UnpackFile(path);
         } catch (const BookError& e) {
-            v.Error = e.message();
+            v.Missing = !QFileInfo(path).isFile();
+            v.Error = v.Missing ? QString() : e.message();
             return;
         }
+        v.OtherCase = path != QDir(folder_).filePath(v.Wanted);
         const HSTREAM stream = engine_->BASS_StreamCreateFile(
             true, bytes.constData(), 0, static_cast<QWORD>(bytes.size()), BASS_STREAM_DECODE);
         if (!stream) {
