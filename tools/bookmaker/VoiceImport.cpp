@@ -208,7 +208,12 @@ FittedVoice FitRuns(const std::vector<SoundRun>& runs, const std::vector<double>
         const int64_t highest = j < m ? (runs[j - 1].End + runs[j].Begin) / 2 : to;
         const int64_t begin = std::max(lowest, runs[k].Begin - lead);
         const int64_t end = std::min(highest, runs[j - 1].End + tail);
-        fitted.Times.push_back({hundredthsDown(begin), hundredthsUp(end)});
+        ClipTime time{hundredthsDown(begin), hundredthsUp(end)};
+        // Two ranges that meet in the middle of a short pause share the
+        // hundredth it falls in; the later one starts after it.
+        if (!fitted.Times.empty())
+            time.Start = std::max(time.Start, fitted.Times.back().End);
+        fitted.Times.push_back(time);
     }
     return fitted;
 }
