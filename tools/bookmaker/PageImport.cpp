@@ -141,8 +141,8 @@ std::vector<RecognisedWord> RecogniseWords(const QImage& picture)
             bx2 != bx1 ? by1 + (by2 - by1) * (x - bx1) / double(bx2 - bx1) : double(by1);
         const double top = baseline - (rowHeight + descenders) - 0.2 * rowHeight;
         const double bottom = baseline - descenders;
-        w.Body = {w.Ink.Left, std::min(w.Ink.Top, int(std::floor(top))), w.Ink.Right,
-                  std::max(w.Ink.Bottom, int(std::ceil(bottom)))};
+        w.Body = {w.Ink.Left, std::max(0, std::min(w.Ink.Top, int(std::floor(top)))), w.Ink.Right,
+                  std::min(grey.height(), std::max(w.Ink.Bottom, int(std::ceil(bottom))))};
         words.push_back(w);
     } while (it->Next(tesseract::RIL_WORD));
     return words;
@@ -345,6 +345,8 @@ EntryBox PanelAround(const QImage& picture, const EntryBox& text)
         std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
         return v[v.size() / 2];
     };
+    if (ring.empty())
+        return {};
     const int r0 = channel(16), g0 = channel(8), b0 = channel(0);
     const auto alike = [&](QRgb c) {
         return std::abs(qRed(c) - r0) <= 12 && std::abs(qGreen(c) - g0) <= 12 &&
@@ -391,7 +393,8 @@ DrawnPage ImportPage(const BookSource& book, const SourcePage& page)
                             .arg(page.Number)
                             .arg(page.Picture, what));
     };
-    const QImage picture(page.Picture);
+    // One pixel format for the panels' colours (and a JPEG's is this already).
+    const QImage picture = QImage(page.Picture).convertToFormat(QImage::Format_RGB32);
     if (picture.isNull() || picture.width() < 8)
         fail(page.Line, QStringLiteral("not a JPEG or PNG picture that can be read"));
 
@@ -484,8 +487,8 @@ DrawnPage ImportPage(const BookSource& book, const SourcePage& page)
     DrawnPage drawn;
     const double scale = double(kPageWidth) / picture.width();
     const int height = std::max(1, int(std::lround(picture.height() * scale)));
-    drawn.Image = picture.convertToFormat(QImage::Format_RGB32)
-                      .scaled(kPageWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    drawn.Image =
+        picture.scaled(kPageWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     for (size_t k = 0; k < entries.size(); ++k) {
         if (entries[k] < 0)
             continue;
