@@ -123,6 +123,18 @@ TEST(BookCheck, MissingAndDamagedFilesAreReported)
     writeFile(folder + "/Page2.zip", "PK\x03\x04 not a packed file");   // does not unpack
     writeFile(folder + "/voice1.wav", PackBytes("not a sound at all")); // does not decode
 
+    // A text book's pages are drawn by the page view: no page file is read,
+    // and boxes lie on its 800 x 1200 panel.
+    QTemporaryDir textProgram;
+    TestBook text = soundBook();
+    text.Header = "header;text;";
+    text.Pages = std::vector<int>{};
+    text.Entries[1].Boxes = {{100, 1100, 700, 1190}};
+    text.Entries[3].Boxes = {{100, 1100, 700, 1210}}; // line 5
+    const auto textFindings = CheckBookFolder(text.write(textProgram.path()));
+    EXPECT_EQ(places(textFindings), std::vector<std::string>{"location.dat:5"})
+        << texts(textFindings);
+
     const auto findings = CheckBookFolder(folder);
     EXPECT_EQ(places(findings),
               (std::vector<std::string>{"location.dat:5", // VOICE2.wav in another case

@@ -24,6 +24,8 @@ namespace {
 
 // The table coordinates of a page are pixels of the page scaled to this width.
 constexpr int kTableWidth = 800;
+// The page view's panel for the pages of a text book.
+constexpr int kTextPageHeight = 1200;
 
 class Checker {
 public:
@@ -119,6 +121,11 @@ private:
     {
         locationFile_ = found(QStringLiteral("location.dat"));
         const qsizetype headerEnd = bytes.indexOf('\n');
+        // Field 1 of the header: a text book's pages are drawn by the page
+        // view itself, in a panel of 800 x 1200, and no page file is read.
+        const QList<QByteArray> header =
+            bytes.left(headerEnd < 0 ? bytes.size() : headerEnd).trimmed().split(';');
+        isTextBook_ = header.size() > 1 && header[1] == "text";
         TextColumn lines;
         if (headerEnd >= 0)
             SplitLines(QByteArrayView(bytes).sliced(headerEnd + 1), lines);
@@ -259,14 +266,19 @@ private:
         engine_ = std::make_unique<AudioEngine>(
             std::make_unique<ManualAudioDevice>(std::vector<std::string>{}));
         engine_->BASS_Init(-1, 44100, 0, nullptr, nullptr);
+        if (isTextBook_)
+            for (PageFile& p : pages_)
+                p.Height = kTextPageHeight;
         const size_t total = pages_.size() + voices_.size();
         std::atomic<size_t> next{0};
         const auto work = [&] {
             for (size_t i = next++; i < total; i = next++) {
-                if (i < pages_.size())
-                    openPage(pages_[i]);
-                else
+                if (i < pages_.size()) {
+                    if (!isTextBook_)
+                        openPage(pages_[i]);
+                } else {
                     openVoice(voices_[i - pages_.size()]);
+                }
             }
         };
         std::vector<std::thread> helpers;
@@ -351,10 +363,10 @@ private:
                 add(locationFile_, line, box() + QStringLiteral(" is empty"));
             else if (b.l < 0 || b.t < 0 || b.r > kTableWidth || b.b > p.Height)
                 add(locationFile_, line,
-                    box() +
-                        QStringLiteral(" is outside the picture of %1 (800 x %2 in table pixels)")
-                            .arg(p.File)
-                            .arg(p.Height));
+                    box() + QStringLiteral(" is outside %1 (800 x %2 in table pixels)")
+                                .arg(isTextBook_ ? QStringLiteral("the text page")
+                                                 : QStringLiteral("the picture of ") + p.File)
+                                .arg(p.Height));
         }
     }
 
@@ -409,6 +421,7 @@ private:
     QString folder_;
     QString locationFile_ = QStringLiteral("location.dat");
     QString lessonFile_ = QStringLiteral("LessonIndex.dat");
+    bool isTextBook_ = false;
     SentenceTable entries_;
     LessonTable lessons_;
     std::vector<int> entryLines_, lessonLines_; // file line of each row
