@@ -100,15 +100,21 @@ TEST(BookCheck, EachLineThatDoesNotParseIsReportedAndTheRestStillChecked)
               "Page1;word;100,160;700,200;voice1;0:x1:0,");
     editTable(folder + "/location.dat", "Page2;word;100,160;700,200;voice2", "Page2;word;100,160");
     editTable(folder + "/LessonIndex.dat", "Lesson 2;Two;c2;0:00:0", "Lesson 2;Two;c2;0:00");
+    // Line 4 (row 2): no English text; line 7 (row 5): a page name without a number.
+    const QByteArray chinese = toGbk(QStringLiteral("中文"));
+    editTable(folder + "/location.dat", "voice1;0:2:0,0:2:6;" + chinese + ":Good morning",
+              "voice1;0:2:0,0:2:6;" + chinese + ":");
+    editTable(folder + "/location.dat", "Page3;word", "PageC;word");
 
     const auto findings = CheckBookFolder(folder);
-    EXPECT_EQ(places(findings), (std::vector<std::string>{"LessonIndex.dat:2", "location.dat:3",
-                                                          "location.dat:5", "location.dat:6"}))
+    EXPECT_EQ(places(findings),
+              (std::vector<std::string>{"LessonIndex.dat:2", "location.dat:3", "location.dat:4",
+                                        "location.dat:5", "location.dat:6", "location.dat:7"}))
         << texts(findings);
     // The reader's own words, with the field that was wrong.
     EXPECT_TRUE(findings[1].Text.contains(QStringLiteral("location.dat 第 3 行：字段 5")))
         << texts(findings);
-    EXPECT_TRUE(findings[3].Text.contains(QStringLiteral("outside"))) << texts(findings);
+    EXPECT_TRUE(findings[4].Text.contains(QStringLiteral("outside"))) << texts(findings);
 }
 
 TEST(BookCheck, MissingAndDamagedFilesAreReported)
@@ -121,7 +127,9 @@ TEST(BookCheck, MissingAndDamagedFilesAreReported)
     book.Voices["voice3"] = {QString(), 22050};
     const QString folder = book.write(program.path());
     writeFile(folder + "/Page2.zip", "PK\x03\x04 not a packed file");   // does not unpack
+    writeFile(folder + "/Page1.zip", PackBytes("not a picture"));       // does not decode
     writeFile(folder + "/voice1.wav", PackBytes("not a sound at all")); // does not decode
+    QFile::remove(folder + "/LessonIndex.dat");
 
     // A text book's pages are drawn by the page view: no page file is read,
     // and boxes lie on its 800 x 1200 panel.
@@ -137,10 +145,11 @@ TEST(BookCheck, MissingAndDamagedFilesAreReported)
 
     const auto findings = CheckBookFolder(folder);
     EXPECT_EQ(places(findings),
-              (std::vector<std::string>{"location.dat:5", // VOICE2.wav in another case
-                                        "location.dat:6", // page 3 has no file (first entry)
-                                        "location.dat:7", // voice3.wav missing
-                                        "Page2.zip:0", "voice1.wav:0"}))
+              (std::vector<std::string>{"LessonIndex.dat:0", // missing
+                                        "location.dat:5",    // VOICE2.wav in another case
+                                        "location.dat:6",    // page 3 has no file (first entry)
+                                        "location.dat:7",    // voice3.wav missing
+                                        "Page1.zip:0", "Page2.zip:0", "voice1.wav:0"}))
         << texts(findings);
 }
 
