@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 using namespace zarelo;
 using namespace zarelo::bookmaker;
@@ -55,6 +56,21 @@ std::vector<std::pair<int, int>> ranges(const std::vector<ClipTime>& times)
     for (const ClipTime& t : times)
         out.push_back({t.Start, t.End});
     return out;
+}
+
+// `frames` written by libsndfile in `format` (FLAC, Ogg Vorbis, MP3) to `path`.
+bool writeEncoded(const QString& path, int format, const std::vector<float>& frames)
+{
+    SF_INFO info{};
+    info.samplerate = kRate;
+    info.channels = 1;
+    info.format = format;
+    SNDFILE* file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    const sf_count_t written = sf_writef_float(file, frames.data(), sf_count_t(frames.size()));
+    sf_close(file);
+    return written == sf_count_t(frames.size());
 }
 
 } // namespace
@@ -160,4 +176,42 @@ TEST(ImportVoice, HandTimesWinAndARecordingWithOneEntryTooFewIsRefused)
         EXPECT_TRUE(e.message().contains("“See you.”")) << e.message().toStdString();
     }
     EXPECT_FALSE(QDir(program + "/P").exists());
+}
+
+TEST(ImportVoice, FlacOggAndMp3RecordingsGiveTheRangesOfTheirWav)
+{
+    // Three tones of 0.5, 1.0 and 0.5 s apart by 0.6 s, from 0.4 s, at 16 kHz.
+    QTemporaryDir dir;
+    std::vector<float> frames;
+    for (double length : {0.5, 1.0, 0.5}) {
+        append(frames, frames.empty() ? 0.4 : 0.6, 0);
+        append(frames, length, 440);
+    }
+    append(frames, 0.5, 0);
+    const QByteArray source =
+        "publisher P\nbook B\nheading Lesson 1 | One\nvoice V from track\n"
+        "page 1\nsent Good morning. | 早上好。\n"
+        "sent Nice to meet you, Lily. | 很高兴见到你。\nsent Goodbye! | 再见！\n";
+    const std::vector<std::pair<int, int>> expected{{37, 96}, {147, 256}, {307, 366}};
+    // Lossy coding smears the edges of a tone by some milliseconds (Vorbis's
+    // pre-echo the most); MP3 is decoded gapless, so nothing is shifted.
+    const struct {
+        const char* name;
+        int format;
+        int tolerance; // hundredths
+    } kinds[] = {{"FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0},
+                 {"Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 3},
+                 {"MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        ASSERT_TRUE(writeEncoded(dir.path() + "/track", kind.format, frames));
+        const BookSource book = ParseBookSource(source, dir.path() + "/b.txt");
+        const ImportedVoice imported = ImportVoice(book, "V", {0, 1, 2});
+        const std::vector<std::pair<int, int>> found = ranges(imported.Times);
+        ASSERT_EQ(found.size(), expected.size());
+        for (size_t k = 0; k < found.size(); ++k) {
+            EXPECT_NEAR(found[k].first, expected[k].first, kind.tolerance) << k;
+            EXPECT_NEAR(found[k].second, expected[k].second, kind.tolerance) << k;
+        }
+    }
 }
