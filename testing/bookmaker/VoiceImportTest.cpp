@@ -58,6 +58,19 @@ std::vector<std::pair<int, int>> ranges(const std::vector<ClipTime>& times)
     return out;
 }
 
+// A recording of three entries: tones of 0.5, 1.0 and 0.5 s apart by 0.6 s
+// pauses, from 0.4 s, and 0.5 s of silence after them.
+std::vector<float> threeTones()
+{
+    std::vector<float> frames;
+    for (double length : {0.5, 1.0, 0.5}) {
+        append(frames, frames.empty() ? 0.4 : 0.6, 0);
+        append(frames, length, 440);
+    }
+    append(frames, 0.5, 0);
+    return frames;
+}
+
 // `frames` written by libsndfile in `format` (FLAC, Ogg Vorbis, MP3) to `path`.
 bool writeEncoded(const QString& path, int format, const std::vector<float>& frames)
 {
@@ -134,13 +147,7 @@ TEST(FitRuns, SplitsAtAShortPauseAndJoinsAcrossALongerOneWhenTheLengthsSaySo)
 TEST(ImportVoice, HandTimesWinAndARecordingWithOneEntryTooFewIsRefused)
 {
     QTemporaryDir dir;
-    // Three tones of 0.5, 1.0 and 0.5 s apart by 0.6 s pauses, from 0.4 s.
-    std::vector<float> frames;
-    for (double length : {0.5, 1.0, 0.5}) {
-        append(frames, frames.empty() ? 0.4 : 0.6, 0);
-        append(frames, length, 440);
-    }
-    append(frames, 0.5, 0);
+    const std::vector<float> frames = threeTones();
     std::vector<int16_t> samples;
     for (float f : frames)
         samples.push_back(int16_t(std::lround(f * 32767)));
@@ -180,14 +187,8 @@ TEST(ImportVoice, HandTimesWinAndARecordingWithOneEntryTooFewIsRefused)
 
 TEST(ImportVoice, FlacOggAndMp3RecordingsGiveTheRangesOfTheirWav)
 {
-    // Three tones of 0.5, 1.0 and 0.5 s apart by 0.6 s, from 0.4 s, at 16 kHz.
     QTemporaryDir dir;
-    std::vector<float> frames;
-    for (double length : {0.5, 1.0, 0.5}) {
-        append(frames, frames.empty() ? 0.4 : 0.6, 0);
-        append(frames, length, 440);
-    }
-    append(frames, 0.5, 0);
+    const std::vector<float> frames = threeTones();
     const QByteArray source =
         "publisher P\nbook B\nheading Lesson 1 | One\nvoice V from track\n"
         "page 1\nsent Good morning. | 早上好。\n"
