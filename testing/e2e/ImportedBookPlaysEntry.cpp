@@ -87,9 +87,7 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", folders.Played.toLocal8Bit());
 
-    int row = -1;
-    QByteArray voiceName;
-    double start = 0, end = 0;
+    ClickedEntry clicked;
     {
         fakes::ScriptedMessages* messages = nullptr;
         AppContext app(ProgramSeams(folders, messages));
@@ -102,39 +100,27 @@ void ImportedBookPlaysEntry::clickOnAnImportedEntryPlaysExactlyIt()
         QVERIFY(view);
         QCOMPARE(app.Book.CurrentPage, Page);
 
-        // The first sentence of the page.
-        const SentenceTable& t = app.Book.Content.Sentences;
-        for (int i = 0; i < t.count() && row < 0; ++i)
-            if (t.PageName[i] == "Page" + QByteArray::number(Page) && t.Kind[i] == "sent")
-                row = i;
-        QVERIFY(row >= 0);
-        voiceName = t.VoiceName[row].toByteArray();
-        start = t.StartTime[row];
-        end = t.EndTime[row];
-        const QPoint inside((t.Box1Left[row] + t.Box1Right[row]) / 2,
-                            (t.Box1Top[row] + t.Box1Bottom[row]) / 2);
-        QCOMPARE(view->PageScale(), 1.0);
-        QTest::mouseClick(view->Image1, Qt::LeftButton, {}, inside);
-        QCOMPARE(app.Book.CurrentSentence, row);
-        QCOMPARE(app.Voice.PlayState, QStringLiteral("mpPlaying"));
-        QTRY_COMPARE_WITH_TIMEOUT(app.Voice.PlayState, QStringLiteral("mpStop"),
-                                  int((end - start) * 100) + 5000);
+        ClickFirstSentence(*view, app, Page, clicked);
+        if (QTest::currentTestFailed())
+            return;
         window.close();
     } // the engine closes the device: the output file is complete
 
     // The range found is the sentence's: within 60 ms of the true one.
     const SentenceTable truth = Entries(made);
-    QVERIFY2(std::abs(truth.StartTime[row] - start) <= 0.6 &&
-                 std::abs(truth.EndTime[row] - end) <= 0.6,
+    const int row = clicked.Row;
+    QVERIFY2(std::abs(truth.StartTime[row] - clicked.Start) <= 0.6 &&
+                 std::abs(truth.EndTime[row] - clicked.End) <= 0.6,
              qPrintable(QStringLiteral("found %1..%2, the sentence is at %3..%4 (tenths)")
-                            .arg(start)
-                            .arg(end)
+                            .arg(clicked.Start)
+                            .arg(clicked.End)
                             .arg(truth.StartTime[row])
                             .arg(truth.EndTime[row])));
 
     // What was played is that range of the recording, sample for sample.
     const std::vector<int16_t> expected =
-        RenderSound(UnpackFile(folder + u'/' + fromGbk(voiceName) + ".wav"), start, end - start);
+        RenderSound(UnpackFile(folder + u'/' + fromGbk(clicked.Voice) + ".wav"), clicked.Start,
+                    clicked.End - clicked.Start);
     VerifyPlayedExactly(ReadSamples(folders.Played), expected);
 }
 

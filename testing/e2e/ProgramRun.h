@@ -9,6 +9,8 @@
 #include "audio/ManualAudioDevice.h"
 #include "audio/SdlAudioDevice.h"
 #include "book/SettingsKey.h"
+#include "reading/gui/PageImageWidget.h"
+#include "reading/gui/uOrvane.h"
 #include "shell/gui/AppContext.h"
 #include "support/ScriptedMessages.h"
 
@@ -154,6 +156,39 @@ inline long FindPiece(const std::vector<int16_t>& recording, const std::vector<i
             return long(at);
     }
     return -1;
+}
+
+// The entry the read-aloud view played on a click.
+struct ClickedEntry {
+    int Row = -1;
+    QByteArray Voice;          // GBK
+    double Start = 0, End = 0; // tenths of a second
+};
+
+// Clicks the middle of the first box of the first sentence on `page` in the
+// read-aloud view `view` (shown at scale 1) and waits until its range has
+// played. Fails the running test (and leaves `clicked.Row` -1 or the test
+// failed) when there is no such sentence or it does not play.
+inline void ClickFirstSentence(TfrmOrvane& view, AppContext& app, int page, ClickedEntry& clicked)
+{
+    const SentenceTable& t = app.Book.Content.Sentences;
+    for (int i = 0; i < t.count() && clicked.Row < 0; ++i)
+        if (t.PageName[i] == "Page" + QByteArray::number(page) && t.Kind[i] == "sent" &&
+            t.Box1Left[i] >= 0)
+            clicked.Row = i;
+    QVERIFY(clicked.Row >= 0);
+    const int row = clicked.Row;
+    clicked.Voice = t.VoiceName[row].toByteArray();
+    clicked.Start = t.StartTime[row];
+    clicked.End = t.EndTime[row];
+    const QPoint inside((t.Box1Left[row] + t.Box1Right[row]) / 2,
+                        (t.Box1Top[row] + t.Box1Bottom[row]) / 2);
+    QCOMPARE(view.PageScale(), 1.0);
+    QTest::mouseClick(view.Image1, Qt::LeftButton, {}, inside);
+    QCOMPARE(app.Book.CurrentSentence, row);
+    QCOMPARE(app.Voice.PlayState, QStringLiteral("mpPlaying"));
+    QTRY_COMPARE_WITH_TIMEOUT(app.Voice.PlayState, QStringLiteral("mpStop"),
+                              int((clicked.End - clicked.Start) * 100) + 5000);
 }
 
 // The index of the first non-silent frame of interleaved stereo `samples`,

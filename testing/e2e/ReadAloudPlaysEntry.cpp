@@ -55,9 +55,7 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", played.toLocal8Bit());
 
-    int row = -1;
-    QByteArray voiceName;
-    double start = 0, end = 0;
+    ClickedEntry clicked;
     {
         fakes::ScriptedMessages* messages = nullptr;
         AppContext app(ProgramSeams(folders, messages));
@@ -72,34 +70,21 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
         QCOMPARE(view->Edit1->text(), QString::number(RememberedPage));
         QCOMPARE(app.Book.CurrentPage, RememberedPage);
 
-        // The first sentence of the remembered page that has a box.
-        const SentenceTable& t = app.Book.Content.Sentences;
-        for (int i = 0; i < t.count() && row < 0; ++i)
-            if (t.PageName[i] == "Page" + QByteArray::number(RememberedPage) &&
-                t.Kind[i] == "sent" && t.Box1Left[i] > 0)
-                row = i;
-        QVERIFY(row >= 0);
-        voiceName = t.VoiceName[row].toByteArray();
-        start = t.StartTime[row];
-        end = t.EndTime[row];
-        const QPoint inside((t.Box1Left[row] + t.Box1Right[row]) / 2,
-                            (t.Box1Top[row] + t.Box1Bottom[row]) / 2);
-        QCOMPARE(view->PageScale(), 1.0);
-        QTest::mouseClick(view->Image1, Qt::LeftButton, {}, inside);
-        QCOMPARE(app.Book.CurrentSentence, row);
-        QCOMPARE(app.Voice.PlayState, QStringLiteral("mpPlaying"));
-        QTRY_COMPARE_WITH_TIMEOUT(app.Voice.PlayState, QStringLiteral("mpStop"),
-                                  int((end - start) * 100) + 5000);
+        // The first sentence of the remembered page.
+        ClickFirstSentence(*view, app, RememberedPage, clicked);
+        if (QTest::currentTestFailed())
+            return;
 
         window.close();
         SettingsKey key(settingsPath);
         QCOMPARE(key.readString(QStringLiteral("LastPage")), QString::number(RememberedPage));
-        QCOMPARE(key.readString(QStringLiteral("LastVoiceName")), fromGbk(voiceName));
+        QCOMPARE(key.readString(QStringLiteral("LastVoiceName")), fromGbk(clicked.Voice));
     } // the engine closes the device: the output file is complete
 
     const QString voicePath =
-        programFolder + u'/' + Publisher + u'/' + Book + u'/' + fromGbk(voiceName) + ".wav";
-    const std::vector<int16_t> expected = RenderSound(UnpackFile(voicePath), start, end - start);
+        programFolder + u'/' + Publisher + u'/' + Book + u'/' + fromGbk(clicked.Voice) + ".wav";
+    const std::vector<int16_t> expected =
+        RenderSound(UnpackFile(voicePath), clicked.Start, clicked.End - clicked.Start);
     // Silence until the click, then the entry from its first sample.
     VerifyPlayedExactly(ReadSamples(played), expected);
 }
