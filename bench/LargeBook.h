@@ -5,15 +5,18 @@
 // voice ("unit1", "unit2", ...) per `PerVoice`.
 
 #include "book/BookContent.h"
+#include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/uPublicVarDefine.h"
+#include "support/ScriptedMessages.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <benchmark/benchmark.h>
 
 namespace zarelo::benchbook {
 
@@ -100,5 +103,17 @@ struct LargeBookFolder {
             qFatal("cannot write %s", qPrintable(name));
     }
 };
+
+// Opens the book as the program does (LoadBookContent: unpack, read, parse,
+// fill), once per iteration of `state`.
+inline void LoadEachIteration(benchmark::State& state, LargeBookFolder& folder)
+{
+    fakes::ScriptedMessages messages;
+    for (auto _ : state) {
+        if (!LoadBookContent(folder.Paths, folder.Book, messages, nullptr, {}, {}))
+            state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(folder.Book.Content.Sentences.StartTime.data());
+    }
+}
 
 } // namespace zarelo::benchbook

@@ -43,12 +43,7 @@ size_t tableBytes(const SentenceTable& s, const LessonTable& l)
 void BM_LoadBookContent(benchmark::State& state)
 {
     benchbook::LargeBookFolder& g = generated();
-    fakes::ScriptedMessages messages;
-    for (auto _ : state) {
-        if (!LoadBookContent(g.Paths, g.Book, messages, nullptr, {}, {}))
-            state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(g.Book.Content.Sentences.StartTime.data());
-    }
+    benchbook::LoadEachIteration(state, g);
     const BookContent& c = g.Book.Content;
     const size_t tables = tableBytes(c.Sentences, c.Lessons);
     state.counters["entries"] = c.Sentences.count();

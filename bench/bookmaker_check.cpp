@@ -51,12 +51,7 @@ benchbook::LargeBookFolder& generated()
 void BM_Baseline_LoadBookContent(benchmark::State& state)
 {
     benchbook::LargeBookFolder& g = generated();
-    fakes::ScriptedMessages messages;
-    for (auto _ : state) {
-        if (!LoadBookContent(g.Paths, g.Book, messages, nullptr, {}, {}))
-            state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(g.Book.Content.Sentences.StartTime.data());
-    }
+    benchbook::LoadEachIteration(state, g);
 }
 
 void BM_CheckBookFolder(benchmark::State& state)
