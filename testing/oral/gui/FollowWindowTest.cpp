@@ -92,7 +92,7 @@ struct Rig {
     bool opened = false;
 
     explicit Rig(int currentPage = 1, std::vector<std::string> inputs = {"Manual input"},
-                 const QString& programFile = {})
+                 const QString& programFile = {}, bool hasPlayback = true)
     {
         paths.ProgramFolder = dir.path();
         paths.TempFolder = dir.path();
@@ -116,7 +116,7 @@ struct Rig {
         files.Voices = {{"v1", {"v1.wav", kRate}}, {"v2", {"v2.wav", 22050}}};
         files.write(dir.path());
 
-        auto manual = std::make_unique<ManualAudioDevice>(std::move(inputs));
+        auto manual = std::make_unique<ManualAudioDevice>(std::move(inputs), hasPlayback);
         device = manual.get();
         engine = std::make_unique<AudioEngine>(std::move(manual));
         engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
@@ -419,6 +419,22 @@ void FollowWindowTest::failuresSayWhatWentWrongAndKeepTheWindowUsable()
         QVERIFY(Tallest(w.OwnWavePicture) >= 20);
         rig.click(w.bPlay);
         QCOMPARE(rig.play(0.2), voice);
+    }
+    // A microphone but no playback device: the recording cannot be made
+    // playable; the file is still written.
+    {
+        Rig rig(1, {"Manual input"}, {}, false);
+        TfrmFollow& w = *rig.window;
+        rig.messages.shown.clear(); // the voice player's own complaint
+        const std::vector<int16_t> voice = Tone(0.1, 800, 4000);
+        rig.record(voice);
+        QCOMPARE(rig.messages.texts(),
+                 QStringList{QStringLiteral("Error creating stream from recorded data!")});
+        QCOMPARE(rig.messages.shown[0].caption, QStringLiteral("Error"));
+        QCOMPARE(w.bRecord->text(), QStringLiteral("开始录音"));
+        QVERIFY(!w.bPlay->isEnabled() && !w.bSave->isEnabled());
+        QCOMPARE(rig.recordingFile().size(), 44 + int(voice.size()) * 2);
+        QVERIFY(w.OwnLevels.empty()); // nothing to measure without the stream
     }
     Rig rig;
     TfrmFollow& w = *rig.window;
