@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -41,23 +40,23 @@ TEST(OralRecordingThreads, CaptureAppendsWhileTheWindowPollsAndEveryFrameArrives
     // of its 8 MB steps while the window reads it.
     constexpr uint32_t kFrames = 44100 * 20;
     constexpr uint32_t kBlock = 441;
-    std::atomic<uint32_t> fed{0};
     std::thread capture([&] {
         std::vector<int16_t> block(kBlock * 2);
         for (uint32_t n = 0; n < kFrames; n += kBlock) {
             for (uint32_t i = 0; i < kBlock; ++i)
                 Frame(n + i, &block[i * 2]);
             device.feedCapture(block, int(kBlock));
-            fed.store(n + kBlock, std::memory_order_relaxed);
             // As a device does, between its blocks the capture thread waits.
             std::this_thread::sleep_for(std::chrono::microseconds(20));
         }
     });
-    // The size is read far more often than the spectrum, whose lock the
-    // capture side shares: the size must need no lock of its own.
+    // Polled until the last block has arrived, as the window sees it: by the
+    // size alone, read far more often than the spectrum (whose lock the
+    // capture side shares), so the size must need no lock of its own.
     size_t seen = 0;
     std::array<float, 513> spectrum{};
-    for (int poll = 0; fed.load(std::memory_order_relaxed) < kFrames; ++poll) {
+    const size_t whole = 44 + size_t(kFrames) * 4;
+    for (int poll = 0; seen < whole; ++poll) {
         const size_t size = recorder.Buffer.size();
         if (size < seen)
             FAIL() << "the size went back from " << seen << " to " << size;
