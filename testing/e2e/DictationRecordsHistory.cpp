@@ -88,11 +88,7 @@ void DictationRecordsHistory::aDictationTypedRightAndWrongLeavesItsHistory()
     const QString& programFolder = folders.ProgramFolder;
     const QString& settingsPath = folders.SettingsPath;
     const QString& played = folders.Played;
-    const QString assets = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
-    CopyFolder(assets + u'/' + Publisher, programFolder + u'/' + Publisher);
-    for (const char* name : {"Start.wav", "Succ.wav", "fire2.tga"})
-        QVERIFY(QFile::copy(assets + u'/' + QLatin1String(name),
-                            programFolder + u'/' + QLatin1String(name)));
+    CopyProgramParts(folders, Publisher, {"Start.wav", "Succ.wav", "fire2.tga"});
     {
         SettingsKey key(settingsPath);
         key.writeString(QStringLiteral("bookname"), Book);

@@ -4,7 +4,6 @@
 // recording back puts the tone on the output.
 
 #include "ProgramRun.h"
-#include "book/SettingsKey.h"
 #include "oral/gui/uFollowRead.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
@@ -53,17 +52,10 @@ void OralTrainingRecordsTone::recordingHoldsTheToneAndPlaysItBack()
 {
     QTemporaryDir root;
     const RunFolders folders(root.path());
-    const QString& programFolder = folders.ProgramFolder;
-    const QString& settingsPath = folders.SettingsPath;
     const QString& played = folders.Played;
     const QString input = root.path() + QStringLiteral("/microphone.raw");
-    CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
-               programFolder + u'/' + Publisher);
-    {
-        SettingsKey key(settingsPath);
-        key.writeString(QStringLiteral("bookname"), Book);
-        key.writeString(QStringLiteral("publicname"), Publisher);
-    }
+    CopyProgramParts(folders, Publisher);
+    RememberBook(folders.SettingsPath, Publisher, Book, 1);
     const std::vector<int16_t> tone = ToneFrames();
     {
         QFile file(input);
@@ -111,7 +103,7 @@ void OralTrainingRecordsTone::recordingHoldsTheToneAndPlaysItBack()
     } // the engine closes the device: the output file is complete
 
     // The file: the header, the tone from its first sample, then silence.
-    QFile file(programFolder + QStringLiteral("/zarelotmp.wav"));
+    QFile file(folders.ProgramFolder + QStringLiteral("/zarelotmp.wav"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.size() > 44 + kToneFrames * 4);

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -83,6 +84,19 @@ inline void CopyFolder(const QString& from, const QString& to)
         QDir().mkpath(QFileInfo(target).absolutePath());
         QVERIFY(QFile::copy(source, target));
     }
+}
+
+// Copies the publisher folder `publisher` of the build's program folder
+// (ZARELO_PROGRAM_DIR) and its program-folder files `files` into the run's
+// program folder.
+inline void CopyProgramParts(const RunFolders& folders, const QString& publisher,
+                             std::initializer_list<const char*> files = {})
+{
+    const QString built = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
+    CopyFolder(built + u'/' + publisher, folders.ProgramFolder + u'/' + publisher);
+    for (const char* name : files)
+        QVERIFY(QFile::copy(built + u'/' + QLatin1String(name),
+                            folders.ProgramFolder + u'/' + QLatin1String(name)));
 }
 
 // The interleaved 16-bit samples of a raw S16LE file; empty when unreadable.

@@ -47,8 +47,7 @@ void ReadAloudPlaysEntry::clickPlaysTheEntryAndClosingSavesThePage()
     const QString& programFolder = folders.ProgramFolder;
     const QString& settingsPath = folders.SettingsPath;
     const QString& played = folders.Played;
-    CopyFolder(qEnvironmentVariable("ZARELO_PROGRAM_DIR") + u'/' + Publisher,
-               programFolder + u'/' + Publisher);
+    CopyProgramParts(folders, Publisher);
     RememberBook(settingsPath, Publisher, Book, RememberedPage);
     // Real-time pacing stays on: the read-aloud timer then sees the end of
     // the range within one tick of audio, as with a sound card.
