@@ -1,15 +1,10 @@
 #include "oral/gui/SurfaceBox.h"
 
-#include <QImage>
+#include "book/gui/SurfaceImage.h"
+
 #include <QPainter>
 
 namespace zarelo {
-
-QImage ImageOf(const Surface& surface)
-{
-    return QImage(reinterpret_cast<const uchar*>(surface.Pixels.data()), surface.Width,
-                  surface.Height, surface.Width * 4, QImage::Format_RGB32);
-}
 
 SurfaceBox::SurfaceBox(QWidget* parent) : QWidget(parent) {}
 

@@ -10,14 +10,9 @@
 
 #include <functional>
 
-class QImage;
 class QPainter;
 
 namespace zarelo {
-
-// A QImage over `surface`'s pixels, without a copy; valid while the surface
-// is neither resized nor freed.
-QImage ImageOf(const Surface& surface);
 
 class SurfaceBox final : public QWidget {
     Q_OBJECT

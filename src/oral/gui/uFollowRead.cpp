@@ -6,6 +6,8 @@
 #include "book/BookError.h"
 #include "book/Gbk.h"
 #include "book/UserMessages.h"
+#include "book/gui/Controls.h"
+#include "book/gui/SurfaceImage.h"
 #include "book/uPublicVarDefine.h"
 #include "oral/SentenceChoice.h"
 #include "oral/VoiceWave.h"
@@ -15,7 +17,6 @@
 #include <QDir>
 #include <QFrame>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -36,19 +37,7 @@ const QString kCannotInit = QStringLiteral("Cannot start default recording devic
 const QString kCannotRecord = QStringLiteral("Couldn't start recording!");
 const QString kCannotMakeStream = QStringLiteral("Error creating stream from recorded data!");
 
-template <class T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
-QFont PixelFont(int pixels, bool bold = false)
-{
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
+const QString kSongTi = QStringLiteral("宋体");
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect at)
 {
@@ -83,7 +72,7 @@ TfrmFollow::TfrmFollow(const FollowWindowContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmFollow"));
     setWindowTitle(QStringLiteral("口语跟读练习"));
-    setFont(PixelFont(12));
+    setFont(PixelFont(12, false, kSongTi));
     setFixedSize(641, 451);
     buildControls();
     PosTimer->start();
@@ -101,7 +90,7 @@ void TfrmFollow::buildControls()
     GroupBox1->setGeometry(8, 2, 625, 96);
     memoSentText = named(new QPlainTextEdit(GroupBox1), "memoSentText");
     memoSentText->setGeometry(10, 18, 510, 70);
-    memoSentText->setFont(PixelFont(16, true));
+    memoSentText->setFont(PixelFont(16, true, kSongTi));
     memoSentText->setReadOnly(true);
     memoSentText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Button3 = MakeButton(GroupBox1, "Button3", QStringLiteral("上一句"), {530, 22, 84, 28});

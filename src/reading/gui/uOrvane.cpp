@@ -7,6 +7,7 @@
 #include "book/PageImage.h"
 #include "book/SettingsKey.h"
 #include "book/UserMessages.h"
+#include "book/gui/Controls.h"
 #include "reading/TextPageLayout.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/TextPageWidget.h"
@@ -42,12 +43,6 @@ public:
     explicit NarrowScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
     QSize sizeHint() const override { return {ScrollBarWidth, QScrollBar::sizeHint().height()}; }
 };
-
-template <class T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 QFrame* redLine(QWidget* parent, const char* name)
 {

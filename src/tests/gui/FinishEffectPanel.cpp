@@ -1,6 +1,7 @@
 #include "tests/gui/FinishEffectPanel.h"
 
 #include "book/BookError.h"
+#include "book/gui/SurfaceImage.h"
 #include "tests/TgaImage.h"
 
 #include <QFrame>
@@ -34,9 +35,7 @@ void FinishPaintBox::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
-    const QImage image(reinterpret_cast<const uchar*>(Front->Pixels.data()), Front->Width,
-                       Front->Height, Front->Width * 4, QImage::Format_RGB32);
-    painter.drawImage(0, 0, image);
+    painter.drawImage(0, 0, ImageOf(*Front));
 }
 
 FinishEffectPanel::FinishEffectPanel(QWidget* parent, const FinishEffectValues& values,
@@ -114,8 +113,7 @@ void FinishEffectPanel::UpdateMe()
     Fill(text_, kKeyColour);
     const FinishFrame frame = animation_.Step(PaintBox1->width());
     {
-        QImage canvas(reinterpret_cast<uchar*>(text_.Pixels.data()), text_.Width, text_.Height,
-                      text_.Width * 4, QImage::Format_RGB32);
+        QImage canvas = CanvasOf(text_);
         QPainter painter(&canvas);
         QFont font(QStringLiteral("华文隶书"));
         font.setBold(true);

@@ -1,8 +1,9 @@
 #pragma once
 // What the two test views build their controls with: the shared colours and
 // sizes, and small makers that give each control its name (objectName), font
-// and colour.
+// and colour (named and PixelFont come from book/gui/Controls.h).
 
+#include "book/gui/Controls.h"
 #include "tests/FinishEffect.h"
 
 #include <QColor>
@@ -21,20 +22,6 @@ inline const QColor kPanelQColour(RedOf(kPanelColour), GreenOf(kPanelColour), Bl
 inline const QColor kBarColour(0x60, 0x93, 0x9F); // the bottom bar, as the read-aloud view's frame
 constexpr int kBottomBarHeight = 50;
 constexpr int kProgressLimit = 1 << 30; // QProgressBar counts in int
-
-template <class T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
-inline QFont PixelFont(int pixels, bool bold = false)
-{
-    QFont font;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 inline void setTextColour(QLabel* label, const QColor& colour)
 {
