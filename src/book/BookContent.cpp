@@ -8,16 +8,24 @@
 
 namespace zarelo {
 
-int OpenBook::EntryPage(int row) const
+std::optional<int> PageNumberOf(QByteArrayView pageName)
 {
-    const QByteArrayView name = Content.Sentences.PageName[row];
-    const QByteArrayView digits = name.size() > 4 ? name.sliced(4) : QByteArrayView();
+    const QByteArrayView digits = pageName.size() > 4 ? pageName.sliced(4) : QByteArrayView();
     int page = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), page);
     if (digits.isEmpty() || error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return page;
+}
+
+int OpenBook::EntryPage(int row) const
+{
+    const QByteArrayView name = Content.Sentences.PageName[row];
+    const std::optional<int> page = PageNumberOf(name);
+    if (!page)
         throw BookError(
             QObject::tr("第 %1 条的页面名“%2”不含页码").arg(row + 1).arg(fromGbk(name)));
-    return page;
+    return *page;
 }
 
 void OpenBook::LessonOfPage()

@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace zarelo {
@@ -82,6 +83,10 @@ struct BookContent {
     TextColumn LocationLines;    // entry lines of "location.txt", header excluded
     TextColumn LessonIndexLines; // lines of "LessonIndex.txt"
 };
+
+// The page number of a page name: the whole number after its first four
+// characters ("Page12" gives 12); nullopt when there is none.
+std::optional<int> PageNumberOf(QByteArrayView pageName);
 
 // The open book and its globals. One instance for the run; opening another
 // book replaces Content as a whole.

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <map>
 #include <optional>
 #include <thread>
@@ -147,18 +146,11 @@ private:
         parseLines(lines, 1, lessonFile_, lessons_, lessonLines_, ParseLessonLines);
     }
 
-    // Page number of an entry's PageName ("Page12"), or nullopt.
+    // Page number of an entry's PageName: the program's rule, and the name
+    // must also start with "Page", as the book's page files do.
     static std::optional<int> pageNumber(QByteArrayView pageName)
     {
-        if (!pageName.startsWith("Page"))
-            return std::nullopt;
-        const char* begin = pageName.data() + 4;
-        const char* end = pageName.data() + pageName.size();
-        int page = 0;
-        const auto [stop, error] = std::from_chars(begin, end, page);
-        if (error != std::errc() || stop != end || begin == end)
-            return std::nullopt;
-        return page;
+        return pageName.startsWith("Page") ? PageNumberOf(pageName) : std::nullopt;
     }
 
     struct PageFile {
