@@ -99,14 +99,14 @@ Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int he
     return picture;
 }
 
-void DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int threshold, int width,
-                 Surface& picture)
+int DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int threshold, int width,
+                Surface& picture)
 {
     const int height = picture.Height;
     picture = Surface(width, height, kWaveBackground);
     const int ownMax = LevelMax(levels);
     if (ownMax == 0)
-        return;
+        return 0;
     const double k = height / 2 * double(referenceMax) / ownMax;
     const auto scaled = [k](int half) { return half / double(kFullLevel) * k; };
     // Leading silence is judged on the exact scaled sum, trailing silence on
@@ -119,6 +119,7 @@ void DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int thre
     drawStretch(picture, levels, first, last, width, [&](LevelHalves h) {
         return std::pair(pixelsOf(scaled(h.Left)), pixelsOf(scaled(h.Right)));
     });
+    return ownMax;
 }
 
 } // namespace zarelo

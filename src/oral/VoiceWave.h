@@ -60,7 +60,8 @@ Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int he
 // loudest moments of the two pictures stand equally tall, and cut where the
 // two scaled halves add up to less than `threshold` (the noise setting,
 // 2..8). A recording whose levels are all 0 leaves the picture black.
-void DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int threshold, int width,
-                 Surface& picture);
+// Returns the recording's largest left + right.
+int DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int threshold, int width,
+                Surface& picture);
 
 } // namespace zarelo

@@ -379,20 +379,23 @@ void TfrmFollow::ShowSentence(int index)
     memoSentText->appendPlainText(fromGbk(table.EnglishText[index]));
 }
 
+void TfrmFollow::showAndMeasure(int index)
+{
+    ShowSentence(index);
+    MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
+}
+
 void TfrmFollow::SelectFirstSentence()
 {
-    ShowSentence(FirstOralSentence(ctx_.Book));
-    MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
+    showAndMeasure(FirstOralSentence(ctx_.Book));
 }
 
 void TfrmFollow::Button4Click()
 {
     ctx_.Player.StopVoice();
     const int next = NextOralSentence(ctx_.Book.Content.Sentences, ctx_.Book.CurrentSentence, 1);
-    if (next < 0)
-        return;
-    ShowSentence(next);
-    MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
+    if (next >= 0)
+        showAndMeasure(next);
 }
 
 void TfrmFollow::Button3Click()
@@ -400,10 +403,8 @@ void TfrmFollow::Button3Click()
     // Unlike the next sentence, the reference voice is not stopped first.
     const int previous =
         NextOralSentence(ctx_.Book.Content.Sentences, ctx_.Book.CurrentSentence, -1);
-    if (previous < 0)
-        return;
-    ShowSentence(previous);
-    MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
+    if (previous >= 0)
+        showAndMeasure(previous);
 }
 
 void TfrmFollow::MeasureOwnVoice()
@@ -433,9 +434,8 @@ void TfrmFollow::DrawReferenceWave()
 
 void TfrmFollow::DrawOwnWave()
 {
-    OwnMax = LevelMax(OwnLevels);
-    zarelo::DrawOwnWave(OwnLevels, ReferenceMax, TrackBar2->value(), PaintOrgin->width(),
-                        OwnWavePicture);
+    OwnMax = zarelo::DrawOwnWave(OwnLevels, ReferenceMax, TrackBar2->value(), PaintOrgin->width(),
+                                 OwnWavePicture);
     PaintFrame->Repaint();
 }
 

@@ -142,6 +142,8 @@ private:
     template <class F> void guarded(F&& handler);
     // Writes the recording file; reports a failure with the file's path.
     void saveRecording();
+    // ShowSentence(index), then the reference voice of its range measured and drawn.
+    void showAndMeasure(int index);
     void showError(const QString& text);
 
     FollowWindowContext ctx_;
