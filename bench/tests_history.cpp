@@ -7,6 +7,7 @@
 #include "book/BookContent.h"
 #include "book/Gbk.h"
 #include "book/uPublicVarDefine.h"
+#include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "tests/WordTestAdapters.h"
@@ -143,30 +144,6 @@ public:
     QString count; // the last "本次测试单词共N个"
 };
 
-// The voice player as an inert stand-in at 1,000 bytes a second.
-class NoPlayer final : public WordTestPlayer {
-public:
-    bool IsPlaying() const override { return false; }
-    void SetPlaying(bool) override {}
-    double RangeStart() const override { return start_; }
-    double RangeEnd() const override { return end_; }
-    void SetRange(double start, double end) override
-    {
-        start_ = start;
-        end_ = end;
-    }
-    int64_t Position() const override { return 0; }
-    int64_t Bytes(double seconds) const override { return int64_t(seconds * 1000); }
-    void SetPosition(int64_t) override {}
-    void Play() override {}
-    void Stop() override {}
-    void OpenVoiceFile() override {}
-    bool PlayCue(const QByteArray&) override { return true; }
-
-private:
-    double start_ = 0, end_ = 0;
-};
-
 // The open book of the whole-book build: one "word" row per word of the
 // history, over 100 pages of one lesson, all in one voice.
 void FillBook(OpenBook& book, const QStringList& words)
@@ -215,7 +192,7 @@ void BM_BuildWordTest(benchmark::State& state)
     fakes::ScriptedMessages messages;
     fakes::ManualClock clock;
     NoView view;
-    NoPlayer player;
+    fakes::FakeVoice player(book);
     DmMainHistory wordHistory(h.dmMain.get());
     WordTestContext context{book, shared, settings, messages, clock, h.folder.path(), [] {}};
     WordTestController test(context, view, player, wordHistory);

@@ -8,21 +8,22 @@
 #include "book/uPublicVarDefine.h"
 
 #include <QFileInfo>
+#include <utility>
 
 namespace zarelo {
-namespace {
 
-// Folds only a..z to capitals; every other byte (GBK included) stays.
-QByteArray asciiUpper(const QByteArray& text)
+bool SameVoiceName(QByteArrayView a, QByteArrayView b)
 {
-    QByteArray out = text;
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    return true;
 }
-
-} // namespace
 
 VoicePlayer::VoicePlayer(AudioEngine& engine, OpenBook& book, const ProgramPaths& paths,
                          UserMessages& messages)
@@ -32,6 +33,7 @@ VoicePlayer::VoicePlayer(AudioEngine& engine, OpenBook& book, const ProgramPaths
 
 VoicePlayer::~VoicePlayer()
 {
+    engine_.BASS_StreamFree(cueStream_);
     engine_.BASS_StreamFree(VoiceStream);
     engine_.BASS_StreamFree(VoiceDecodeStream);
 }
@@ -77,18 +79,19 @@ bool VoicePlayer::OpenVoiceFile(const QString& bookFolder)
     return true;
 }
 
-bool VoicePlayer::HoldsVoice(const QByteArray& voiceName) const
+bool VoicePlayer::HoldsVoice(QByteArrayView voiceName) const
 {
-    return asciiUpper(book_.CurrentVoiceName) == asciiUpper(voiceName);
+    return SameVoiceName(book_.CurrentVoiceName, voiceName);
 }
 
-void VoicePlayer::SelectVoice(const QByteArray& voiceName)
+bool VoicePlayer::SelectVoice(QByteArrayView voiceName)
 {
     if (HoldsVoice(voiceName))
-        return;
-    book_.CurrentVoiceName = voiceName;
-    book_.LoadedVoiceName = voiceName;
+        return false;
+    book_.CurrentVoiceName = voiceName.toByteArray();
+    book_.LoadedVoiceName = book_.CurrentVoiceName;
     OpenVoiceFile(book_.CurrentBook);
+    return true;
 }
 
 void VoicePlayer::PlayRange(double start, double end)
@@ -100,8 +103,7 @@ void VoicePlayer::PlayRange(double start, double end)
     auto hold = engine_.HoldDevice();
     engine_.BASS_ChannelStop(VoiceStream);
     engine_.BASS_ChannelPlay(VoiceStream, false);
-    engine_.BASS_ChannelSetPosition(
-        VoiceStream, engine_.BASS_ChannelSeconds2Bytes(VoiceStream, start / 10.0), BASS_POS_BYTE);
+    engine_.BASS_ChannelSetPosition(VoiceStream, QWORD(Bytes(start / 10.0)), BASS_POS_BYTE);
 }
 
 bool VoicePlayer::RangeFinished() const
@@ -109,9 +111,17 @@ bool VoicePlayer::RangeFinished() const
     // Positions are kept as signed 32-bit values, widened with their sign.
     const auto position = static_cast<int64_t>(
         static_cast<int32_t>(engine_.BASS_ChannelGetPosition(VoiceStream, BASS_POS_BYTE)));
-    const auto end =
-        static_cast<int64_t>(engine_.BASS_ChannelSeconds2Bytes(VoiceStream, PlayRangeEnd / 10.0));
-    return position > end && book_.CurrentVoiceName == book_.LoadedVoiceName;
+    return position > Bytes(PlayRangeEnd / 10.0) && book_.CurrentVoiceName == book_.LoadedVoiceName;
+}
+
+void VoicePlayer::SeekTo(double time)
+{
+    engine_.BASS_ChannelSetPosition(VoiceStream, QWORD(Bytes(time / 10.0)), BASS_POS_BYTE);
+}
+
+void VoicePlayer::Resume()
+{
+    engine_.BASS_ChannelPlay(VoiceStream, false);
 }
 
 void VoicePlayer::StopVoice()
@@ -119,9 +129,34 @@ void VoicePlayer::StopVoice()
     engine_.BASS_ChannelStop(VoiceStream);
 }
 
+int64_t VoicePlayer::Position() const
+{
+    return int64_t(engine_.BASS_ChannelGetPosition(VoiceStream, BASS_POS_BYTE));
+}
+
+int64_t VoicePlayer::Bytes(double seconds) const
+{
+    return int64_t(engine_.BASS_ChannelSeconds2Bytes(VoiceStream, seconds));
+}
+
 void VoicePlayer::SetPlaybackRate(float factor)
 {
     engine_.BASS_ChannelSlideAttribute(VoiceStream, BASS_ATTRIB_FREQ, factor * VoiceBaseFreq, 0);
+}
+
+bool VoicePlayer::TakeSpeedPending()
+{
+    return std::exchange(SpeedPending, false);
+}
+
+bool VoicePlayer::PlayCue(const QByteArray& bytes)
+{
+    engine_.BASS_StreamFree(cueStream_);
+    cueStream_ = 0;
+    cueBytes_ = bytes;
+    cueStream_ =
+        engine_.BASS_StreamCreateFile(true, cueBytes_.constData(), 0, QWORD(cueBytes_.size()), 0);
+    return cueStream_ != 0 && engine_.BASS_ChannelPlay(cueStream_, true);
 }
 
 } // namespace zarelo

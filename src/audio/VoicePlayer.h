@@ -8,6 +8,7 @@
 // signed numbers. All operations run on the user-interface thread.
 
 #include "audio/AudioEngine.h"
+#include "audio/VoicePlayback.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,13 +19,13 @@ struct OpenBook;
 struct ProgramPaths;
 class UserMessages;
 
-class VoicePlayer {
+class VoicePlayer final : public VoicePlayback {
 public:
     // Keeps references to all four; they must outlive the player.
     VoicePlayer(AudioEngine& engine, OpenBook& book, const ProgramPaths& paths,
                 UserMessages& messages);
-    // Frees both streams before VoiceBytes goes.
-    ~VoicePlayer();
+    // Frees the streams before their bytes go.
+    ~VoicePlayer() override;
     VoicePlayer(const VoicePlayer&) = delete;
     VoicePlayer& operator=(const VoicePlayer&) = delete;
 
@@ -38,12 +39,17 @@ public:
     double PlayRangeStart = 0.0;                  // tenths of a second
     double PlayRangeEnd = 0.0;                    // tenths of a second
     QString PlayState = QStringLiteral("mpStop"); // "mpPlaying" or "mpStop"
-    // PlayState read and written as a flag: "mpPlaying" while a range plays for
-    // the read-aloud view or a test.
-    bool IsPlaying() const { return PlayState == QLatin1String("mpPlaying"); }
-    void SetPlaying(bool playing)
+    bool IsPlaying() const override { return PlayState == QLatin1String("mpPlaying"); }
+    void SetPlaying(bool playing) override
     {
         PlayState = playing ? QStringLiteral("mpPlaying") : QStringLiteral("mpStop");
+    }
+    double RangeStart() const override { return PlayRangeStart; }
+    double RangeEnd() const override { return PlayRangeEnd; }
+    void SetRange(double start, double end) override
+    {
+        PlayRangeStart = start;
+        PlayRangeEnd = end;
     }
 
     // Loads OpenBook::CurrentVoiceName of book folder `bookFolder` (under the
@@ -53,20 +59,22 @@ public:
     // then either. A voice that does not play shows "不能播放！         " and
     // still returns true.
     bool OpenVoiceFile(const QString& bookFolder);
-    // True when `voiceName` (GBK) equals CurrentVoiceName with the ASCII
-    // letters folded to capitals.
-    bool HoldsVoice(const QByteArray& voiceName) const;
-    // Loads `voiceName` from OpenBook::CurrentBook unless the player holds it.
-    void SelectVoice(const QByteArray& voiceName);
-    // Plays VoiceStream from `start` on; the range ends at `end` (tenths of a second).
-    void PlayRange(double start, double end);
-    // True once the position is strictly past PlayRangeEnd and
-    // CurrentVoiceName equals LoadedVoiceName exactly.
-    bool RangeFinished() const;
-    // Stops VoiceStream; callers set PlayState themselves.
-    void StopVoice();
-    // Rate of VoiceStream := factor x VoiceBaseFreq, at once (0.5..1.5 in use).
-    void SetPlaybackRate(float factor);
+
+    bool HoldsVoice(QByteArrayView voiceName) const override;
+    bool SelectVoice(QByteArrayView voiceName) override;
+    // The start and the jump reach the device together.
+    void PlayRange(double start, double end) override;
+    // Also false while CurrentVoiceName and LoadedVoiceName differ.
+    bool RangeFinished() const override;
+    void SeekTo(double time) override;
+    void Resume() override;
+    void StopVoice() override;
+    int64_t Position() const override;
+    int64_t Bytes(double seconds) const override;
+    void SetPlaybackRate(float factor) override;
+    bool TakeSpeedPending() override;
+    // The cue reads its own copy of the bytes in place until the next cue.
+    bool PlayCue(const QByteArray& bytes) override;
 
     // Path of the voice file CurrentVoiceName + ".wav" in book folder `bookFolder` of
     // CurrentPublisher; each name is found as FindBookEntry finds it (letter case).
@@ -77,6 +85,8 @@ private:
     OpenBook& book_;
     const ProgramPaths& paths_;
     UserMessages& messages_;
+    QByteArray cueBytes_;
+    HSTREAM cueStream_ = 0;
 };
 
 } // namespace zarelo

@@ -2,25 +2,9 @@
 
 namespace zarelo {
 
-static char asciiUpper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameVoiceName(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (asciiUpper(a[i]) != asciiUpper(b[i]))
-            return false;
-    }
-    return true;
-}
-
 ReadingController::ReadingController(OpenBook& book, SharedTestState& testState,
                                      const TickSource& ticks, ReadingView& view,
-                                     ReadingPlayer& player)
+                                     VoicePlayback& player)
     : book_(book), testState_(testState), ticks_(ticks), view_(view), player_(player)
 {
 }
@@ -31,13 +15,11 @@ void ReadingController::SetCurrentSentIndex(int i)
     book_.CurrentSentence = i;
 
     const QByteArrayView voice = table.VoiceName[i];
-    if (!SameVoiceName(voice, book_.CurrentVoiceName)) {
-        book_.CurrentVoiceName = voice.toByteArray();
-        book_.LoadedVoiceName = book_.CurrentVoiceName;
+    if (!player_.HoldsVoice(voice)) {
         view_.SetTimerActive(false);
         player_.SetPlaying(false);
         player_.StopVoice();
-        player_.LoadVoiceFile();
+        player_.SelectVoice(voice);
     }
 
     const int page = book_.EntryPage(i);
@@ -77,10 +59,8 @@ void ReadingController::stopAfterLast()
 
 void ReadingController::Timer_PlayTimer()
 {
-    if (player_.SpeedPending()) {
+    if (player_.TakeSpeedPending())
         player_.SetPlaybackRate(view_.ReadingSpeed());
-        player_.ClearSpeedPending();
-    }
     if (!player_.IsPlaying()) {
         view_.SetTimerActive(false);
         player_.SetPlaying(false);

@@ -1,13 +1,16 @@
 #pragma once
 // The read-aloud controller: which entry plays, what follows it, and the
 // 50 ms Timer_Play that watches the voice player. It drives the page view and
-// the player through the two small interfaces below, so that its rules run
-// the same in the window and in unit tests. UI thread only.
+// the voice player through interfaces, so that its rules run the same in the
+// window and in unit tests. As a mode it holds the voice player while it is
+// on show and stops reading when another mode replaces it. UI thread only.
 
+#include "audio/VoicePlayback.h"
 #include "book/BookContent.h"
-#include "reading/ReadingRange.h"
+#include "book/ModeSession.h"
 #include "book/uFunc.h"
 #include "book/uPublicVarDefine.h"
+#include "reading/ReadingRange.h"
 
 namespace zarelo {
 
@@ -34,36 +37,10 @@ public:
     virtual void SetTimerActive(bool on) = 0; // Timer_Play on / off
 };
 
-// The voice player as the controller uses it (VoicePlayerAdapter over the
-// real one). Times in tenths of a second.
-class ReadingPlayer {
-public:
-    virtual ~ReadingPlayer() = default;
-    virtual bool IsPlaying() const = 0;        // PlayState == "mpPlaying"
-    virtual void SetPlaying(bool playing) = 0; // PlayState := "mpPlaying" / "mpStop"
-    virtual double RangeStart() const = 0;
-    virtual double RangeEnd() const = 0;
-    virtual void SetRange(double start, double end) = 0; // PlayRangeStart/End only
-    virtual void PlayRange(double start, double end) = 0;
-    virtual bool RangeFinished() const = 0;
-    virtual void StopVoice() = 0;
-    // BASS_ChannelPlay of VoiceStream without restart: goes on where it stands.
-    virtual void Resume() = 0;
-    virtual void SetPlaybackRate(float factor) = 0;
-    virtual bool SpeedPending() const = 0;
-    virtual void ClearSpeedPending() = 0;
-    // OpenVoiceFile(CurrentBook) of the voice named by CurrentVoiceName.
-    virtual void LoadVoiceFile() = 0;
-};
-
-// True when two GBK names are equal with only the ASCII letters a-z folded to
-// capitals (bytes >= 0x80 are compared as they are).
-bool SameVoiceName(QByteArrayView a, QByteArrayView b);
-
-class ReadingController {
+class ReadingController final : public ModeSession {
 public:
     ReadingController(OpenBook& book, SharedTestState& testState, const TickSource& ticks,
-                      ReadingView& view, ReadingPlayer& player);
+                      ReadingView& view, VoicePlayback& player);
 
     // First and last row of the page or lesson being read; -1 when none / a
     // single entry is played.
@@ -90,14 +67,22 @@ public:
     // Timer off, "mpStop", voice stopped: straight to idle.
     void StopReading();
 
+    // ModeSession: reading holds the voice player while it is on show; being
+    // replaced or lending the player stops it; nothing resumes it.
+    bool Enter(Mode) override { return true; }
+    void Leave() override { StopReading(); }
+    void Suspend() override { StopReading(); }
+    void Resume() override {}
+
 private:
-    void stopAfterLast(); // steps 7 / 8: voice off, commands offered again
+    // The last entry has ended: voice off, the reading commands offered again.
+    void stopAfterLast();
 
     OpenBook& book_;
     SharedTestState& testState_;
     const TickSource& ticks_;
     ReadingView& view_;
-    ReadingPlayer& player_;
+    VoicePlayback& player_;
 };
 
 } // namespace zarelo

@@ -7,7 +7,7 @@
 namespace zarelo {
 
 SentenceTestController::SentenceTestController(const WordTestContext& context,
-                                               SentenceTestView& view, WordTestPlayer& player)
+                                               SentenceTestView& view, VoicePlayback& player)
     : ctx_(context), view_(view), player_(player)
 {
 }
@@ -46,6 +46,7 @@ void SentenceTestController::BuildSentenceTest(int)
 {
     SharedTestState& s = ctx_.State;
     OpenBook& book = ctx_.Book;
+    run_.Renew();
     view_.SetStartEnabled(true);
     view_.SetRetestEnabled(true);
     s.ActiveMode = 1;
@@ -99,10 +100,17 @@ void SentenceTestController::SbtStartTestingClick()
     view_.SetScoreText(QStringLiteral("总分：        "));
     if (s.ActiveMode == 1) {
         s.TestState = 1;
-        PlayCueSound(ctx_.ProgramFolder, 1, player_, ctx_.Messages);
-        Delay(ctx_.Ticks, 1000);
+        // No item is asked before the cue has ended: clicks meanwhile are ignored.
         s.TestPos = -1;
-        view_.SetTimerActive(true);
+        s.AnswerRight = false;
+        PlayCueSound(ctx_.ProgramFolder, 1, player_, ctx_.Messages);
+        const unsigned generation = run_.Generation();
+        Delay(ctx_.Ticks, 1000);
+        // Given up, rebuilt or replaced by another mode during the cue.
+        if (run_.Generation() != generation)
+            return;
+        s.TestPos = -1;
+        setPacing(true);
     }
 }
 
@@ -128,9 +136,9 @@ void SentenceTestController::Timer_PlayTimer()
     if (!player_.IsPlaying())
         return;
     if (s.ActiveMode != 1) {
-        view_.SetTimerActive(false);
+        setPacing(false);
         player_.SetPlaying(false);
-        player_.Stop();
+        player_.StopVoice();
         return;
     }
     const int n = ItemCount();
@@ -147,13 +155,13 @@ void SentenceTestController::Timer_PlayTimer()
             ctx_.ReadSettings();
             view_.SetTimeMaximum(timeMaximum());
             view_.SetTimePosition(0);
-            player_.Play();
+            StartItemVoice(ctx_.Book, player_, row);
             s.TestPos = 0;
         }
-        if (p > B(player_.RangeEnd() / 10)) {
+        if (player_.RangeFinished()) {
             s.TestState = 2;
             s.WaitStart = ctx_.Ticks.GetTickCount();
-            player_.Stop();
+            player_.StopVoice();
         }
     } else if (s.TestState == 2) {
         const int64_t e = int64_t(uint32_t(ctx_.Ticks.GetTickCount() - s.WaitStart));
@@ -183,7 +191,7 @@ void SentenceTestController::finish()
 {
     SharedTestState& s = ctx_.State;
     s.TestState = 0;
-    player_.Stop();
+    player_.StopVoice();
     PlayCueSound(ctx_.ProgramFolder, 2, player_, ctx_.Messages);
     // ShowFinishEffect: both bars back to 0, give up, then the effect; the
     // score counts the labels found.
@@ -202,12 +210,13 @@ void SentenceTestController::finish()
 
 void SentenceTestController::SbtStopTestingClick()
 {
+    run_.Renew();
     view_.SetStopEnabled(false);
     view_.HideFinishEffect();
     ctx_.State.TestState = -1;
     view_.SetStartEnabled(false);
     view_.SetRetestEnabled(true);
-    player_.Stop();
+    player_.StopVoice();
 }
 
 void SentenceTestController::SbtRetestClick()
@@ -223,6 +232,57 @@ void SentenceTestController::SpeedButton12Click()
     ctx_.State.ActiveMode = -1;
     view_.SetStartEnabled(true);
     view_.CloseWindow();
+}
+
+void SentenceTestController::setPacing(bool on)
+{
+    run_.SetPacing(on);
+    view_.SetTimerActive(on);
+}
+
+bool SentenceTestController::Enter(Mode)
+{
+    BuildSentenceTest(1);
+    return ctx_.State.ActiveMode == 1;
+}
+
+void SentenceTestController::Leave()
+{
+    setPacing(false);
+    const int state = ctx_.State.TestState;
+    if (state == 1 || state == 2)
+        SbtStopTestingClick();
+    else
+        run_.Renew();
+    player_.StopVoice();
+}
+
+void SentenceTestController::Suspend()
+{
+    run_.Suspend();
+    view_.SetTimerActive(false);
+    player_.StopVoice();
+}
+
+void SentenceTestController::Resume()
+{
+    SharedTestState& s = ctx_.State;
+    const bool pacing = run_.TakeSuspendedPacing();
+    if (s.TestState != 1 && s.TestState != 2)
+        return;
+    // The borrower may have loaded another voice, moved the range and
+    // stopped the player.
+    player_.SetPlaying(true);
+    const int row = CurrentRow();
+    if (row >= 0) {
+        setRangeFrom(row);
+        if (s.TestState == 1)
+            StartItemVoice(ctx_.Book, player_, row);
+        else
+            s.WaitStart = ctx_.Ticks.GetTickCount();
+    }
+    if (pacing)
+        setPacing(true);
 }
 
 } // namespace zarelo

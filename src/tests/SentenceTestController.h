@@ -4,7 +4,8 @@
 // Back, the click on a listed sentence, the 200 ms pacing timer with its
 // states 1 (playing) and 2 (waiting for the click) and the finish. It shares
 // the word test's state, generator, cut, cue sounds and voice rules, and
-// drives the window and the voice player through interfaces. UI thread only.
+// drives the window and the voice player through interfaces. As a mode it
+// holds the voice player while its test is built. UI thread only.
 
 #include "tests/WordTestController.h"
 
@@ -45,11 +46,11 @@ public:
     virtual QObject* MessageOwner() = 0;
 };
 
-class SentenceTestController {
+class SentenceTestController final : public ModeSession {
 public:
     // Keeps references; the history of the context is not used.
     SentenceTestController(const WordTestContext& context, SentenceTestView& view,
-                           WordTestPlayer& player);
+                           VoicePlayback& player);
 
     // Lists the qualifying sentences of the current lesson in display order
     // and orders them again for playing. `mode` is not used; ActiveMode
@@ -60,18 +61,26 @@ public:
     void SbtStopTestingClick(); // give up
     void SbtRetestClick();      // new questions
     void SpeedButton12Click();  // Back
-    // A click on the label `index` of SentenceLabels.
+    // A click on the label `index` of SentenceLabels; ignored until the
+    // first item has begun.
     void SentenceLabelClick(int index);
     // One step of the 200 ms pacing timer.
     void Timer_PlayTimer();
-    void FormHide() { view_.SetTimerActive(false); }
+    void FormHide() { setPacing(false); }
     int ItemCount() const { return int(ctx_.State.TestOrder.size()); }
     // The sentence-table row of the item playing, -1 when there is none.
     int CurrentRow() const { return rowAt(ctx_.State.TestPos); }
     // The rows of the items in play order.
     std::vector<int> PlayRows() const;
 
+    // ModeSession: the sentence test of the current lesson.
+    bool Enter(Mode mode) override;
+    void Leave() override;
+    void Suspend() override;
+    void Resume() override;
+
 private:
+    void setPacing(bool on);
     int rowAt(int pos) const;
     void setRangeFrom(int row);
     void finish();
@@ -80,7 +89,8 @@ private:
 
     WordTestContext ctx_;
     SentenceTestView& view_;
-    WordTestPlayer& player_;
+    VoicePlayback& player_;
+    TestRun run_;
 };
 
 } // namespace zarelo

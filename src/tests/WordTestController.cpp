@@ -14,46 +14,28 @@ const QString kThreeBlanks = QStringLiteral("   ");
 // The standard information box is captioned with the application's title.
 const QString kApplicationTitle = QStringLiteral("Zarelo英语学习软件");
 
-bool SameVoiceName(QByteArrayView a, QByteArrayView b)
+bool Running(int testState)
 {
-    return a.toByteArray().toUpper() == b.toByteArray().toUpper();
+    return testState >= 3 && testState <= 6;
 }
 
 } // namespace
 
-void PrepareFirstItemVoice(OpenBook& book, WordTestPlayer& player, int row)
+void PrepareFirstItemVoice(const OpenBook& book, VoicePlayback& player, int row)
 {
     const SentenceTable& t = book.Content.Sentences;
     player.SetRange(t.StartTime[size_t(row)], player.RangeEnd());
-    if (!SameVoiceName(t.VoiceName[row], book.CurrentVoiceName)) {
-        book.CurrentVoiceName = t.VoiceName[row].toByteArray();
-        book.LoadedVoiceName = book.CurrentVoiceName;
-        player.OpenVoiceFile();
-    }
-    player.SetPosition(player.Bytes(player.RangeStart() / 10));
+    player.SelectVoice(t.VoiceName[row]);
+    player.SeekTo(player.RangeStart());
 }
 
-void StartItemVoice(OpenBook& book, WordTestPlayer& player, int row)
+void StartItemVoice(const OpenBook& book, VoicePlayback& player, int row)
 {
-    const QByteArrayView voice = book.Content.Sentences.VoiceName[row];
-    if (!SameVoiceName(voice, book.CurrentVoiceName)) {
-        book.CurrentVoiceName = voice.toByteArray();
-        book.LoadedVoiceName = book.CurrentVoiceName;
-        player.OpenVoiceFile();
-        // In bytes of the new stream, whose rate may differ.
-        const int64_t start = player.Bytes(player.RangeStart() / 10);
-        player.SetPosition(start);
-        // The new stream may take a moment to stand at the offset.
-        for (int reads = 0; reads < 1001 && player.Position() != start; ++reads) {
-        }
-        player.Play();
-    } else {
-        player.Play();
-        player.SetPosition(player.Bytes(player.RangeStart() / 10));
-    }
+    player.SelectVoice(book.Content.Sentences.VoiceName[row]);
+    player.PlayRange(player.RangeStart(), player.RangeEnd());
 }
 
-void PlayCueSound(const QString& folder, int which, WordTestPlayer& player, UserMessages& messages)
+void PlayCueSound(const QString& folder, int which, VoicePlayback& player, UserMessages& messages)
 {
     QFile file(folder + (which == 1 ? QStringLiteral("/Start.wav") : QStringLiteral("/Succ.wav")));
     // A missing or unreadable cue file costs only its sound.
@@ -67,7 +49,7 @@ void PlayCueSound(const QString& folder, int which, WordTestPlayer& player, User
 }
 
 WordTestController::WordTestController(const WordTestContext& context, WordTestView& view,
-                                       WordTestPlayer& player, WordHistory& history)
+                                       VoicePlayback& player, WordHistory& history)
     : ctx_(context), view_(view), player_(player), history_(history)
 {
 }
@@ -108,7 +90,8 @@ void WordTestController::BuildWordTest(int mode)
 {
     SharedTestState& s = ctx_.State;
     OpenBook& book = ctx_.Book;
-    view_.SetTimerActive(false);
+    run_.Renew();
+    setPacing(false);
     view_.SetEnterWordEnabled(false);
     view_.SetEnterWordText(QString());
     view_.SetItemProgress(-1, 0);
@@ -186,11 +169,19 @@ void WordTestController::SbtStartTestingClick()
     view_.SetScoreText(QStringLiteral("总分：        "));
     s.Answers.clear();
     s.TestState = s.ActiveMode == 3 ? 5 : 3;
+    // No item is asked before the cue has ended: input meanwhile is ignored.
+    s.TestPos = -1;
+    s.AnswerRight = false;
     view_.FocusEnterWord();
     PlayCueSound(1);
+    const unsigned generation = run_.Generation();
     Delay(ctx_.Ticks, 1000);
+    // Given up, rebuilt or replaced by another mode during the cue: the
+    // test that wanted to start is gone.
+    if (run_.Generation() != generation)
+        return;
     s.TestPos = -1;
-    view_.SetTimerActive(true);
+    setPacing(true);
 }
 
 void WordTestController::EdtEnterWordKeyPress()
@@ -211,12 +202,23 @@ void WordTestController::EdtEnterWordKeyPress()
     }
 }
 
+template <class F> void WordTestController::recordHistory(F&& update)
+{
+    try {
+        update();
+    } catch (...) {
+        if (!historyError_)
+            historyError_ = std::current_exception();
+    }
+}
+
 void WordTestController::closeItem(int row)
 {
     SharedTestState& s = ctx_.State;
     if (s.AnswerRight) {
         ++s.TestScore;
-        history_.RecordRightAnswer(english(row).trimmed(), view_.MessageOwner());
+        recordHistory(
+            [&] { history_.RecordRightAnswer(english(row).trimmed(), view_.MessageOwner()); });
     } else {
         AddToAnswerList(view_.EnterWordText(), english(row).trimmed(), chinese(row).trimmed());
     }
@@ -226,7 +228,7 @@ void WordTestController::AddToAnswerList(const QString& input, const QString& ex
                                          const QString& chineseText)
 {
     ctx_.State.Answers.push_back({expected, input, chineseText});
-    history_.RecordWrongAnswer(expected, view_.MessageOwner());
+    recordHistory([&] { history_.RecordWrongAnswer(expected, view_.MessageOwner()); });
 }
 
 void WordTestController::Timer_PlayTimer()
@@ -236,9 +238,9 @@ void WordTestController::Timer_PlayTimer()
     if (!player_.IsPlaying())
         return;
     if (s.ActiveMode != 2 && s.ActiveMode != 3) {
-        view_.SetTimerActive(false);
+        setPacing(false);
         player_.SetPlaying(false);
-        player_.Stop();
+        player_.StopVoice();
         return;
     }
     const int n = ItemCount();
@@ -250,7 +252,7 @@ void WordTestController::Timer_PlayTimer()
     const auto beginWait = [&](int state) {
         s.TestState = state;
         s.WaitStart = ctx_.Ticks.GetTickCount();
-        player_.Stop();
+        player_.StopVoice();
     };
 
     switch (s.TestState) {
@@ -266,10 +268,10 @@ void WordTestController::Timer_PlayTimer()
             ctx_.ReadSettings();
             view_.SetTimeMaximum(waitBytes() + itemLength());
             view_.SetTimePosition(0);
-            player_.Play();
+            StartItemVoice(ctx_.Book, player_, row);
             s.TestPos = 0;
         }
-        if (p > B(player_.RangeEnd() / 10))
+        if (player_.RangeFinished())
             beginWait(4);
         break;
     }
@@ -311,7 +313,7 @@ void WordTestController::Timer_PlayTimer()
             view_.SetEnterWordText(kThreeBlanks);
             if (voice) {
                 view_.SetTimeMaximum(waitBytes() + itemLength());
-                player_.Play();
+                StartItemVoice(ctx_.Book, player_, row);
             } else {
                 view_.SetTimeMaximum(waitBytes());
             }
@@ -319,7 +321,7 @@ void WordTestController::Timer_PlayTimer()
             view_.SetChinese(chinese(row));
             s.TestPos = 0;
         }
-        if (!voice || p > B(player_.RangeEnd() / 10))
+        if (!voice || player_.RangeFinished())
             beginWait(6);
         break;
     }
@@ -356,6 +358,8 @@ void WordTestController::Timer_PlayTimer()
     default:
         break;
     }
+    if (historyError_)
+        std::rethrow_exception(std::exchange(historyError_, nullptr));
 }
 
 void WordTestController::finish(const QString& mark)
@@ -363,7 +367,7 @@ void WordTestController::finish(const QString& mark)
     SharedTestState& s = ctx_.State;
     s.TestState = 0;
     view_.SetMark(mark);
-    player_.Stop();
+    player_.StopVoice();
     PlayCueSound(2);
     // ShowFinishEffect: both bars back to 0, give up, then the effect.
     view_.SetItemProgress(-1, 0);
@@ -384,12 +388,13 @@ void WordTestController::ShowScore()
 
 void WordTestController::SbtStopTestingClick()
 {
+    run_.Renew();
     view_.SetStopEnabled(false);
     view_.HideFinishEffect();
     ctx_.State.TestState = -1;
     view_.SetStartEnabled(false);
     view_.SetRetestEnabled(true);
-    player_.Stop();
+    player_.StopVoice();
 }
 
 void WordTestController::SbtRetestClick()
@@ -410,7 +415,57 @@ void WordTestController::SpeedButton12Click()
 
 void WordTestController::FormHide()
 {
+    setPacing(false);
+}
+
+void WordTestController::setPacing(bool on)
+{
+    run_.SetPacing(on);
+    view_.SetTimerActive(on);
+}
+
+bool WordTestController::Enter(Mode mode)
+{
+    BuildWordTest(mode == Mode::Memorise ? 3 : 2);
+    return ctx_.State.ActiveMode != -1;
+}
+
+void WordTestController::Leave()
+{
+    setPacing(false);
+    if (Running(ctx_.State.TestState))
+        SbtStopTestingClick();
+    else
+        run_.Renew();
+    player_.StopVoice();
+}
+
+void WordTestController::Suspend()
+{
+    run_.Suspend();
     view_.SetTimerActive(false);
+    player_.StopVoice();
+}
+
+void WordTestController::Resume()
+{
+    SharedTestState& s = ctx_.State;
+    const bool pacing = run_.TakeSuspendedPacing();
+    if (!Running(s.TestState))
+        return;
+    // The borrower may have loaded another voice, moved the range and
+    // stopped the player.
+    player_.SetPlaying(true);
+    const int row = CurrentRow();
+    if (row >= 0) {
+        setRangeFrom(row);
+        if (s.TestState == 3 || (s.TestState == 5 && view_.VoiceChecked()))
+            StartItemVoice(ctx_.Book, player_, row);
+        else if (s.TestState == 4 || s.TestState == 6)
+            s.WaitStart = ctx_.Ticks.GetTickCount();
+    }
+    if (pacing)
+        setPacing(true);
 }
 
 } // namespace zarelo

@@ -4,9 +4,12 @@
 // the 200 ms pacing timer with its states 3 to 6, the history updates and
 // the finish. It drives the window, the voice player and the history through
 // the small interfaces below, so that its rules run the same in the window
-// and in unit tests. UI thread only.
+// and in unit tests. As a mode it holds the voice player while its test is
+// built; the mode owner stops, suspends and resumes it. UI thread only.
 
+#include "audio/VoicePlayback.h"
 #include "book/BookContent.h"
+#include "book/ModeSession.h"
 #include "book/UserMessages.h"
 #include "book/uFunc.h"
 #include "book/uPublicVarDefine.h"
@@ -14,7 +17,9 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <utility>
 
 class QObject;
 
@@ -62,29 +67,6 @@ public:
     virtual QObject* MessageOwner() = 0;
 };
 
-// The one voice player and its engine as the engine of the test uses them:
-// VoiceStream directly (position, play, stop, seek), PlayRangeStart /
-// PlayRangeEnd, PlayState, OpenVoiceFile, and the cue sounds' own stream.
-class WordTestPlayer {
-public:
-    virtual ~WordTestPlayer() = default;
-    virtual bool IsPlaying() const = 0;        // PlayState == "mpPlaying"
-    virtual void SetPlaying(bool playing) = 0; // PlayState := "mpPlaying" / "mpStop"
-    virtual double RangeStart() const = 0;     // tenths of a second
-    virtual double RangeEnd() const = 0;
-    virtual void SetRange(double start, double end) = 0;
-    virtual int64_t Position() const = 0;            // play position of VoiceStream, bytes (signed)
-    virtual int64_t Bytes(double seconds) const = 0; // seconds to bytes of VoiceStream
-    virtual void SetPosition(int64_t bytes) = 0;
-    virtual void Play() = 0; // from where the stream stands
-    virtual void Stop() = 0;
-    // OpenVoiceFile(CurrentBook) of the voice CurrentVoiceName names.
-    virtual void OpenVoiceFile() = 0;
-    // Plays `bytes` (a whole sound file) as a stream of its own, leaving
-    // VoiceStream alone. False when it cannot be played.
-    virtual bool PlayCue(const QByteArray& bytes) = 0;
-};
-
 // The word history as the engine uses it (TdmMain). Words are trimmed.
 class WordHistory {
 public:
@@ -96,17 +78,34 @@ public:
 
 // The rules both tests share for the voice of an item (the row of the
 // sentence table it plays). PrepareFirstItemVoice: PlayRangeStart from the
-// row, the voice switched when its name differs (ignoring case), the stream
-// set to the start. StartItemVoice, the range already set: switch the voice
-// when it differs, seek (reading the position back at most 1001 times while
-// the new stream settles) and play; otherwise play, then seek.
-void PrepareFirstItemVoice(OpenBook& book, WordTestPlayer& player, int row);
-void StartItemVoice(OpenBook& book, WordTestPlayer& player, int row);
+// row, the row's voice selected, the stream set to the start. StartItemVoice,
+// the range already set: the row's voice selected and the range played.
+void PrepareFirstItemVoice(const OpenBook& book, VoicePlayback& player, int row);
+void StartItemVoice(const OpenBook& book, VoicePlayback& player, int row);
 
 // "Start.wav" (which = 1) or "Succ.wav" (any other value) from `folder`. A
 // missing or unreadable file costs only its sound; one the engine cannot play
 // shows "音频播放出错！".
-void PlayCueSound(const QString& folder, int which, WordTestPlayer& player, UserMessages& messages);
+void PlayCueSound(const QString& folder, int which, VoicePlayback& player, UserMessages& messages);
+
+// What both tests keep of their own run: whether the pacing timer runs, and
+// a number that changes whenever the test is built, given up or replaced, so
+// that a handler waiting in the start cue sees that its test is gone.
+class TestRun {
+public:
+    bool Pacing() const { return pacing_; }
+    unsigned Generation() const { return generation_; }
+    void Renew() { ++generation_; }
+    void SetPacing(bool on) { pacing_ = on; }
+    // Suspend: remembers whether the pacing ran.
+    void Suspend() { suspendedPacing_ = std::exchange(pacing_, false); }
+    bool TakeSuspendedPacing() { return std::exchange(suspendedPacing_, false); }
+
+private:
+    bool pacing_ = false;
+    bool suspendedPacing_ = false;
+    unsigned generation_ = 0;
+};
 
 // Everything else the engine works on; the references must outlive it.
 struct WordTestContext {
@@ -119,9 +118,9 @@ struct WordTestContext {
     std::function<void()> ReadSettings; // reloads Settings (and so WaitMs)
 };
 
-class WordTestController {
+class WordTestController final : public ModeSession {
 public:
-    WordTestController(const WordTestContext& context, WordTestView& view, WordTestPlayer& player,
+    WordTestController(const WordTestContext& context, WordTestView& view, VoicePlayback& player,
                        WordHistory& history);
 
     // Chooses, shuffles and cuts the items for mode 2 or 3 and prepares the
@@ -133,9 +132,11 @@ public:
     void SbtStopTestingClick(); // give up
     void SbtRetestClick();      // new questions
     void SpeedButton12Click();  // Back
-    // Enter in the answer edit.
+    // Enter in the answer edit; ignored until the first item has begun.
     void EdtEnterWordKeyPress();
-    // One step of the 200 ms pacing timer.
+    // One step of the 200 ms pacing timer. An item closes once: when its
+    // history update throws, the test still moves on, and the error is
+    // thrown again at the end of the step.
     void Timer_PlayTimer();
     void FormHide();
     // "Start.wav" (which = 1) or "Succ.wav" (any other value). A missing file
@@ -149,7 +150,16 @@ public:
     // The sentence-table row of the current item, -1 when there is none.
     int CurrentRow() const;
 
+    // ModeSession: Dictation builds mode 2, Memorise mode 3.
+    bool Enter(Mode mode) override;
+    void Leave() override;
+    void Suspend() override;
+    void Resume() override;
+
 private:
+    void setPacing(bool on);
+    // Runs a history update; its error is kept for the end of the step.
+    template <class F> void recordHistory(F&& update);
     int rowAt(int pos) const;
     void closeItem(int row);
     void AddToAnswerList(const QString& input, const QString& expected, const QString& chinese);
@@ -162,8 +172,10 @@ private:
 
     WordTestContext ctx_;
     WordTestView& view_;
-    WordTestPlayer& player_;
+    VoicePlayback& player_;
     WordHistory& history_;
+    TestRun run_;
+    std::exception_ptr historyError_;
 };
 
 } // namespace zarelo

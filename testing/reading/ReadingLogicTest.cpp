@@ -1,8 +1,9 @@
 #include "book/BookError.h"
-#include "support/ManualClock.h"
 #include "reading/PageGeometry.h"
 #include "reading/ReadingController.h"
 #include "reading/ReadingRange.h"
+#include "support/FakeVoice.h"
+#include "support/ManualClock.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -219,39 +220,12 @@ struct FakeView final : ReadingView {
     void SetTimerActive(bool on) override { timer = on; }
 };
 
-struct FakePlayer final : ReadingPlayer {
-    bool playing = false, finished = false, speedPending = false;
-    double start = 0, end = 0;
-    QList<std::pair<double, double>> played;
-    int resumed = 0, loads = 0;
-    QList<float> rates;
-
-    bool IsPlaying() const override { return playing; }
-    void SetPlaying(bool on) override { playing = on; }
-    double RangeStart() const override { return start; }
-    double RangeEnd() const override { return end; }
-    void SetRange(double s, double e) override { start = s, end = e; }
-    void PlayRange(double s, double e) override
-    {
-        start = s, end = e;
-        played.append({s, e});
-        finished = false;
-    }
-    bool RangeFinished() const override { return finished; }
-    void StopVoice() override {}
-    void Resume() override { ++resumed; }
-    void SetPlaybackRate(float f) override { rates << f; }
-    bool SpeedPending() const override { return speedPending; }
-    void ClearSpeedPending() override { speedPending = false; }
-    void LoadVoiceFile() override { ++loads; }
-};
-
 struct ControllerTest : ::testing::Test {
     OpenBook book;
     SharedTestState testState;
     fakes::ManualClock clock{1000, 1};
     FakeView view;
-    FakePlayer player;
+    fakes::FakeVoice player{book};
     ReadingController c{book, testState, clock, view, player};
 
     void SetUp() override
@@ -269,7 +243,7 @@ struct ControllerTest : ::testing::Test {
     }
     void finishAndTick()
     {
-        player.finished = true;
+        player.PlayPastEnd();
         c.Timer_PlayTimer();
     }
 };
@@ -286,8 +260,8 @@ TEST_F(ControllerTest, PageReadingGoesThroughThePageAndStops)
     finishAndTick();
     finishAndTick();
     EXPECT_EQ(player.played.size(), 3);
-    EXPECT_EQ(player.loads, 0); // "V" is "v" with the case folded
-    finishAndTick();            // the last entry of the page ended
+    EXPECT_EQ(int(player.opened.size()), 0); // "V" is "v" with the case folded
+    finishAndTick();                         // the last entry of the page ended
     EXPECT_FALSE(player.playing);
     EXPECT_TRUE(view.timer); // off at the next tick
     c.Timer_PlayTimer();
@@ -319,7 +293,7 @@ TEST_F(ControllerTest, FromHereCrossesPagesAndEndsAtTheTable)
     EXPECT_EQ(book.CurrentSentence, 3);
     EXPECT_EQ(book.CurrentPage, 2);
     EXPECT_EQ(view.shownPages, (QList<int>{2}));
-    EXPECT_EQ(player.loads, 1); // voice "w"
+    EXPECT_EQ(int(player.opened.size()), 1); // voice "w"
     // Row 4 has Box1Left 0: not highlighted, the stream just goes on.
     finishAndTick();
     EXPECT_EQ(book.CurrentSentence, 4);

@@ -3,6 +3,7 @@
 // pacing of states 1 and 2 and the score of the finish.
 
 #include "book/Gbk.h"
+#include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "tests/SentenceTestController.h"
@@ -99,47 +100,6 @@ public:
     QObject* MessageOwner() override { return nullptr; }
 };
 
-// 1000 bytes a second; the position moves only when the test says so.
-class FakePlayer final : public WordTestPlayer {
-public:
-    explicit FakePlayer(OpenBook& book) : book_(book) {}
-    bool playing = false;
-    double start = 0, end = 0;
-    int64_t position = 0;
-    bool running = false;
-    int plays = 0;
-    std::vector<QByteArray> opened;
-    std::vector<QByteArray> cues;
-
-    bool IsPlaying() const override { return playing; }
-    void SetPlaying(bool on) override { playing = on; }
-    double RangeStart() const override { return start; }
-    double RangeEnd() const override { return end; }
-    void SetRange(double s, double e) override
-    {
-        start = s;
-        end = e;
-    }
-    int64_t Position() const override { return position; }
-    int64_t Bytes(double seconds) const override { return int64_t(seconds * 1000); }
-    void SetPosition(int64_t bytes) override { position = bytes; }
-    void Play() override
-    {
-        running = true;
-        ++plays;
-    }
-    void Stop() override { running = false; }
-    void OpenVoiceFile() override { opened.push_back(book_.CurrentVoiceName); }
-    bool PlayCue(const QByteArray& bytes) override
-    {
-        cues.push_back(bytes);
-        return true;
-    }
-
-private:
-    OpenBook& book_;
-};
-
 struct Rig {
     QTemporaryDir folder;
     OpenBook book;
@@ -148,7 +108,7 @@ struct Rig {
     fakes::ScriptedMessages messages;
     fakes::ManualClock clock{1000, 0};
     FakeView view;
-    FakePlayer player{book};
+    fakes::FakeVoice player{book};
     std::unique_ptr<SentenceTestController> test;
 
     Rig()

@@ -3,6 +3,7 @@
 // of dictation and memorising with its history updates and finish.
 
 #include "book/Gbk.h"
+#include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "tests/WordTestController.h"
@@ -216,43 +217,6 @@ public:
     QObject* MessageOwner() override { return nullptr; }
 };
 
-// 1000 bytes a second; the position moves only when the test says so.
-class FakePlayer final : public WordTestPlayer {
-public:
-    explicit FakePlayer(OpenBook& book) : book_(book) {}
-    bool playing = false;
-    double start = 0, end = 0;
-    int64_t position = 0;
-    bool running = false;
-    std::vector<QByteArray> opened; // voices loaded, in order
-    std::vector<QByteArray> cues;
-    bool cuePlays = true;
-
-    bool IsPlaying() const override { return playing; }
-    void SetPlaying(bool on) override { playing = on; }
-    double RangeStart() const override { return start; }
-    double RangeEnd() const override { return end; }
-    void SetRange(double s, double e) override
-    {
-        start = s;
-        end = e;
-    }
-    int64_t Position() const override { return position; }
-    int64_t Bytes(double seconds) const override { return int64_t(seconds * 1000); }
-    void SetPosition(int64_t bytes) override { position = bytes; }
-    void Play() override { running = true; }
-    void Stop() override { running = false; }
-    void OpenVoiceFile() override { opened.push_back(book_.CurrentVoiceName); }
-    bool PlayCue(const QByteArray& bytes) override
-    {
-        cues.push_back(bytes);
-        return cuePlays;
-    }
-
-private:
-    OpenBook& book_;
-};
-
 class FakeHistory final : public WordHistory {
 public:
     std::map<QString, bool> passed;
@@ -270,7 +234,7 @@ struct Rig {
     fakes::ScriptedMessages messages;
     fakes::ManualClock clock{1000, 0};
     FakeView view;
-    FakePlayer player{book};
+    fakes::FakeVoice player{book};
     FakeHistory history;
     std::unique_ptr<WordTestController> test;
 

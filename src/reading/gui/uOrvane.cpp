@@ -80,8 +80,8 @@ void place(QWidget* widget, const StripPlace& p)
 } // namespace
 
 TfrmOrvane::TfrmOrvane(const OrvaneContext& context, QWidget* parent)
-    : QWidget(parent), ctx_(context), playerAdapter_(context.Player, context.Engine, context.Book),
-      controller_(context.Book, context.TestState, context.Ticks, *this, playerAdapter_),
+    : QWidget(parent), ctx_(context),
+      controller_(context.Book, context.TestState, context.Ticks, *this, context.Player),
       pages_(context.Paths, context.Book, context.Messages, *this, this)
 {
     setObjectName(QStringLiteral("frmOrvane"));
@@ -573,12 +573,6 @@ void TfrmOrvane::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void TfrmOrvane::showEvent(QShowEvent* event)
-{
-    ctx_.TestState.ActiveMode = -1; // the read-aloud view drives the player again
-    QWidget::showEvent(event);
-}
-
 void TfrmOrvane::Image1MouseDown(QMouseEvent* event)
 {
     DragScrolling = true;
@@ -609,7 +603,7 @@ void TfrmOrvane::Image1MouseMove(QMouseEvent* event)
     const QPointF at = event->position();
     const int row =
         HitTest(book.Content.Sentences, PageNameOf(book.CurrentPage), boxScale(), at.x(), at.y());
-    const bool stopped = !playerAdapter_.IsPlaying();
+    const bool stopped = !ctx_.Player.IsPlaying();
     if (row >= 0) {
         pageWidget->setCursor(Qt::PointingHandCursor);
         if (stopped)

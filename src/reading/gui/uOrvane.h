@@ -8,7 +8,6 @@
 #include "reading/PageGeometry.h"
 #include "reading/PageTurner.h"
 #include "reading/ReadingController.h"
-#include "reading/VoicePlayerAdapter.h"
 
 #include <QWidget>
 #include <functional>
@@ -155,7 +154,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override; // FormKeyDown
-    void showEvent(QShowEvent* event) override;    // FormShow: ActiveMode := -1
 
 private:
     // ReadingView
@@ -196,7 +194,6 @@ private:
     void report(const QString& text);
 
     OrvaneContext ctx_;
-    VoicePlayerAdapter playerAdapter_;
     ReadingController controller_;
     PageTurner pages_;
     QWidget* scrollContent_ = nullptr;

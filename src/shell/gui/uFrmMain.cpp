@@ -30,6 +30,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <memory>
+
 namespace zarelo {
 
 namespace {
@@ -75,7 +77,7 @@ TfrmMain::TfrmMain(AppContext& app, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      app_(app)
+      app_(app), modes_(app.TestState, *this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zarelo学习软件 v2.10"));
@@ -302,100 +304,111 @@ void TfrmMain::markActiveMode(QToolButton* active)
 
 void TfrmMain::ShowModePage(int mode)
 {
-    CurrentMode = mode;
-    if (CurrentTestForm)
+    modes_.Show(Mode(mode));
+}
+
+ModeSession& TfrmMain::SessionOf(Mode mode)
+{
+    switch (mode) {
+    case Mode::Dictation:
+    case Mode::Memorise:
+        makeWordTestView();
+        return frmWordTest->controller();
+    case Mode::SentenceTest:
+        makeSentenceTestView();
+        return frmSentTest->controller();
+    default:
+        makeReadingView();
+        return frmOrvane->controller();
+    }
+}
+
+void TfrmMain::ShowView(Mode mode)
+{
+    QWidget* view = frmOrvane;
+    if (mode == Mode::Dictation || mode == Mode::Memorise)
+        view = frmWordTest;
+    else if (mode == Mode::SentenceTest)
+        view = frmSentTest;
+    if (CurrentTestForm && CurrentTestForm != view)
         CurrentTestForm->hide();
-    if (mode == 1) {
-        if (!frmOrvane) {
-            OrvaneContext context{app_.Paths,
-                                  app_.Book,
-                                  app_.Voice,
-                                  app_.Audio,
-                                  app_.TestState,
-                                  app_.Messages,
-                                  app_.Ticks,
-                                  [this] { showCurrentUnit(); },
-                                  [this](const QString& text) { app_.ReportError(text); },
-                                  true};
-            frmOrvane = new TfrmOrvane(context, pnlClient);
-            frmOrvane->setObjectName(QStringLiteral("frmOrvane"));
-            frmOrvane->setGeometry(pnlClient->clientRect());
-        }
-        frmOrvane->show();
-        frmOrvane->raise();
-    } else if (mode == 2) {
-        showWordTest(3);
-    } else if (mode == 3) {
-        showSentenceTest();
-    } else if (mode == 4) {
-        showWordTest(2);
+    // The read-aloud view stays under a test view; CurrentTestForm names
+    // the test view shown last.
+    if (view != frmOrvane) {
+        view->setParent(pnlClient);
+        view->setGeometry(pnlClient->clientRect());
+        CurrentTestForm = view;
     }
+    view->show();
+    view->raise();
 }
 
-void TfrmMain::showSentenceTest()
+void TfrmMain::makeReadingView()
 {
-    if (!frmSentTest) {
-        SentTestWindowContext context{
-            app_.Paths,    app_.Book,      app_.Voice,
-            app_.Audio,    app_.TestState, app_.Settings,
-            app_.Messages, app_.Ticks,     [this](const QString& text) { app_.ReportError(text); }};
-        frmSentTest = new TfrmSentTest(context, pnlClient);
-    }
-    frmSentTest->setParent(pnlClient);
-    frmSentTest->setGeometry(pnlClient->clientRect());
-    CurrentTestForm = frmSentTest;
-    frmSentTest->BuildSentenceTest(1);
-    frmSentTest->show();
-    frmSentTest->raise();
+    if (frmOrvane)
+        return;
+    OrvaneContext context{app_.Paths,
+                          app_.Book,
+                          app_.Voice,
+                          app_.Audio,
+                          app_.TestState,
+                          app_.Messages,
+                          app_.Ticks,
+                          [this] { showCurrentUnit(); },
+                          [this](const QString& text) { app_.ReportError(text); },
+                          true};
+    frmOrvane = new TfrmOrvane(context, pnlClient);
+    frmOrvane->setObjectName(QStringLiteral("frmOrvane"));
+    frmOrvane->setGeometry(pnlClient->clientRect());
 }
 
-void TfrmMain::showWordTest(int kind)
+void TfrmMain::makeSentenceTestView()
 {
-    if (!frmWordTest) {
-        WordTestWindowContext context{
-            app_.Paths,        app_.Book,
-            app_.Voice,        app_.Audio,
-            app_.TestState,    app_.Settings,
-            app_.Messages,     app_.Ticks,
-            app_.dmMain.get(), [this](const QString& text) { app_.ReportError(text); }};
-        frmWordTest = new TfrmWordTest(context, pnlClient);
-        frmWordTest->setGeometry(pnlClient->clientRect());
-    }
-    CurrentTestForm = frmWordTest;
-    frmWordTest->BuildWordTest(kind);
-    frmWordTest->show();
-    frmWordTest->raise();
+    if (frmSentTest)
+        return;
+    SentTestWindowContext context{
+        app_.Paths,    app_.Book,      app_.Voice,
+        app_.Audio,    app_.TestState, app_.Settings,
+        app_.Messages, app_.Ticks,     [this](const QString& text) { app_.ReportError(text); }};
+    frmSentTest = new TfrmSentTest(context, pnlClient);
+    frmSentTest->hide();
+}
+
+void TfrmMain::makeWordTestView()
+{
+    if (frmWordTest)
+        return;
+    WordTestWindowContext context{
+        app_.Paths,        app_.Book,
+        app_.Voice,        app_.Audio,
+        app_.TestState,    app_.Settings,
+        app_.Messages,     app_.Ticks,
+        app_.dmMain.get(), [this](const QString& text) { app_.ReportError(text); }};
+    frmWordTest = new TfrmWordTest(context, pnlClient);
+    frmWordTest->hide();
 }
 
 void TfrmMain::sbtHearUnitClick()
 {
-    const int active = app_.TestState.ActiveMode;
-    if ((active == 2 || active == 3) && frmWordTest)
-        frmWordTest->StopWordTest();
-    if (active == 1 && frmSentTest)
-        frmSentTest->StopSentenceTest();
-    app_.TestState.ActiveMode = -1;
-    ShowModePage(1);
+    modes_.Show(Mode::ReadAloud);
     markActiveMode(sbtHearUnit);
 }
 
 void TfrmMain::sbtSelectSetClick()
 {
-    if (frmOrvane)
-        frmOrvane->StopReading();
-    ShowModePage(3);
+    modes_.Show(Mode::SentenceTest);
     markActiveMode(sbtSelectSet);
 }
 
 void TfrmMain::sbtLessonWordClick()
 {
-    ShowModePage(4);
+    modes_.Show(Mode::Dictation);
     markActiveMode(sbtLessonWord);
 }
 
 void TfrmMain::sbtWriteWordClick()
 {
-    ShowModePage(2);
+    modes_.Show(Mode::Memorise);
     markActiveMode(sbtWriteWord);
 }
 
@@ -410,17 +423,24 @@ void TfrmMain::sbtSettingClick()
 
 void TfrmMain::sbtFollowClick()
 {
-    if (frmOrvane)
-        frmOrvane->StopReading();
-    // The window works on the open book's sentences; without a book there are none.
+    // The window works on the open book's sentences; without a book there
+    // are none and nothing plays.
     if (app_.Book.Content.Sentences.count() == 0)
         return;
-    TfrmFollow frmFollow(
-        FollowWindowContext{app_.Paths, app_.Book, app_.Voice, app_.Audio, app_.Messages,
-                            [this](const QString& text) { app_.ReportError(text); }},
-        this);
-    if (frmFollow.FormCreate())
-        frmFollow.exec();
+    // Reading stops; a test keeps its state and goes on once the window is
+    // closed.
+    modes_.Lend([this] {
+        auto* frmFollow = new TfrmFollow(
+            FollowWindowContext{app_.Paths, app_.Book, app_.Voice, app_.Audio, app_.Messages,
+                                [this](const QString& text) { app_.ReportError(text); }},
+            this);
+        // Freed when it closes, after exec returns.
+        frmFollow->setAttribute(Qt::WA_DeleteOnClose);
+        std::unique_ptr<TfrmFollow> unopened(frmFollow);
+        if (!frmFollow->FormCreate())
+            return;
+        unopened.release()->exec();
+    });
 }
 
 void TfrmMain::SpeedButton3Click()
@@ -443,9 +463,14 @@ void TfrmMain::SbtSelectBookClick()
             guard->show();
     };
     bool opened = false;
+    // The mode on show lends the voice player while the book is chosen and
+    // loaded; after a new book the read-aloud view takes it.
+    modes_.Suspend();
     try {
         opened = bookOpener().OpenChosenBook([this] { return app_.ChooseBook(this); }, this,
                                              showLoading);
+        if (!opened)
+            modes_.Resume();
         if (opened) {
             showOpenedBook();
             if (frmOrvane) {
@@ -454,6 +479,8 @@ void TfrmMain::SbtSelectBookClick()
             }
         }
     } catch (...) {
+        if (!opened)
+            modes_.Resume();
         delete guard.data();
         throw;
     }
@@ -470,15 +497,8 @@ void TfrmMain::TrvUnitLessonDblClick()
         frmOrvane->ShowLesson(data.Name, data.Title);
     showCurrentUnit();
     // A built test follows the newly chosen lesson.
-    const int active = app_.TestState.ActiveMode;
-    if (app_.Settings.TestAreaSetting != 0 && (active == 2 || active == 3) && frmWordTest) {
-        frmWordTest->StopWordTest();
-        frmWordTest->BuildWordTest(active);
-    }
-    if (app_.Settings.TestAreaSetting != 0 && active == 1 && frmSentTest) {
-        frmSentTest->StopSentenceTest();
-        frmSentTest->BuildSentenceTest(1);
-    }
+    if (app_.Settings.TestAreaSetting != 0)
+        modes_.RebuildTest();
 }
 
 void TfrmMain::FormKeyDown(int key)

@@ -4,6 +4,8 @@
 // pnlClient hosts one mode view at a time. Creating the window runs its
 // FormCreate: audio start, settings, reopening the last book. UI thread only.
 
+#include "shell/ModeOwner.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -23,7 +25,7 @@ class TfrmOrvane;
 class TfrmSentTest;
 class TfrmWordTest;
 
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget, private ModeHost {
     Q_OBJECT
 public:
     // Runs FormCreate; an exception escaping it goes to the general error
@@ -33,7 +35,9 @@ public:
 
     // The mode last chosen: 1 read-aloud, 2 memorise words, 3 sentence
     // listening, 4 word dictation; 0 before the first.
-    int CurrentMode = 0;
+    int CurrentMode() const { return modes_.CurrentMode(); }
+    // Which mode is on show and which holds the voice player.
+    ModeOwner& modes() { return modes_; }
     // The test view shown last; null until a test view is shown.
     QWidget* CurrentTestForm = nullptr;
     // The read-aloud view, created by the first ShowModePage(1), kept to the end.
@@ -69,6 +73,7 @@ public:
     // Key preview: every key of this window comes here first and goes on to
     // its receiver. Qt::Key values.
     void FormKeyDown(int key);
+    // Shows mode 1 .. 4 (CurrentMode's numbers) through the mode owner.
     void ShowModePage(int mode);
 
 public slots:
@@ -100,14 +105,15 @@ private:
     // After a book was opened: unit tree, labels, mode buttons, read-aloud mode.
     void showOpenedBook();
     void connectGuarded(QToolButton* button, void (TfrmMain::*handler)());
-    // Creates the word test view when needed, builds a test of `kind` (2
-    // dictation, 3 memorising) and shows it over the client panel.
-    void showWordTest(int kind);
-    // Creates the sentence test view when needed, builds a test and shows it
-    // over the client panel.
-    void showSentenceTest();
+    // ModeHost: the views are made on first use and docked into pnlClient.
+    ModeSession& SessionOf(Mode mode) override;
+    void ShowView(Mode mode) override;
+    void makeReadingView();
+    void makeWordTestView();
+    void makeSentenceTestView();
 
     AppContext& app_;
+    ModeOwner modes_;
     int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2
     bool shownOnce_ = false;
     // The key press last forwarded and the widget it was first delivered

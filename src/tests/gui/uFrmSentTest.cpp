@@ -28,11 +28,11 @@ const QColor kLime(0, 255, 0);
 } // namespace
 
 TfrmSentTest::TfrmSentTest(const SentTestWindowContext& context, QWidget* parent)
-    : QWidget(parent), ctx_(context), playerAdapter_(context.Player, context.Engine, context.Book),
+    : QWidget(parent), ctx_(context),
       controller_(WordTestContext{context.Book, context.TestState, context.Settings,
                                   context.Messages, context.Ticks, context.Paths.ProgramFolder,
                                   [this] { ReadSettings(ctx_.Paths.SettingsPath, ctx_.Settings); }},
-                  *this, playerAdapter_)
+                  *this, context.Player)
 {
     setObjectName(QStringLiteral("frmSentTest"));
     setWindowTitle(QStringLiteral("听辨句子"));

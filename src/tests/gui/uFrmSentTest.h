@@ -117,7 +117,6 @@ private:
     template <class F> void guarded(F&& handler);
 
     SentTestWindowContext ctx_;
-    VoicePlayerTestAdapter playerAdapter_;
     SentenceTestController controller_;
     std::vector<QLabel*> labels_;
     int grownHeight_ = 0; // the panel's height set by the labels, 0: none

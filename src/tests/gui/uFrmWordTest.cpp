@@ -24,12 +24,11 @@ namespace zarelo {
 using namespace testview;
 
 TfrmWordTest::TfrmWordTest(const WordTestWindowContext& context, QWidget* parent)
-    : QWidget(parent), ctx_(context), playerAdapter_(context.Player, context.Engine, context.Book),
-      history_(context.dmMain),
+    : QWidget(parent), ctx_(context), history_(context.dmMain),
       controller_(WordTestContext{context.Book, context.TestState, context.Settings,
                                   context.Messages, context.Ticks, context.Paths.ProgramFolder,
                                   [this] { ReadSettings(ctx_.Paths.SettingsPath, ctx_.Settings); }},
-                  *this, playerAdapter_, history_)
+                  *this, context.Player, history_)
 {
     setObjectName(QStringLiteral("frmWordTest"));
     buildComponents();

@@ -139,7 +139,6 @@ private:
     template <class F> void guarded(F&& handler);
 
     WordTestWindowContext ctx_;
-    VoicePlayerTestAdapter playerAdapter_;
     DmMainHistory history_;
     WordTestController controller_;
     FinishEffectPanel* effect_ = nullptr; // PnShow3D, PaintBox1 and Timer1

@@ -1,8 +1,8 @@
 // The one general error report: an exception escaping a handler or a timer
 // shows one box with its text and ends only that handler; the program goes on.
 
-#include "book/BookError.h"
 #include "ShellRig.h"
+#include "book/BookError.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
 
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(rig.Messages->texts(), QStringList{QStringLiteral("书库无法读取")});
         QCOMPARE(w.Label_Title->text(), QStringLiteral("Book One"));
         QTest::mouseClick(w.sbtLessonWord, Qt::LeftButton);
-        QCOMPARE(w.CurrentMode, 4);
+        QCOMPARE(w.CurrentMode(), 4);
     }
 };
 

@@ -246,7 +246,7 @@ private slots:
         for (const auto& step : steps) {
             step.button->setEnabled(true);
             QTest::mouseClick(step.button, Qt::LeftButton);
-            QCOMPARE(w.CurrentMode, step.mode);
+            QCOMPARE(w.CurrentMode(), step.mode);
             for (QToolButton* b : ModeButtons(w))
                 QCOMPARE(b->isEnabled(), b != step.button);
             QWidget* shown = step.sentenceTest ? static_cast<QWidget*>(w.frmSentTest)
@@ -448,7 +448,7 @@ private slots:
         QCOMPARE(w.frmOrvane->geometry(), w.pnlClient->clientRect());
         QVERIFY(w.frmOrvane->isVisible());
         QCOMPARE(w.frmOrvane->Edit1->text(), QStringLiteral("1"));
-        QCOMPARE(w.CurrentMode, 1);
+        QCOMPARE(w.CurrentMode(), 1);
         QCOMPARE(app.TestState.ActiveMode, -1);
         QVERIFY(!w.sbtHearUnit->isEnabled());
         QVERIFY(w.sbtSelectSet->isEnabled() && w.sbtLessonWord->isEnabled() &&
