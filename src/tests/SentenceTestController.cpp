@@ -103,8 +103,9 @@ void SentenceTestController::SbtStartTestingClick()
         // No item is asked before the cue has ended: clicks meanwhile are ignored.
         s.TestPos = -1;
         s.AnswerRight = false;
-        PlayCueSound(ctx_.ProgramFolder, 1, player_, ctx_.Messages);
+        // The cue's message box and its wait both let other handlers run.
         const unsigned generation = run_.Generation();
+        PlayCueSound(ctx_.ProgramFolder, 1, player_, ctx_.Messages);
         Delay(ctx_.Ticks, 1000);
         // Given up, rebuilt or replaced by another mode during the cue.
         if (run_.Generation() != generation)

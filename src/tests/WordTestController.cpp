@@ -173,8 +173,9 @@ void WordTestController::SbtStartTestingClick()
     s.TestPos = -1;
     s.AnswerRight = false;
     view_.FocusEnterWord();
-    PlayCueSound(1);
+    // The cue's message box and its wait both let other handlers run.
     const unsigned generation = run_.Generation();
+    PlayCueSound(1);
     Delay(ctx_.Ticks, 1000);
     // Given up, rebuilt or replaced by another mode during the cue: the
     // test that wanted to start is gone.

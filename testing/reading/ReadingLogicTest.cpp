@@ -2,6 +2,7 @@
 #include "reading/PageGeometry.h"
 #include "reading/ReadingController.h"
 #include "reading/ReadingRange.h"
+#include "support/FakeModeViews.h"
 #include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 
@@ -193,32 +194,7 @@ TEST(VoiceNames, OnlyAsciiLettersFold)
 
 namespace {
 
-struct FakeView final : ReadingView {
-    OpenBook* book = nullptr;
-    bool showOk = true;
-    QList<int> shownPages, displayed;
-    bool readAllPage = true, readAllLesson = true, pause = false, timer = false;
-    bool recycle = false, fromHere = false;
-    float speed = 1.0f;
-    int unVisible = 0;
-
-    bool ShowPage() override
-    {
-        shownPages << book->CurrentPage;
-        return showOk;
-    }
-    void DisplayEntry(int row) override { displayed << row; }
-    void UnVisibleBox() override { ++unVisible; }
-    void ShowPageNumber() override {}
-    void SetReadAllPageEnabled(bool on) override { readAllPage = on; }
-    void SetReadAllLessonEnabled(bool on) override { readAllLesson = on; }
-    void SetPauseEnabled(bool on) override { pause = on; }
-    bool PauseEnabled() const override { return pause; }
-    bool RecycleChecked() const override { return recycle; }
-    bool FromHereChecked() const override { return fromHere; }
-    float ReadingSpeed() const override { return speed; }
-    void SetTimerActive(bool on) override { timer = on; }
-};
+using FakeView = fakes::FakeReadingView;
 
 struct ControllerTest : ::testing::Test {
     OpenBook book;

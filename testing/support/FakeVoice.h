@@ -8,6 +8,7 @@
 #include "book/BookContent.h"
 
 #include <QList>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     bool cuePlays = true;
     bool speedPending = false;
     QList<float> rates;
+    // Runs while a cue sound starts, as input arriving during the cue would.
+    std::function<void()> onCue;
 
     // The voice has sounded past the end of its range.
     void PlayPastEnd() { position = Bytes(end / 10) + 1; }
@@ -77,6 +80,8 @@ public:
     bool PlayCue(const QByteArray& bytes) override
     {
         cues.push_back(bytes);
+        if (onCue)
+            onCue();
         return cuePlays;
     }
 

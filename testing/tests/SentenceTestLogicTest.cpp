@@ -3,9 +3,11 @@
 // pacing of states 1 and 2 and the score of the finish.
 
 #include "book/Gbk.h"
+#include "support/FakeModeViews.h"
 #include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
+#include "support/TableRows.h"
 #include "tests/SentenceTestController.h"
 #include "tests/WordTestSelection.h"
 
@@ -20,85 +22,12 @@ namespace {
 void AddRow(OpenBook& book, int page, QByteArrayView kind, QByteArrayView english,
             QByteArrayView voice = "v1", double start = 0, double end = 5)
 {
-    SentenceTable& t = book.Content.Sentences;
-    t.PageName.append("Page" + QByteArray::number(page));
-    t.Kind.append(kind);
-    for (auto* column :
-         {&t.Box1Left, &t.Box1Top, &t.Box1Right, &t.Box1Bottom, &t.Box2Left, &t.Box2Top,
-          &t.Box2Right, &t.Box2Bottom, &t.Box3Left, &t.Box3Top, &t.Box3Right, &t.Box3Bottom})
-        column->push_back(-1);
-    t.VoiceName.append(voice);
-    t.StartTime.push_back(start);
-    t.EndTime.push_back(end);
-    t.ChineseText.append(toGbk(QStringLiteral("中文")));
-    t.EnglishText.append(english);
+    fakes::AddEntry(book, page, kind, english, QStringLiteral("中文"), voice, start, end);
 }
 
-void AddLesson(OpenBook& book, QByteArrayView name, int first, int last)
-{
-    LessonTable& l = book.Content.Lessons;
-    l.Name.append(name);
-    l.Title.append("Title");
-    l.Column2.append("");
-    l.Column4.append("");
-    l.StartTime.push_back(0);
-    l.EndTime.push_back(0);
-    l.FirstPage.push_back(first);
-    l.EndPage.push_back(last);
-}
+using fakes::AddLesson;
 
-class FakeView final : public SentenceTestView {
-public:
-    bool timer = false;
-    QString unit = QStringLiteral("untouched"), score;
-    std::vector<QString> labels;
-    std::vector<bool> lime;
-    int clears = 0;
-    int itemMax = 0, itemPos = 0;
-    int64_t timeMax = 0, timePos = 0;
-    bool start = false, stop = false, retest = false;
-    bool effect = false;
-    int effectScore = -1;
-    bool closed = false;
-
-    void SetTimerActive(bool on) override { timer = on; }
-    void SetUnitText(const QString& t) override { unit = t; }
-    void SetScoreText(const QString& t) override { score = t; }
-    void ClearSentenceLabels() override
-    {
-        ++clears;
-        labels.clear();
-        lime.clear();
-    }
-    void AddSentenceLabel(const QString& text) override
-    {
-        labels.push_back(text);
-        lime.push_back(false);
-    }
-    int SentenceLabelCount() const override { return int(labels.size()); }
-    QString SentenceLabelText(int i) const override { return labels[size_t(i)]; }
-    bool SentenceLabelLime(int i) const override { return lime[size_t(i)]; }
-    void SetSentenceLabelLime(int i) override { lime[size_t(i)] = true; }
-    void SetItemProgress(int maximum, int position) override
-    {
-        if (maximum >= 0)
-            itemMax = maximum;
-        itemPos = position;
-    }
-    void SetTimeMaximum(int64_t m) override { timeMax = m; }
-    void SetTimePosition(int64_t p) override { timePos = p; }
-    void SetStartEnabled(bool on) override { start = on; }
-    void SetStopEnabled(bool on) override { stop = on; }
-    void SetRetestEnabled(bool on) override { retest = on; }
-    void HideFinishEffect() override { effect = false; }
-    void StartFinishEffect(int s) override
-    {
-        effect = true;
-        effectScore = s;
-    }
-    void CloseWindow() override { closed = true; }
-    QObject* MessageOwner() override { return nullptr; }
-};
+using FakeView = fakes::FakeSentenceTestView;
 
 struct Rig {
     QTemporaryDir folder;

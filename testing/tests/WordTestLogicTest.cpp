@@ -3,9 +3,11 @@
 // of dictation and memorising with its history updates and finish.
 
 #include "book/Gbk.h"
+#include "support/FakeModeViews.h"
 #include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
+#include "support/TableRows.h"
 #include "tests/WordTestController.h"
 #include "tests/WordTestSelection.h"
 
@@ -23,32 +25,10 @@ void AddRow(OpenBook& book, int page, QByteArrayView kind, QByteArrayView englis
             const QString& chinese = QStringLiteral("中文"), QByteArrayView voice = "v1",
             double start = 0, double end = 5)
 {
-    SentenceTable& t = book.Content.Sentences;
-    t.PageName.append("Page" + QByteArray::number(page));
-    t.Kind.append(kind);
-    for (auto* column :
-         {&t.Box1Left, &t.Box1Top, &t.Box1Right, &t.Box1Bottom, &t.Box2Left, &t.Box2Top,
-          &t.Box2Right, &t.Box2Bottom, &t.Box3Left, &t.Box3Top, &t.Box3Right, &t.Box3Bottom})
-        column->push_back(-1);
-    t.VoiceName.append(voice);
-    t.StartTime.push_back(start);
-    t.EndTime.push_back(end);
-    t.ChineseText.append(toGbk(chinese));
-    t.EnglishText.append(english);
+    fakes::AddEntry(book, page, kind, english, chinese, voice, start, end);
 }
 
-void AddLesson(OpenBook& book, QByteArrayView name, int first, int last)
-{
-    LessonTable& l = book.Content.Lessons;
-    l.Name.append(name);
-    l.Title.append("Title");
-    l.Column2.append("");
-    l.Column4.append("");
-    l.StartTime.push_back(0);
-    l.EndTime.push_back(0);
-    l.FirstPage.push_back(first);
-    l.EndPage.push_back(last);
-}
+using fakes::AddLesson;
 
 std::vector<QString> Words(const OpenBook& book, const std::vector<int>& rows)
 {
@@ -165,57 +145,8 @@ TEST(WordTestSelection, QualifyingRowsFollowTheAreaAndTheHistory)
 
 namespace {
 
-class FakeView final : public WordTestView {
-public:
-    bool timer = false;
-    QString title, unit, count, chinese, mark, expected, score, edit;
-    bool editEnabled = false, voiceVisible = false, dispVisible = false;
-    bool voiceChecked = false, dispChecked = false;
-    int itemMax = 0, itemPos = 0;
-    int64_t timeMax = 0, timePos = 0;
-    bool start = false, stop = false, retest = false, showError = false;
-    bool effect = false;
-    int effectScore = -1;
-    bool closed = false;
+using FakeView = fakes::FakeWordTestView;
 
-    void SetTimerActive(bool on) override { timer = on; }
-    void SetTitle(const QString& t) override { title = t; }
-    void SetUnitText(const QString& t) override { unit = t; }
-    void SetWordCount(const QString& t) override { count = t; }
-    void SetChinese(const QString& t) override { chinese = t; }
-    void SetMark(const QString& t) override { mark = t; }
-    void SetExpected(const QString& t) override { expected = t; }
-    void SetScoreText(const QString& t) override { score = t; }
-    QString EnterWordText() const override { return edit; }
-    void SetEnterWordText(const QString& t) override { edit = t; }
-    void SetEnterWordEnabled(bool on) override { editEnabled = on; }
-    void FocusEnterWord() override {}
-    void ShowEntryPanel() override {}
-    void SetVoiceCheckVisible(bool on) override { voiceVisible = on; }
-    void SetDisplayChineseVisible(bool on) override { dispVisible = on; }
-    bool VoiceChecked() const override { return voiceChecked; }
-    bool DisplayChineseChecked() const override { return dispChecked; }
-    void SetItemProgress(int maximum, int position) override
-    {
-        if (maximum >= 0)
-            itemMax = maximum;
-        itemPos = position;
-    }
-    void SetTimeMaximum(int64_t m) override { timeMax = m; }
-    void SetTimePosition(int64_t p) override { timePos = p; }
-    void SetStartEnabled(bool on) override { start = on; }
-    void SetStopEnabled(bool on) override { stop = on; }
-    void SetRetestEnabled(bool on) override { retest = on; }
-    void SetShowErrorEnabled(bool on) override { showError = on; }
-    void HideFinishEffect() override { effect = false; }
-    void StartFinishEffect(int s) override
-    {
-        effect = true;
-        effectScore = s;
-    }
-    void CloseWindow() override { closed = true; }
-    QObject* MessageOwner() override { return nullptr; }
-};
 
 class FakeHistory final : public WordHistory {
 public:
