@@ -240,7 +240,8 @@ TEST(ModeOwner, LendingThePlayerStopsReadingAndHandsARunningTestBack)
         // Borrowed while the item sounds: it is asked again.
         Program p;
         p.playIn(test);
-        const int row = test == Mode::SentenceTest ? p.sentences.CurrentRow() : p.words.CurrentRow();
+        const int row =
+            test == Mode::SentenceTest ? p.sentences.CurrentRow() : p.words.CurrentRow();
         const double start = p.book.Content.Sentences.StartTime[size_t(row)];
         borrow(p);
         EXPECT_TRUE(p.voice.IsPlaying());

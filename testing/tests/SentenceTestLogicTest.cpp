@@ -286,3 +286,23 @@ TEST(SentenceTestPacing, GiveUpNewQuestionsBackAndNoSentence)
     empty.test->SbtStartTestingClick();
     EXPECT_EQ(empty.messages.shown.size(), 1u);
 }
+
+TEST(SentenceTestPacing, ClicksDuringTheStartCueAreIgnored)
+{
+    Rig rig;
+    AddRow(rig.book, 1, "sent", "the first one here", "v1", 10, 16);
+    AddRow(rig.book, 1, "sent", "the second one here", "v1", 20, 26);
+    rig.test->BuildSentenceTest(1);
+    rig.start();
+    rig.test->Timer_PlayTimer();
+    const int stale = rig.labelOf(rig.playing());
+    rig.test->SbtStopTestingClick();
+    rig.test->SbtRetestClick();
+    // The new labels show the same texts; the one of the old item is
+    // clicked while the cue sounds.
+    rig.player.onCue = [&] { rig.test->SentenceLabelClick(stale); };
+    rig.start();
+    EXPECT_FALSE(rig.view.lime[size_t(stale)]);
+    EXPECT_FALSE(rig.state.AnswerRight);
+    EXPECT_EQ(rig.settings.WaitMs, 2000);
+}

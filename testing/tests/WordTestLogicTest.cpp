@@ -8,6 +8,7 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "support/TableRows.h"
+#include "tests/WordHistoryError.h"
 #include "tests/WordTestController.h"
 #include "tests/WordTestSelection.h"
 
@@ -147,14 +148,24 @@ namespace {
 
 using FakeView = fakes::FakeWordTestView;
 
-
 class FakeHistory final : public WordHistory {
 public:
     std::map<QString, bool> passed;
     std::vector<QString> right, wrong;
+    int failures = 0; // the next updates that fail, as a row that cannot be updated
     bool IsNotPassedWord(const QString& word) override { return !passed[word]; }
-    void RecordRightAnswer(const QString& w, QObject*) override { right.push_back(w); }
-    void RecordWrongAnswer(const QString& w, QObject*) override { wrong.push_back(w); }
+    void RecordRightAnswer(const QString& w, QObject*) override { record(right, w); }
+    void RecordWrongAnswer(const QString& w, QObject*) override { record(wrong, w); }
+
+private:
+    void record(std::vector<QString>& answers, const QString& word)
+    {
+        if (failures > 0) {
+            --failures;
+            throw WordHistoryError(QStringLiteral("“%1”的记录无法更新").arg(word));
+        }
+        answers.push_back(word);
+    }
 };
 
 struct Rig {
@@ -423,9 +434,11 @@ TEST(WordTestPacing, BuildGiveUpAndNewQuestions)
     rig.history.passed[QStringLiteral("only")] = true;
     AddRow(rig.book, 1, "word", "only");
     rig.view.title = QStringLiteral("before");
+    rig.view.count = QStringLiteral("本次测试单词共5个");
     rig.test->BuildWordTest(2);
     EXPECT_EQ(rig.state.ActiveMode, -1);
-    EXPECT_EQ(rig.view.count, QString());
+    EXPECT_EQ(rig.view.title, QStringLiteral("听写单词")) << "the title is set before the count";
+    EXPECT_EQ(rig.view.count, QStringLiteral("本次测试单词共5个")) << "the count is left";
     rig.start();
     EXPECT_EQ(rig.messages.texts(), QStringList{QStringLiteral("没有测试内容！         ")});
 
@@ -499,4 +512,64 @@ TEST(WordTestPacing, EveryWrongAnswerIsKept)
     EXPECT_EQ(rig.state.Answers.size(), 230u);
     EXPECT_EQ(rig.history.wrong.size(), 230u);
     EXPECT_EQ(rig.view.score, QStringLiteral("得分：0 分"));
+}
+
+TEST(WordTestPacing, InputDuringTheStartCueIsIgnored)
+{
+    Rig rig;
+    AddRow(rig.book, 1, "word", "apple", QStringLiteral("苹果"), "v1", 10, 16);
+    AddRow(rig.book, 1, "word", "pear", QStringLiteral("梨"), "v1", 20, 26);
+    // A memorising test without voice, given up at its first item; the next
+    // one starts with that item's word typed during its cue.
+    rig.test->BuildWordTest(3);
+    rig.start();
+    rig.test->Timer_PlayTimer();
+    const QString stale = rig.word();
+    rig.test->SbtStopTestingClick();
+    rig.test->SbtRetestClick();
+    rig.player.onCue = [&] {
+        rig.view.edit = stale;
+        rig.test->EdtEnterWordKeyPress();
+    };
+    rig.start();
+    EXPECT_EQ(rig.view.mark, QString()) << "no item is asked during the cue";
+    EXPECT_FALSE(rig.state.AnswerRight);
+    EXPECT_EQ(rig.settings.WaitMs, 2000);
+
+    // The first item then waits its whole time for an answer.
+    rig.test->Timer_PlayTimer();
+    EXPECT_EQ(rig.state.TestState, 6);
+    rig.clock.advance(1000);
+    rig.test->Timer_PlayTimer();
+    EXPECT_EQ(rig.state.TestPos, 0);
+    EXPECT_TRUE(rig.state.Answers.empty());
+}
+
+TEST(WordTestPacing, AnItemClosesOnceWhenItsHistoryUpdateFails)
+{
+    for (const bool right : {true, false}) {
+        SCOPED_TRACE(right ? "right answer" : "wrong answer");
+        Rig rig;
+        AddRow(rig.book, 1, "word", "apple", QStringLiteral("苹果"), "v1", 10, 16);
+        rig.test->BuildWordTest(2);
+        rig.start();
+        rig.test->Timer_PlayTimer();
+        rig.view.edit = right ? QStringLiteral("apple") : QStringLiteral("aple");
+        rig.test->EdtEnterWordKeyPress();
+        rig.playPastEnd();
+        rig.test->Timer_PlayTimer();
+        rig.history.failures = 1;
+        rig.clock.advance(2000);
+        EXPECT_THROW(rig.test->Timer_PlayTimer(), WordHistoryError) << "reported once";
+        for (int i = 0; i < 20; ++i) {
+            rig.clock.advance(200);
+            EXPECT_NO_THROW(rig.test->Timer_PlayTimer());
+        }
+        EXPECT_EQ(rig.state.TestState, -1) << "the test finished";
+        EXPECT_EQ(rig.view.score,
+                  right ? QStringLiteral("得分：100 分") : QStringLiteral("得分：0 分"));
+        EXPECT_EQ(rig.state.Answers.size(), right ? 0u : 1u);
+        EXPECT_TRUE(rig.history.right.empty() && rig.history.wrong.empty());
+        EXPECT_EQ(rig.player.cues.back(), QByteArray("/Succ.wav"));
+    }
 }
