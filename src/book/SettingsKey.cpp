@@ -42,7 +42,24 @@ QString unescaped(QStringView value)
     return out;
 }
 
+SettingsKey::WriteFailure& writeFailureHandler()
+{
+    static SettingsKey::WriteFailure handler;
+    return handler;
+}
+
 } // namespace
+
+void SettingsKey::SetWriteFailureHandler(WriteFailure handler)
+{
+    writeFailureHandler() = std::move(handler);
+}
+
+void SettingsKey::reportFailure(const QString& reason) const
+{
+    if (const WriteFailure& report = writeFailureHandler())
+        report(path_, reason);
+}
 
 SettingsKey::SettingsKey(const QString& filePath) : path_(filePath)
 {
@@ -66,10 +83,16 @@ SettingsKey::SettingsKey(const QString& filePath) : path_(filePath)
     }
     // Create the key: the folder and an empty file, as a registry key is
     // created when it is opened.
-    if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
+    const QString folder = QFileInfo(path_).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        reportFailure(
+            QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(folder)));
         return;
+    }
     QSaveFile created(path_);
     open_ = created.open(QIODevice::WriteOnly) && created.commit();
+    if (!open_)
+        reportFailure(created.errorString());
 }
 
 SettingsKey::~SettingsKey()
@@ -142,11 +165,10 @@ bool SettingsKey::flush()
     for (const auto& [key, value] : values_)
         text += key + u'=' + escaped(value) + u'\n';
     QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        reportFailure(file.errorString());
         return false;
-    file.write(text.toUtf8());
-    if (!file.commit())
-        return false;
+    }
     dirty_ = false;
     return true;
 }

@@ -9,6 +9,7 @@
 // file). Nothing keeps it open between uses.
 
 #include <QString>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -43,7 +44,16 @@ public:
     // Writes pending changes now; false when the file could not be saved.
     bool flush();
 
+    // Told the file's path and the system's reason whenever a key cannot be
+    // created or saved, so that no setting is lost without a word. The
+    // application sets one for its run and removes it at its end; without
+    // one, failures are only returned.
+    using WriteFailure = std::function<void(const QString& path, const QString& reason)>;
+    static void SetWriteFailureHandler(WriteFailure handler);
+
 private:
+    void reportFailure(const QString& reason) const;
+
     QString path_;
     bool open_ = false;
     bool dirty_ = false;

@@ -1,6 +1,7 @@
 #include "book/Settings.h"
 #include "book/SettingsKey.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -76,4 +77,39 @@ TEST(ReadSettings, KeyThatCannotBeOpenedChangesNothing)
     EXPECT_EQ(s.WaitMs, 10);
     EXPECT_EQ(s.WordNumberSetting, QStringLiteral("全部"));
     EXPECT_EQ(s.TestAreaSetting, 0);
+}
+
+TEST(SettingsKey, AFileThatCannotBeSavedIsToldWithItsPathAndReason)
+{
+    QTemporaryDir dir;
+    QStringList told;
+    SettingsKey::SetWriteFailureHandler([&](const QString& path, const QString& reason) {
+        EXPECT_FALSE(reason.isEmpty());
+        told << path;
+    });
+
+    // The folder cannot be made: a file stands where it would be.
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString underFile = dir.filePath("blocked/ZareloEnglish.ini");
+    {
+        SettingsKey key(underFile);
+        EXPECT_FALSE(key.isOpen());
+    }
+    EXPECT_EQ(told, QStringList{underFile});
+
+    // The key was read, then its folder went away before the save.
+    told.clear();
+    const QString path = dir.filePath("home/ZareloEnglish.ini");
+    {
+        SettingsKey key(path);
+        ASSERT_TRUE(key.isOpen());
+        key.writeString(QStringLiteral("LastPage"), QStringLiteral("5"));
+        ASSERT_TRUE(QDir(dir.filePath("home")).removeRecursively());
+        QFile(dir.filePath("home")).open(QIODevice::WriteOnly);
+        EXPECT_FALSE(key.flush());
+    }
+    EXPECT_EQ(told, (QStringList{path, path})) << "the explicit save, then the one at the end";
+    SettingsKey::SetWriteFailureHandler({});
 }

@@ -1,9 +1,11 @@
 #include "shell/gui/AppContext.h"
 
 #include "book/BookError.h"
+#include "book/SettingsKey.h"
 #include "book/gui/uSelectBook.h"
 
 #include <QDir>
+#include <utility>
 
 namespace zarelo {
 
@@ -21,9 +23,20 @@ AppContext::AppContext(AppSeams seams)
     ChooseBook = [this](QWidget* owner) {
         return zarelo::ChooseBook(Paths, Book, Messages, owner);
     };
+    // A settings file that cannot be saved is said once; every later write
+    // fails for the same reason.
+    SettingsKey::SetWriteFailureHandler([this](const QString& path, const QString& reason) {
+        if (std::exchange(settingsFailureReported_, true))
+            return;
+        ReportError(
+            QStringLiteral("设置文件“%1”无法写入：%2").arg(QDir::toNativeSeparators(path), reason));
+    });
 }
 
-AppContext::~AppContext() = default;
+AppContext::~AppContext()
+{
+    SettingsKey::SetWriteFailureHandler({});
+}
 
 void AppContext::ReportError(const QString& text)
 {

@@ -43,6 +43,7 @@ class AppContext {
     std::unique_ptr<TickSource> ticks_;
     std::unique_ptr<AudioEngine> engine_;
     QTemporaryDir temp_;
+    bool settingsFailureReported_ = false;
 
 public:
     explicit AppContext(AppSeams seams);
@@ -72,7 +73,8 @@ public:
     std::function<bool(QWidget* owner)> ChooseBook;
 
     // The general error report: one box with `text`, captioned with the
-    // application title.
+    // application title. A settings file that cannot be saved is reported
+    // here once, with its path and the system's reason.
     void ReportError(const QString& text);
     // Runs `handler`; an exception escaping it (BookError or any
     // std::exception) is reported once and ends only the handler. True when

@@ -74,10 +74,9 @@ Panel* MakePanel(QWidget* parent, const char* name, Panel::Bevel outer, Panel::B
 } // namespace
 
 TfrmMain::TfrmMain(AppContext& app, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
-      app_(app), modes_(app.TestState, *this)
+    // A normal window frame: the pupil may resize, maximise and restore it;
+    // the panels follow its size.
+    : QWidget(parent, Qt::Window), app_(app), modes_(app.TestState, *this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zarelo学习软件 v2.10"));

@@ -19,10 +19,11 @@ TfrmShowErrorWord::TfrmShowErrorWord(QWidget* parent)
     setObjectName(QStringLiteral("frmShowErrorWord"));
     setWindowTitle(QStringLiteral("显示答案"));
     setFixedSize(459, 287);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::white);
-    setPalette(p);
+    // The window's own sheet wins over the skin's, so the list keeps its
+    // colours under any skin.
+    setStyleSheet(QStringLiteral("QDialog#frmShowErrorWord { background: white; }"
+                                 "QTableWidget#SgErrorWord { background: rgb(237, 243, 238);"
+                                 " color: black; }"));
 
     SgErrorWord = new QTableWidget(0, 3, this);
     SgErrorWord->setObjectName(QStringLiteral("SgErrorWord"));
@@ -30,9 +31,6 @@ TfrmShowErrorWord::TfrmShowErrorWord(QWidget* parent)
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(16);
     SgErrorWord->setFont(font);
-    QPalette grid = SgErrorWord->palette();
-    grid.setColor(QPalette::Base, QColor(237, 243, 238));
-    SgErrorWord->setPalette(grid);
     SgErrorWord->setSelectionBehavior(QAbstractItemView::SelectRows);
     SgErrorWord->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SgErrorWord->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -16,10 +16,14 @@
 #include "tests/gui/uFrmWordTest.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -74,6 +78,80 @@ class MainWindowTest : public QObject {
 private slots:
     void initTestCase() { InstallFontSubstitutions(); }
 
+    void aDictationGoesOnAfterTheOralTraining()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.setting(QStringLiteral("waittime"), QStringLiteral("1"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        app.dmMain->DataModuleCreate();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(w.sbtLessonWord, Qt::LeftButton);
+        TfrmWordTest* test = w.frmWordTest;
+        QTest::mouseClick(test->SbtStartTesting, Qt::LeftButton);
+        QTRY_COMPARE(app.TestState.TestPos, 0); // the first word sounds
+
+        AnswerNextModal([](QWidget* modal) { modal->close(); });
+        QTest::mouseClick(w.sbtFollow, Qt::LeftButton);
+        QVERIFY(app.Voice.IsPlaying());
+        QVERIFY(test->Timer_Play->isActive());
+        // The word is asked again, its wait runs out and the next word comes.
+        for (int i = 0; i < 200 && app.TestState.TestPos < 1; ++i) {
+            rig.Device->render(4410);
+            rig.Clock->advance(100);
+            QTest::qWait(20);
+        }
+        QCOMPARE(app.TestState.TestPos, 1);
+        QCOMPARE(int(app.TestState.Answers.size()), 1);
+        QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
+    }
+
+    void settingsThatCannotBeSavedAreReportedOnce()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.frmOrvane->SbtNextPageClick();
+        // The settings folder is gone, a file in its place.
+        const QString folder = QFileInfo(rig.SettingsPath).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile(folder).open(QIODevice::WriteOnly);
+        w.close();
+        w.FormClose(); // the last page is written a second time
+        QCOMPARE(rig.Messages->shown.size(), 1);
+        const QString text = rig.Messages->shown[0].text;
+        QVERIFY2(text.contains(QDir::toNativeSeparators(rig.SettingsPath)), qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("设置文件")), qPrintable(text));
+    }
+
+    void theWindowCanBeResized()
+    {
+        ShellRig rig;
+        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        AppContext& app = rig.makeApp();
+        TfrmMain w(app);
+        QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+        QVERIFY(!(w.windowFlags() & Qt::CustomizeWindowHint));
+        QVERIFY(w.minimumSize() != w.maximumSize());
+        w.showNormal();
+        w.resize(900, 650);
+        QTRY_COMPARE(w.size(), QSize(900, 650));
+        QCOMPARE(w.pnlRight->geometry(), QRect(900 - 178, 0, 178, 650));
+        QCOMPARE(w.pnlClient->geometry(), QRect(0, 0, 900 - 178, 650));
+        QCOMPARE(w.frmOrvane->geometry(), w.pnlClient->clientRect());
+    }
+
     void controlsSitWhereTheyWereDesigned()
     {
         ShellRig rig;
@@ -85,7 +163,6 @@ private slots:
 
         QCOMPARE(w.windowTitle(), QStringLiteral("Zarelo学习软件 v2.10"));
         QVERIFY(w.windowState() & Qt::WindowMaximized);
-        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
 
         const int width = w.width(), height = w.height();
@@ -392,7 +469,9 @@ private slots:
         QString title;
         bool readingStopped = false;
         int sentence = -1, page = -1;
+        QPointer<QWidget> window;
         AnswerNextModal([&](QWidget* modal) {
+            window = modal;
             page = app.Book.CurrentPage;
             title = modal->windowTitle();
             readingStopped = !w.frmOrvane->Timer_Play->isActive() && !app.Voice.IsPlaying();
@@ -406,7 +485,8 @@ private slots:
         // The first sentence of the page being read (each page has one).
         QCOMPARE(app.Book.Content.Sentences.Kind[sentence], "sent");
         QCOMPARE(app.Book.EntryPage(sentence), page);
-        QVERIFY(!w.findChild<TfrmFollow*>()); // freed once closed
+        QVERIFY(window.isNull()); // freed once closed
+        QVERIFY(!w.findChild<TfrmFollow*>());
         QVERIFY(!rig.Device->captureOpen());
         QVERIFY2(rig.Messages->shown.isEmpty(), qPrintable(rig.Messages->texts().join(u'|')));
 

@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -185,6 +186,7 @@ using fakes::AnswerNextModal;
 class WordTestWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void answerListKeepsItsColoursUnderEverySkin();
     // The program's substitution of the message font.
     void initTestCase()
     {
@@ -277,8 +279,15 @@ void WordTestWindowTest::dictationPlaysEachWordAndChecksTheAnswers()
     QVERIFY(rig.errors.isEmpty());
 
     // The history: the two right words count one right answer each, the
-    // wrong one an error, so with thresholds of 3 all are still offered.
+    // wrong one an error. With thresholds of 3 all are still offered; once
+    // a single right answer is enough, only the wrong one is.
     QVERIFY(rig.dmMain->IsNotPassedWord(first));
+    QVERIFY(rig.dmMain->IsNotPassedWord(third));
+    rig.settings.SeriRightSetting = 1;
+    rig.settings.LastRightDaysSetting = 30;
+    rig.settings.RightOverSetting = 1;
+    QVERIFY(!rig.dmMain->IsNotPassedWord(first));
+    QVERIFY(!rig.dmMain->IsNotPassedWord(second));
     QVERIFY(rig.dmMain->IsNotPassedWord(third));
 }
 
@@ -456,6 +465,30 @@ void WordTestWindowTest::answerGridListsEveryWrongAnswerAndTheFinishShowsTheScor
     rig.click("SbtRetest");
     QVERIFY(!panel->isVisible());
     QVERIFY(!rig.view->Timer1->isActive());
+}
+
+void WordTestWindowTest::answerListKeepsItsColoursUnderEverySkin()
+{
+    const QDir skins(qEnvironmentVariable("ZARELO_SOURCE_DIR") + QStringLiteral("/data/skin"));
+    const QStringList sheets = skins.entryList({QStringLiteral("*.ssk")}, QDir::Files);
+    QCOMPARE(sheets.size(), 2);
+    for (const QString& name : sheets) {
+        QFile sheet(skins.filePath(name));
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+        TfrmShowErrorWord list;
+        list.FillAnswerGrid(
+            {{QStringLiteral("apple"), QStringLiteral("aple"), QStringLiteral("苹果")}});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QImage picture = list.grab().toImage();
+        QTableWidget* grid = list.SgErrorWord;
+        const QPoint emptyCell =
+            grid->viewport()->mapTo(&list, grid->visualRect(grid->model()->index(3, 1)).center());
+        QCOMPARE(QColor(picture.pixel(emptyCell)), QColor(237, 243, 238));
+        QCOMPARE(QColor(picture.pixel(5, list.height() - 5)), QColor(Qt::white));
+        qApp->setStyleSheet(QString());
+    }
 }
 
 QTEST_MAIN(WordTestWindowTest)
