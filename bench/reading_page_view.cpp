@@ -94,10 +94,15 @@ struct Rig {
     }
 };
 
+// Made at the first use and freed by main() while the application still
+// exists: its windows must go before QApplication does.
+std::unique_ptr<Rig> sharedRig;
+
 Rig& rig()
 {
-    static Rig r;
-    return r;
+    if (!sharedRig)
+        sharedRig = std::make_unique<Rig>();
+    return *sharedRig;
 }
 
 void BM_Baseline_UnpackAndDecode(benchmark::State& state)
@@ -164,5 +169,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    sharedRig.reset();
     return 0;
 }
