@@ -1,9 +1,12 @@
 // The program's own start-up in this process, over a copy of the real sample
-// library and program-folder assets, with SDL's disk driver as the sound
-// device: a sentence listening test of the remembered page's lesson, in which
-// the pupil clicks the first sentence heard and no other. Its label turns
-// lime, the score counts it alone, and the recorded output holds "Start.wav",
-// then each sentence's voice range in the play order, then "Succ.wav".
+// library (one sentence of the remembered page's lesson printed twice) and
+// the program-folder assets, with SDL's disk driver as the sound device: a
+// sentence listening test of that lesson. Whichever of the two equal
+// sentences plays, a click on either of their labels is right and turns the
+// clicked label alone lime; the pupil clicks the second label at the first
+// playing and the first at the second, and nothing else. The score counts
+// the two, and the recorded output holds "Start.wav", then each sentence's
+// voice range in the play order, then "Succ.wav".
 
 #include "ProgramRun.h"
 #include "book/Gbk.h"
@@ -12,7 +15,6 @@
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
 #include "support/ScriptedMessages.h"
-#include "tests/FinishEffect.h"
 #include "tests/gui/uFrmSentTest.h"
 
 #include <QFile>
@@ -29,16 +31,38 @@ namespace {
 
 const QString Publisher = QStringLiteral("晨光教育出版社");
 const QString Book = QStringLiteral("小学英语三年级上册");
+const QString Twice = QStringLiteral("What's in your school bag?");
+
+// The book's table with the entry of `english` printed twice in a row.
+void PrintTwice(const QString& bookFolder, const QString& english)
+{
+    const QString path = bookFolder + QStringLiteral("/location.dat");
+    QByteArray twice;
+    int copies = 0;
+    for (const QByteArray& line : UnpackFile(path).split('\n')) {
+        if (line.isEmpty())
+            continue;
+        twice += line + '\n';
+        if (line.contains(toGbk(english))) {
+            twice += line + '\n';
+            ++copies;
+        }
+    }
+    QCOMPARE(copies, 1);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(PackBytes(twice));
+}
 
 } // namespace
 
 class SentenceTestHeardInPlayOrder : public QObject {
     Q_OBJECT
 private slots:
-    void sentencesPlayInPlayOrderAndARightClickCounts();
+    void sentencesPlayInPlayOrderAndEitherEqualLabelCounts();
 };
 
-void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndARightClickCounts()
+void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndEitherEqualLabelCounts()
 {
     QTemporaryDir root;
     const RunFolders folders(root.path());
@@ -46,6 +70,7 @@ void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndARightClickCounts(
     const QString& settingsPath = folders.SettingsPath;
     const QString& played = folders.Played;
     CopyProgramParts(folders, Publisher, {"Start.wav", "Succ.wav", "fire2.tga"});
+    PrintTwice(programFolder + u'/' + Publisher + u'/' + Book, Twice);
     {
         SettingsKey key(settingsPath);
         key.writeString(QStringLiteral("bookname"), Book);
@@ -53,7 +78,7 @@ void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndARightClickCounts(
         key.writeString(QStringLiteral("LastPage"), QStringLiteral("3"));
         key.writeString(QStringLiteral("LastVoiceName"), QString());
         key.writeString(QStringLiteral("testarea"), QStringLiteral("1"));
-        key.writeString(QStringLiteral("wordnumber"), QStringLiteral("十个"));
+        key.writeString(QStringLiteral("wordnumber"), QStringLiteral("全部"));
         key.writeString(QStringLiteral("waittime"), QStringLiteral("1"));
     }
     qputenv("SDL_AUDIODRIVER", "disk");
@@ -80,35 +105,40 @@ void SentenceTestHeardInPlayOrder::sentencesPlayInPlayOrderAndARightClickCounts(
         const std::vector<int> playRows = test->controller().PlayRows();
         const SentenceTable& t = app.Book.Content.Sentences;
 
+        // The two labels of the sentence printed twice, in display order.
+        std::vector<QLabel*> equal;
+        for (QLabel* label : test->SentenceLabels())
+            if (label->text() == Twice)
+                equal.push_back(label);
+        QCOMPARE(int(equal.size()), 2);
+        const auto isLime = [](const QLabel* label) {
+            return label->palette().color(QPalette::WindowText) == QColor(0, 255, 0);
+        };
+
         QTest::mouseClick(test->SbtStartTesting, Qt::LeftButton);
-        int clicked = -1;
+        int heardTwice = 0;
         for (int item = 0; item < n; ++item) {
             QTRY_COMPARE_WITH_TIMEOUT(app.TestState.TestPos, item, 20000);
             const int row = test->controller().CurrentRow();
             heardRows.push_back(row);
             voices << t.VoiceName[row].toByteArray();
             ranges.push_back({t.StartTime[row], t.EndTime[row]});
-            if (item == 0) {
-                const QString text = fromGbk(t.EnglishText[row]);
-                for (size_t i = 0; i < test->SentenceLabels().size() && clicked < 0; ++i)
-                    if (test->SentenceLabels()[i]->text() == text)
-                        clicked = int(i);
-                QVERIFY(clicked >= 0);
-                QTest::mouseClick(test->SentenceLabels()[size_t(clicked)], Qt::LeftButton);
-            }
+            if (fromGbk(t.EnglishText[row]) != Twice)
+                continue;
+            // First playing: the second label; second playing: the first.
+            QLabel* label = equal[heardTwice == 0 ? 1 : 0];
+            QTest::mouseClick(label, Qt::LeftButton);
+            QVERIFY(isLime(label));
+            QCOMPARE(isLime(equal[heardTwice == 0 ? 0 : 1]), heardTwice == 1);
+            ++heardTwice;
         }
         QTRY_COMPARE_WITH_TIMEOUT(app.TestState.TestState, -1, 20000);
+        QCOMPARE(heardTwice, 2);
         QCOMPARE(heardRows, playRows);
-        int lime = 0;
-        for (size_t i = 0; i < test->SentenceLabels().size(); ++i) {
-            const bool isLime = test->SentenceLabels()[i]->palette().color(QPalette::WindowText) ==
-                                QColor(0, 255, 0);
-            QCOMPARE(isLime,
-                     int(i) == clicked || test->SentenceLabels()[i]->text() ==
-                                              test->SentenceLabels()[size_t(clicked)]->text());
-            lime += isLime ? 1 : 0;
-        }
-        QCOMPARE(test->LblCore->text(), ScoreText(ScorePercent(lime, n)));
+        for (QLabel* label : test->SentenceLabels())
+            QCOMPARE(isLime(label), label->text() == Twice);
+        QCOMPARE(n, 15);
+        QCOMPARE(test->LblCore->text(), QStringLiteral("得分：13 分")); // 2 of 15
         QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join(u'|')));
         QFile succ(programFolder + QStringLiteral("/Succ.wav"));
         QVERIFY(succ.open(QIODevice::ReadOnly));
