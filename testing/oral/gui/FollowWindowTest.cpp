@@ -196,11 +196,11 @@ void FollowWindowTest::opensOnTheFirstSentenceWithItsPictureAndTheInput()
 
     // The reference: 0.6 s of the row's tone (peak 8000) in 31 level words,
     // drawn from edge to edge, 12 pixels each side of the middle line.
-    QCOMPARE(int(w.ReferenceLevels.size()), 31);
-    QCOMPARE(w.ReferenceMax, 16000);
-    QCOMPARE(w.ReferenceWavePicture.Width, 600);
-    QCOMPARE(LitRows(w.ReferenceWavePicture, 300), std::pair(38, 62));
-    QVERIFY(LitRows(w.ReferenceWavePicture, 0).second > 0);
+    QCOMPARE(int(w.controller().ReferenceLevels.size()), 31);
+    QCOMPARE(w.controller().ReferenceMax, 16000);
+    QCOMPARE(w.controller().ReferenceWavePicture.Width, 600);
+    QCOMPARE(LitRows(w.controller().ReferenceWavePicture, 300), std::pair(38, 62));
+    QVERIFY(LitRows(w.controller().ReferenceWavePicture, 0).second > 0);
     const QImage shown = w.PaintOrgin->grab().toImage();
     QCOMPARE(shown.pixelColor(300, 45), QColor(0, 255, 128));
     QCOMPARE(shown.pixelColor(300, 10), QColor(Qt::black));
@@ -252,10 +252,11 @@ void FollowWindowTest::recordingIsSavedMeasuredPlayedBackAndReplacedByTheNext()
     QVERIFY(rig.window->RecordingFile().endsWith(QStringLiteral("/zarelotmp.wav")));
 
     // Measured in 26 level words and drawn as tall as the reference.
-    QCOMPARE(int(w.OwnLevels.size()), 26);
-    QVERIFY(std::abs(w.OwnMax - 8000) < 10);
-    QVERIFY(std::abs(Tallest(w.OwnWavePicture) - Tallest(w.ReferenceWavePicture)) <= 1);
-    QVERIFY(Tallest(w.OwnWavePicture) >= 20);
+    QCOMPARE(int(w.controller().OwnLevels.size()), 26);
+    QVERIFY(std::abs(w.controller().OwnMax - 8000) < 10);
+    QVERIFY(std::abs(Tallest(w.controller().OwnWavePicture) -
+                     Tallest(w.controller().ReferenceWavePicture)) <= 1);
+    QVERIFY(Tallest(w.controller().OwnWavePicture) >= 20);
 
     rig.click(w.bPlay);
     QCOMPARE(rig.play(0.5), voice);
@@ -297,13 +298,13 @@ void FollowWindowTest::referencePlaysItsRangeAndTheComparisonAddsTheRecordingOnc
 
     // "声音比对": the range, then at once the recording, once.
     rig.click(w.Button5);
-    QVERIFY(w.ComparePending);
+    QVERIFY(w.controller().ComparePending);
     QCOMPARE(rig.rowHeard(rig.play(0.5)), 1);
     w.Timer1Timer();
-    QVERIFY(w.ComparePending);
+    QVERIFY(w.controller().ComparePending);
     rig.play(0.15);
     w.Timer1Timer();
-    QVERIFY(!w.ComparePending);
+    QVERIFY(!w.controller().ComparePending);
     QCOMPARE(rig.play(0.2), voice);
     w.Timer1Timer();
     QVERIFY(Silent(rig.play(0.3)));
@@ -328,7 +329,7 @@ void FollowWindowTest::nextAndPreviousMoveThroughTheBooksSentences()
     QCOMPARE(rig.engine->BASS_ChannelIsActive(rig.player->VoiceStream), 0u);
     QCOMPARE(w.memoSentText->toPlainText(), QStringLiteral("Goodbye."));
     QCOMPARE(rig.player->PlayRangeStart, 40.0);
-    QCOMPARE(LitRows(w.ReferenceWavePicture, 300), std::pair(38, 62));
+    QCOMPARE(LitRows(w.controller().ReferenceWavePicture, 300), std::pair(38, 62));
 
     // Into the other voice file: it is loaded and its range measured.
     rig.click(w.Button4);
@@ -336,7 +337,7 @@ void FollowWindowTest::nextAndPreviousMoveThroughTheBooksSentences()
     QCOMPARE(rig.book.CurrentVoiceName, QByteArray("v2"));
     QCOMPARE(rig.book.LoadedVoiceName, QByteArray("v2"));
     QCOMPARE(w.memoSentText->toPlainText(), QStringLiteral("See you."));
-    QCOMPARE(LitRows(w.ReferenceWavePicture, 300), std::pair(38, 62));
+    QCOMPARE(LitRows(w.controller().ReferenceWavePicture, 300), std::pair(38, 62));
     rig.click(w.btnPlayOrgin);
     QCOMPARE(rig.rowHeard(rig.play(0.4)), 5);
     rig.click(w.Button4);
@@ -365,7 +366,7 @@ void FollowWindowTest::firstSentenceAtOrAfterTheCurrentPageElseEntryZero()
     Rig rig(9);
     QCOMPARE(rig.book.CurrentSentence, 0);
     QCOMPARE(rig.window->memoSentText->toPlainText(), QStringLiteral("cat"));
-    QCOMPARE(int(rig.window->ReferenceLevels.size()), 31);
+    QCOMPARE(int(rig.window->controller().ReferenceLevels.size()), 31);
 }
 
 void FollowWindowTest::closingWhileRecordingEndsTheRecordingFirst()
@@ -415,8 +416,8 @@ void FollowWindowTest::failuresSayWhatWentWrongAndKeepTheWindowUsable()
         QVERIFY2(rig.errors[0].contains(QStringLiteral("/nonexistent-folder/zarelotmp.wav")),
                  qPrintable(rig.errors[0]));
         QVERIFY(w.bPlay->isEnabled());
-        QCOMPARE(int(w.OwnLevels.size()), 11);
-        QVERIFY(Tallest(w.OwnWavePicture) >= 20);
+        QCOMPARE(int(w.controller().OwnLevels.size()), 11);
+        QVERIFY(Tallest(w.controller().OwnWavePicture) >= 20);
         rig.click(w.bPlay);
         QCOMPARE(rig.play(0.2), voice);
     }
@@ -434,7 +435,7 @@ void FollowWindowTest::failuresSayWhatWentWrongAndKeepTheWindowUsable()
         QCOMPARE(w.bRecord->text(), QStringLiteral("开始录音"));
         QVERIFY(!w.bPlay->isEnabled() && !w.bSave->isEnabled());
         QCOMPARE(rig.recordingFile().size(), 44 + int(voice.size()) * 2);
-        QVERIFY(w.OwnLevels.empty()); // nothing to measure without the stream
+        QVERIFY(w.controller().OwnLevels.empty()); // nothing to measure without the stream
     }
     Rig rig;
     TfrmFollow& w = *rig.window;
@@ -445,7 +446,7 @@ void FollowWindowTest::failuresSayWhatWentWrongAndKeepTheWindowUsable()
     rig.engine->BASS_RecordGetInput(0, &volume);
     QCOMPARE(volume, 0.5f);
     rig.record(Tone(0.1, 600, 8000));
-    QVERIFY(std::abs(w.OwnMax - 8000) < 20);
+    QVERIFY(std::abs(w.controller().OwnMax - 8000) < 20);
 
     // No input chosen: nothing records, the position timer runs.
     w.ComboBox1->setCurrentIndex(-1);
