@@ -5,6 +5,7 @@
 // their own here: each test renders the frames that stand for the time
 // passing and then ticks them.
 
+#include "audio/AudioDevice.h"
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "audio/VoicePlayer.h"
@@ -24,8 +25,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 using namespace zarelo;
 
@@ -74,6 +78,66 @@ int Tallest(const Surface& s)
     return most;
 }
 
+// The manual device with a watch between its capture side and the engine:
+// after each block the engine has taken, the recording being watched must
+// still start with its header and must not have shrunk. While capture is
+// open the buffer is the capture thread's alone and only grows, so between
+// two of its blocks that thread may read it; a buffer freed before capture
+// ends is seen at the next block as gone, shrunk, or replaced by one
+// without the header.
+class WatchedDevice final : public AudioDevice, private AudioCallbacks {
+public:
+    explicit WatchedDevice(std::unique_ptr<ManualAudioDevice> device) : device_(std::move(device))
+    {
+    }
+    ManualAudioDevice& manual() { return *device_; }
+    // Watches `buffer` from now on; null stops watching. Call while nothing
+    // feeds the device.
+    void watch(const RecordingBuffer* buffer)
+    {
+        watched_ = buffer;
+        last_ = buffer ? buffer->size() : 0;
+    }
+    // Read once the feeding thread has ended.
+    bool broken() const { return broken_; }
+
+    bool openPlayback(const DeviceFormat& format, AudioCallbacks& callbacks) override
+    {
+        return device_->openPlayback(format, callbacks);
+    }
+    void startPlayback() override { device_->startPlayback(); }
+    void closePlayback() override { device_->closePlayback(); }
+    int playbackBufferFrames() const override { return device_->playbackBufferFrames(); }
+    std::vector<std::string> captureNames() override { return device_->captureNames(); }
+    bool openCapture(int input, const DeviceFormat& format, AudioCallbacks& callbacks) override
+    {
+        engine_ = &callbacks;
+        return device_->openCapture(input, format, *this);
+    }
+    void closeCapture() override { device_->closeCapture(); }
+
+private:
+    void renderPlayback(int16_t*, int, int) override {}
+    // On the feeding thread, while the device holds capture open.
+    void captureArrived(const int16_t* in, int frames, int channels) override
+    {
+        engine_->captureArrived(in, frames, channels);
+        if (!watched_)
+            return;
+        const size_t size = watched_->size();
+        const uint8_t* data = watched_->data();
+        if (size < last_ || size < 4 || !data || std::memcmp(data, "RIFF", 4) != 0)
+            broken_ = true;
+        last_ = size;
+    }
+
+    std::unique_ptr<ManualAudioDevice> device_;
+    AudioCallbacks* engine_ = nullptr;
+    const RecordingBuffer* watched_ = nullptr;
+    size_t last_ = 0;
+    bool broken_ = false;
+};
+
 // A program folder with book Pub/Book, voices "v1" (44100 Hz) and "v2"
 // (22050 Hz), its rows:
 //   0 word "cat" page 1, 1 sent page 1, 2 sent without text page 2,
@@ -85,6 +149,7 @@ struct Rig {
     OpenBook book;
     fakes::ScriptedMessages messages;
     ManualAudioDevice* device = nullptr;
+    WatchedDevice* watched = nullptr;
     std::unique_ptr<AudioEngine> engine;
     std::unique_ptr<VoicePlayer> player;
     QStringList errors;
@@ -116,9 +181,11 @@ struct Rig {
         files.Voices = {{"v1", {"v1.wav", kRate}}, {"v2", {"v2.wav", 22050}}};
         files.write(dir.path());
 
-        auto manual = std::make_unique<ManualAudioDevice>(std::move(inputs), hasPlayback);
-        device = manual.get();
-        engine = std::make_unique<AudioEngine>(std::move(manual));
+        auto outer = std::make_unique<WatchedDevice>(
+            std::make_unique<ManualAudioDevice>(std::move(inputs), hasPlayback));
+        watched = outer.get();
+        device = &outer->manual();
+        engine = std::make_unique<AudioEngine>(std::move(outer));
         engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
         engine->BASS_Start();
         player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
@@ -374,9 +441,26 @@ void FollowWindowTest::closingWhileRecordingEndsTheRecordingFirst()
     Rig rig;
     rig.record(Tone(0.1, 500, 3000));
     rig.click(rig.window->bRecord);
-    rig.device->feedCapture(Tone(0.2, 500, 3000));
-    QVERIFY(rig.device->captureOpen());
+    // Capture arrives from a thread of its own, as from a device, in blocks
+    // of a second until the thread finds it closed; a frame delivered means
+    // capture was open. This thread waits for it by a relaxed count, which
+    // orders nothing: only ending capture orders the thread's appends before
+    // the buffer is freed. Freed first, the block in progress lands in a
+    // buffer that is going or gone: the watch sees it, or the freed memory
+    // is written (AddressSanitizer).
+    rig.watched->watch(&rig.window->Recorder().Buffer);
+    const std::vector<int16_t> second = Tone(1.0, 500, 3000);
+    std::atomic<int> feeds{0};
+    std::thread capture([&] {
+        while (rig.device->feedCapture(second, kRate) > 0)
+            feeds.fetch_add(1, std::memory_order_relaxed);
+    });
+    while (feeds.load(std::memory_order_relaxed) < 1)
+        std::this_thread::yield();
     rig.window.reset();
+    capture.join();
+    rig.watched->watch(nullptr);
+    QVERIFY(!rig.watched->broken());
     QVERIFY(!rig.device->captureOpen());
     QCOMPARE(rig.device->feedCapture(Tone(0.1, 500, 3000)), 0);
     // The player goes on with the book's voice.
