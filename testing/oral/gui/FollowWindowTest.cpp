@@ -441,6 +441,7 @@ void FollowWindowTest::closingWhileRecordingEndsTheRecordingFirst()
     Rig rig;
     rig.record(Tone(0.1, 500, 3000));
     rig.click(rig.window->bRecord);
+    QVERIFY(rig.device->captureOpen());
     // Capture arrives from a thread of its own, as from a device, in blocks
     // of a second until the thread finds it closed; a frame delivered means
     // capture was open. This thread waits for it by a relaxed count, which
