@@ -1,6 +1,7 @@
 // The oral training's logic: the recording's WAV image made through the
-// engine over the manual device, the loudness pictures on known level
-// arrays, the live spectrum's frames pixel by pixel and the choice of
+// engine over the manual device (its release while a capture thread feeds
+// it, also in the ThreadSanitizer build), the loudness pictures on known
+// level arrays, the live spectrum's frames pixel by pixel and the choice of
 // sentences.
 
 #include "audio/AudioEngine.h"
@@ -18,8 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 namespace zarelo {
 namespace {
@@ -180,9 +183,23 @@ TEST(OralRecording, FailuresLeaveNothingBehind)
     EXPECT_FALSE(recorder.Save(QStringLiteral("/nonexistent-folder/zarelotmp.wav"), &why));
     EXPECT_FALSE(why.isEmpty());
     EXPECT_EQ(recorder.Buffer.size(), 44u + 441 * 4);
-    // Releasing while recording ends the capture before the buffer goes.
+    // Releasing while a capture thread delivers ends the capture before the
+    // buffer goes. The thread feeds until it finds capture closed; this
+    // thread waits for it by a relaxed count, which orders nothing, so only
+    // ending capture orders the thread's appends before the buffer is freed.
+    // Freed first, the appends race the free (ThreadSanitizer reports it)
+    // and may leave a new buffer behind.
     ASSERT_TRUE(recorder.Start());
+    std::atomic<int> feeds{0};
+    std::thread capture([&] {
+        const std::vector<int16_t> block = Frames(441 * 4, 5);
+        while (e.device->feedCapture(block) > 0)
+            feeds.fetch_add(1, std::memory_order_relaxed);
+    });
+    while (feeds.load(std::memory_order_relaxed) < 3)
+        std::this_thread::yield();
     recorder.Release();
+    capture.join();
     EXPECT_FALSE(e.device->captureOpen());
     EXPECT_EQ(recorder.OwnVoiceStream, 0u);
     EXPECT_TRUE(recorder.Buffer.empty());

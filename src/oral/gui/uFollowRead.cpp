@@ -1,20 +1,11 @@
 #include "oral/gui/uFollowRead.h"
 
-#include "audio/AudioEngine.h"
-#include "audio/VoicePlayer.h"
-#include "book/BookContent.h"
-#include "book/BookError.h"
-#include "book/Gbk.h"
 #include "book/UserMessages.h"
 #include "book/gui/Controls.h"
 #include "book/gui/SurfaceImage.h"
-#include "book/uPublicVarDefine.h"
-#include "oral/SentenceChoice.h"
-#include "oral/VoiceWave.h"
 #include "oral/gui/SurfaceBox.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -24,8 +15,6 @@
 #include <QSlider>
 #include <QTimer>
 
-#include <cmath>
-
 namespace zarelo {
 
 namespace {
@@ -33,10 +22,6 @@ namespace {
 constexpr int kTimerMs = 50;       // PosTimer and Timer1
 constexpr int kPictureWidth = 600; // PaintOrgin and PaintFrame
 constexpr int kPictureHeight = 100;
-const QString kCannotInit = QStringLiteral("Cannot start default recording device!");
-const QString kCannotRecord = QStringLiteral("Couldn't start recording!");
-const QString kCannotMakeStream = QStringLiteral("Error creating stream from recorded data!");
-
 const QString kSongTi = QStringLiteral("宋体");
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect at)
@@ -68,7 +53,7 @@ QSlider* MakeTrackBar(QWidget* parent, const char* name, int minimum, int maximu
 TfrmFollow::TfrmFollow(const FollowWindowContext& context, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      ctx_(context), recorder_(context.Engine)
+      ctx_(context), controller_(context, *this)
 {
     setObjectName(QStringLiteral("frmFollow"));
     setWindowTitle(QStringLiteral("口语跟读练习"));
@@ -111,6 +96,8 @@ void TfrmFollow::buildControls()
     black.setColor(QPalette::Window, Qt::black);
     PaintFrame->setPalette(black);
     PaintFrame->OnPaint = [this](QPainter& painter) { PaintFramePaint(painter); };
+    Spectrum = std::make_unique<TSpectrum>(PaintFrame->width(), PaintFrame->height());
+    Spectrum->DrawType = 1; // bars
 
     ComboBox1 = named(new QComboBox(this), "ComboBox1");
     ComboBox1->setGeometry(8, 358, 170, 22);
@@ -168,287 +155,188 @@ template <class F> void TfrmFollow::guarded(F&& handler)
     RunReportingBookErrors(std::forward<F>(handler), ctx_.ReportError, ctx_.Messages, this);
 }
 
-void TfrmFollow::showError(const QString& text)
-{
-    ctx_.Messages.showError(text, this);
-}
-
-QString TfrmFollow::RecordingFile() const
-{
-    return RecordingFilePath(ctx_.Paths.ProgramFile);
-}
-
 bool TfrmFollow::FormCreate()
 {
-    // Without a recording device the window closes; the program and its
-    // playback go on.
-    if (!recorder_.InitDevice()) {
-        recorder_.Release();
-        showError(kCannotInit);
-        return false;
-    }
-    const QStringList inputs = recorder_.InputNames();
-    ComboBox1->addItems(inputs);
-    ComboBox1->setCurrentIndex(-1);
-    for (int i = 0; i < inputs.size(); ++i)
-        if (!(recorder_.InputFlags(i, nullptr) & BASS_INPUT_OFF))
-            ComboBox1->setCurrentIndex(i);
-    ComboBox1Change();
-    Spectrum = std::make_unique<TSpectrum>(PaintFrame->width(), PaintFrame->height());
-    SelectFirstSentence();
-    OwnWavePicture = Surface(PaintFrame->width(), PaintFrame->height(), MakePixel(255, 255, 255));
-    return true;
+    return controller_.FormCreate();
 }
 
 void TfrmFollow::FormDestroy()
 {
-    if (destroyed_)
-        return;
-    destroyed_ = true;
-    PosTimer->stop();
-    Timer1->stop();
-    // The recording ends before its buffer goes, and the stream reading the
-    // buffer in place goes before the buffer.
-    recorder_.Release();
-    ctx_.Player.StopVoice();
+    controller_.FormDestroy();
 }
 
 void TfrmFollow::ComboBox1Change()
 {
-    recorder_.SelectInput(ComboBox1->currentIndex());
-    UpdateInputInfo();
-}
-
-void TfrmFollow::UpdateInputInfo()
-{
-    float volume = 0.0f;
-    const DWORD flags = recorder_.InputFlags(ComboBox1->currentIndex(), &volume);
-    if (flags == ~DWORD{0})
-        return; // no input chosen
-    const int percent = int(std::lround(volume * 100));
-    TrackBar1->setValue(percent);
-    Label2->setText(QString::number(percent));
-    Label1->setText(InputTypeName(flags));
+    controller_.ComboBox1Change();
 }
 
 void TfrmFollow::TrackBar1Change()
 {
-    recorder_.SetInputVolume(ComboBox1->currentIndex(), TrackBar1->value() / 100.0f);
-    Label2->setText(QString::number(TrackBar1->value()));
+    controller_.TrackBar1Change();
 }
 
 void TfrmFollow::bRecordClick()
 {
-    if (recorder_.IsRecording()) {
-        PosTimer->stop();
-        StopRecording();
-        saveRecording();
-        MeasureOwnVoice();
-    } else {
-        StartRecording();
-        PosTimer->start();
-    }
-}
-
-void TfrmFollow::StartRecording()
-{
-    if (ComboBox1->currentIndex() < 0)
-        return;
-    if (!recorder_.Start()) {
-        showError(kCannotRecord);
-        return;
-    }
-    bRecord->setText(QStringLiteral("停止录音"));
-    bPlay->setEnabled(false);
-    bSave->setEnabled(false);
-}
-
-void TfrmFollow::StopRecording()
-{
-    const bool playable = recorder_.Stop();
-    bRecord->setText(QStringLiteral("开始录音"));
-    if (!playable) {
-        showError(kCannotMakeStream);
-        return;
-    }
-    bPlay->setEnabled(true);
-    bSave->setEnabled(true);
-}
-
-void TfrmFollow::saveRecording()
-{
-    QString why;
-    saved_ = recorder_.Save(RecordingFile(), &why);
-    if (saved_)
-        return;
-    ReportUnexpected(QStringLiteral("录音文件“%1”无法写入：%2")
-                         .arg(QDir::toNativeSeparators(RecordingFile()), why),
-                     ctx_.ReportError, ctx_.Messages, this);
-}
-
-void TfrmFollow::bSaveClick()
-{
-    saveRecording();
-}
-
-void TfrmFollow::Button1Click()
-{
-    MeasureOwnVoice();
+    controller_.bRecordClick();
 }
 
 void TfrmFollow::bPlayClick()
 {
-    ctx_.Player.StopVoice();
-    ctx_.Engine.BASS_ChannelPlay(recorder_.OwnVoiceStream, true);
+    controller_.bPlayClick();
 }
 
 void TfrmFollow::btnPlayOrginClick()
 {
-    AudioEngine& engine = ctx_.Engine;
-    const HSTREAM voice = ctx_.Player.VoiceStream;
-    engine.BASS_ChannelStop(recorder_.OwnVoiceStream);
-    {
-        // The jump and the start reach the device together.
-        auto hold = engine.HoldDevice();
-        engine.BASS_ChannelSetPosition(
-            voice, engine.BASS_ChannelSeconds2Bytes(voice, ctx_.Player.PlayRangeStart / 10),
-            BASS_POS_BYTE);
-        engine.BASS_ChannelPlay(voice, false);
-    }
-    Timer1->start();
-}
-
-void TfrmFollow::Timer1Timer()
-{
-    AudioEngine& engine = ctx_.Engine;
-    const HSTREAM voice = ctx_.Player.VoiceStream;
-    const auto position = int64_t(engine.BASS_ChannelGetPosition(voice, BASS_POS_BYTE));
-    const auto end =
-        int64_t(engine.BASS_ChannelSeconds2Bytes(voice, ctx_.Player.PlayRangeEnd / 10));
-    if (position <= end)
-        return;
-    engine.BASS_ChannelStop(voice);
-    Timer1->stop();
-    if (ComparePending) {
-        ComparePending = false;
-        bPlayClick();
-    }
-}
-
-void TfrmFollow::Button5Click()
-{
-    btnPlayOrginClick();
-    ComparePending = true;
-}
-
-void TfrmFollow::PosTimerTimer()
-{
-    const RecordingBuffer& buffer = recorder_.Buffer;
-    if (buffer.empty())
-        return;
-    AudioEngine& engine = ctx_.Engine;
-    const QString size = QString::number(buffer.size());
-    if (engine.BASS_ChannelIsActive(recorder_.OwnVoiceStream))
-        lPos->setText(QString::number(
-                          engine.BASS_ChannelGetPosition(recorder_.OwnVoiceStream, BASS_POS_BYTE)) +
-                      QStringLiteral(" / ") + size);
-    else
-        lPos->setText(size);
-    engine.BASS_ChannelGetData(recorder_.RecordingHandle, spectrumValues_.data(),
-                               BASS_DATA_FFT1024);
-    Spectrum->DrawType = 1;
-    Spectrum->Draw(PaintFrame->Screen(), spectrumValues_.data(), 10, -10);
-    PaintFrame->ShowScreen();
-}
-
-void TfrmFollow::ShowSentence(int index)
-{
-    OpenBook& book = ctx_.Book;
-    VoicePlayer& player = ctx_.Player;
-    const SentenceTable& table = book.Content.Sentences;
-    book.CurrentSentence = index;
-    const QByteArray voice = table.VoiceName[index].toByteArray();
-    if (!player.HoldsVoice(voice)) {
-        player.SetPlaying(false);
-        player.StopVoice();
-        player.SelectVoice(voice);
-    }
-    player.PlayRangeStart = table.StartTime[size_t(index)];
-    player.PlayRangeEnd = table.EndTime[size_t(index)];
-    memoSentText->clear();
-    memoSentText->appendPlainText(fromGbk(table.EnglishText[index]));
-}
-
-void TfrmFollow::showAndMeasure(int index)
-{
-    ShowSentence(index);
-    MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
-}
-
-void TfrmFollow::SelectFirstSentence()
-{
-    showAndMeasure(FirstOralSentence(ctx_.Book));
-}
-
-void TfrmFollow::Button4Click()
-{
-    ctx_.Player.StopVoice();
-    const int next = NextOralSentence(ctx_.Book.Content.Sentences, ctx_.Book.CurrentSentence, 1);
-    if (next >= 0)
-        showAndMeasure(next);
+    controller_.btnPlayOrginClick();
 }
 
 void TfrmFollow::Button3Click()
 {
-    // Unlike the next sentence, the reference voice is not stopped first.
-    const int previous =
-        NextOralSentence(ctx_.Book.Content.Sentences, ctx_.Book.CurrentSentence, -1);
-    if (previous >= 0)
-        showAndMeasure(previous);
+    controller_.Button3Click();
 }
 
-void TfrmFollow::MeasureOwnVoice()
+void TfrmFollow::Button4Click()
 {
-    PaintFrame->Repaint();
-    // Without a playable recording there is nothing to measure.
-    if (recorder_.OwnVoiceStream == 0)
-        return;
-    OwnLevels = recorder_.MeasureOwnLevels(saved_ ? RecordingFile() : QString());
-    DrawOwnWave();
+    controller_.Button4Click();
 }
 
-void TfrmFollow::MeasureReferenceVoice(double start, double end)
+void TfrmFollow::Button5Click()
 {
-    PaintFrame->Repaint();
-    ReferenceLevels = MeasureRangeLevels(ctx_.Engine, ctx_.Player.VoiceDecodeStream, start, end);
-    DrawReferenceWave();
+    controller_.Button5Click();
 }
 
-void TfrmFollow::DrawReferenceWave()
+void TfrmFollow::bSaveClick()
 {
-    ReferenceMax = LevelMax(ReferenceLevels);
-    ReferenceWavePicture =
-        zarelo::DrawReferenceWave(ReferenceLevels, PaintOrgin->width(), PaintOrgin->height());
+    controller_.bSaveClick();
+}
+
+void TfrmFollow::Button1Click()
+{
+    controller_.Button1Click();
+}
+
+void TfrmFollow::PosTimerTimer()
+{
+    controller_.PosTimerTimer();
+}
+
+void TfrmFollow::Timer1Timer()
+{
+    controller_.Timer1Timer();
+}
+
+void TfrmFollow::SetInputs(const QStringList& names)
+{
+    ComboBox1->addItems(names);
+    ComboBox1->setCurrentIndex(-1);
+}
+
+void TfrmFollow::SetCurrentInput(int input)
+{
+    ComboBox1->setCurrentIndex(input);
+}
+
+int TfrmFollow::CurrentInput() const
+{
+    return ComboBox1->currentIndex();
+}
+
+int TfrmFollow::VolumePosition() const
+{
+    return TrackBar1->value();
+}
+
+void TfrmFollow::SetVolumePosition(int percent)
+{
+    TrackBar1->setValue(percent);
+}
+
+void TfrmFollow::ShowVolume(const QString& text)
+{
+    Label2->setText(text);
+}
+
+void TfrmFollow::ShowInputType(const QString& text)
+{
+    Label1->setText(text);
+}
+
+int TfrmFollow::NoiseThreshold() const
+{
+    return TrackBar2->value();
+}
+
+QSize TfrmFollow::PictureSize() const
+{
+    return PaintOrgin->size();
+}
+
+void TfrmFollow::ShowSentenceText(const QString& text)
+{
+    memoSentText->clear();
+    memoSentText->appendPlainText(text);
+}
+
+void TfrmFollow::SetRecordCaption(const QString& text)
+{
+    bRecord->setText(text);
+}
+
+void TfrmFollow::SetOwnVoiceEnabled(bool on)
+{
+    bPlay->setEnabled(on);
+    bSave->setEnabled(on);
+}
+
+void TfrmFollow::SetPosTimerActive(bool on)
+{
+    if (on)
+        PosTimer->start();
+    else
+        PosTimer->stop();
+}
+
+void TfrmFollow::SetTimer1Active(bool on)
+{
+    if (on)
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+void TfrmFollow::ShowPosition(const QString& text)
+{
+    lPos->setText(text);
+}
+
+void TfrmFollow::ShowSpectrum(const float* values)
+{
+    Spectrum->Draw(PaintFrame->Screen(), values, 10, -10);
+    PaintFrame->ShowScreen();
+}
+
+void TfrmFollow::ShowReferencePicture()
+{
     PaintOrgin->Repaint();
 }
 
-void TfrmFollow::DrawOwnWave()
+void TfrmFollow::ShowOwnPicture()
 {
-    OwnMax = zarelo::DrawOwnWave(OwnLevels, ReferenceMax, TrackBar2->value(), PaintOrgin->width(),
-                                 OwnWavePicture);
     PaintFrame->Repaint();
 }
 
 void TfrmFollow::PaintOrginPaint(QPainter& painter)
 {
-    if (!ReferenceWavePicture.isNull())
-        painter.drawImage(0, 0, ImageOf(ReferenceWavePicture));
+    const Surface& picture = controller_.ReferenceWavePicture;
+    if (!picture.isNull())
+        painter.drawImage(0, 0, ImageOf(picture));
 }
 
 void TfrmFollow::PaintFramePaint(QPainter& painter)
 {
-    if (!OwnWavePicture.isNull())
-        painter.drawImage(0, 0, ImageOf(OwnWavePicture));
+    const Surface& picture = controller_.OwnWavePicture;
+    if (!picture.isNull())
+        painter.drawImage(0, 0, ImageOf(picture));
 }
 
 } // namespace zarelo

@@ -3,20 +3,17 @@
 // book with its reference voice (原音) and its loudness picture, the pupil's
 // recording (我的声音) with its picture scaled to the reference, the live
 // spectrum while recording, the input list and its volume, and the
-// comparison that plays the reference and then the recording. Made for one
-// use, shown modally and freed. UI thread only, but for the recording
-// callback, which runs on the capture thread (OralRecorder).
+// comparison that plays the reference and then the recording. The rules live
+// in OralController; this window builds the controls, draws the pictures and
+// the spectrum it is handed, and forwards its events and timers. Made for one
+// use, shown modally and freed. UI thread only.
 
-#include "book/Surface.h"
-#include "oral/OralRecorder.h"
+#include "oral/OralController.h"
 #include "oral/spectrum_vis.h"
 
 #include <QDialog>
 
-#include <array>
-#include <functional>
 #include <memory>
-#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -30,27 +27,13 @@ class QTimer;
 
 namespace zarelo {
 
-class AudioEngine;
 class SurfaceBox;
-class UserMessages;
-class VoicePlayer;
-struct OpenBook;
-struct ProgramPaths;
 
-// Everything process-wide the window works on, owned by the application. All
-// references must outlive the window.
-struct FollowWindowContext {
-    const ProgramPaths& Paths; // ProgramFile names the recording file
-    OpenBook& Book;
-    VoicePlayer& Player;
-    AudioEngine& Engine;
-    UserMessages& Messages;
-    // The general error report for an unexpected error inside a handler of
-    // this window; the handler ends there. Empty: a "提示" box through Messages.
-    std::function<void(const QString& text)> ReportError;
-};
+// Everything process-wide the window works on (OralContext), owned by the
+// application. All references must outlive the window.
+using FollowWindowContext = OralContext;
 
-class TfrmFollow final : public QDialog {
+class TfrmFollow final : public QDialog, private OralView {
     Q_OBJECT
 public:
     // Builds the controls; FormCreate opens the device and the first sentence.
@@ -59,7 +42,7 @@ public:
     ~TfrmFollow() override;
 
     // Opens the default recording device, fills the input list, makes the
-    // spectrum and the pupil's picture and shows the first sentence. False,
+    // pupil's picture and shows the first sentence (OralController). False,
     // after "Cannot start default recording device!", when there is no
     // recording device: the window is not to be shown then. Throws BookError
     // when the sentence's voice file is damaged or its page name holds no
@@ -69,18 +52,12 @@ public:
     // stream and the buffer, stops both voices. Runs once.
     void FormDestroy();
 
-    OralRecorder& Recorder() { return recorder_; }
+    OralController& controller() { return controller_; }
+    OralRecorder& Recorder() { return controller_.Recorder(); }
     // The path the recording is saved to.
-    QString RecordingFile() const;
+    QString RecordingFile() const { return controller_.RecordingFile(); }
 
-    // The state of the comparison and the pictures.
-    bool ComparePending = false;
-    std::vector<uint32_t> ReferenceLevels;
-    std::vector<uint32_t> OwnLevels;
-    int ReferenceMax = 0;
-    int OwnMax = 0;
-    Surface ReferenceWavePicture; // null until the first DrawReferenceWave
-    Surface OwnWavePicture;       // made by FormCreate
+    // The live spectrum, drawn on PaintFrame's screen.
     std::unique_ptr<TSpectrum> Spectrum;
 
     // The controls, by their names (each also its objectName).
@@ -112,7 +89,6 @@ public:
 
 public slots:
     void ComboBox1Change();
-    void UpdateInputInfo();
     void TrackBar1Change();
     void bRecordClick();
     void bPlayClick();
@@ -126,31 +102,36 @@ public slots:
     void Timer1Timer();
 
 public:
-    void StartRecording();
-    void StopRecording();
-    void ShowSentence(int index);
-    void SelectFirstSentence();
-    void MeasureOwnVoice();
-    void MeasureReferenceVoice(double start, double end);
-    void DrawReferenceWave();
-    void DrawOwnWave();
     void PaintOrginPaint(QPainter& painter);
     void PaintFramePaint(QPainter& painter);
 
 private:
+    // OralView
+    void SetInputs(const QStringList& names) override;
+    void SetCurrentInput(int input) override;
+    int CurrentInput() const override;
+    int VolumePosition() const override;
+    void SetVolumePosition(int percent) override;
+    void ShowVolume(const QString& text) override;
+    void ShowInputType(const QString& text) override;
+    int NoiseThreshold() const override;
+    QSize PictureSize() const override;
+    void ShowSentenceText(const QString& text) override;
+    void SetRecordCaption(const QString& text) override;
+    void SetOwnVoiceEnabled(bool on) override;
+    void SetPosTimerActive(bool on) override;
+    void SetTimer1Active(bool on) override;
+    void ShowPosition(const QString& text) override;
+    void ShowSpectrum(const float* values) override;
+    void ShowReferencePicture() override;
+    void ShowOwnPicture() override;
+    QObject* MessageOwner() override { return this; }
+
     void buildControls();
     template <class F> void guarded(F&& handler);
-    // Writes the recording file; reports a failure with the file's path.
-    void saveRecording();
-    // ShowSentence(index), then the reference voice of its range measured and drawn.
-    void showAndMeasure(int index);
-    void showError(const QString& text);
 
-    FollowWindowContext ctx_;
-    OralRecorder recorder_;
-    bool saved_ = false; // the recording file holds the last recording
-    bool destroyed_ = false;
-    std::array<float, TSpectrum::kValues> spectrumValues_{};
+    OralContext ctx_;
+    OralController controller_;
 };
 
 } // namespace zarelo

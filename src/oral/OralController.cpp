@@ -1,0 +1,300 @@
+#include "oral/OralController.h"
+
+#include "audio/VoicePlayer.h"
+#include "book/BookContent.h"
+#include "book/Gbk.h"
+#include "book/UserMessages.h"
+#include "book/uPublicVarDefine.h"
+#include "oral/SentenceChoice.h"
+#include "oral/VoiceWave.h"
+
+#include <QDir>
+
+#include <cmath>
+
+namespace zarelo {
+
+namespace {
+
+const QString kCannotInit = QStringLiteral("Cannot start default recording device!");
+const QString kCannotRecord = QStringLiteral("Couldn't start recording!");
+const QString kCannotMakeStream = QStringLiteral("Error creating stream from recorded data!");
+
+} // namespace
+
+OralController::OralController(const OralContext& context, OralView& view)
+    : ctx_(context), view_(view), recorder_(context.Engine)
+{
+}
+
+QString OralController::RecordingFile() const
+{
+    return RecordingFilePath(ctx_.Paths.ProgramFile);
+}
+
+void OralController::showError(const QString& text)
+{
+    ctx_.Messages.showError(text, view_.MessageOwner());
+}
+
+bool OralController::FormCreate()
+{
+    // Without a recording device the window closes; the program and its
+    // playback go on.
+    if (!recorder_.InitDevice()) {
+        recorder_.Release();
+        showError(kCannotInit);
+        return false;
+    }
+    const QStringList inputs = recorder_.InputNames();
+    view_.SetInputs(inputs);
+    for (int i = 0; i < inputs.size(); ++i)
+        if (!(recorder_.InputFlags(i, nullptr) & BASS_INPUT_OFF))
+            view_.SetCurrentInput(i);
+    ComboBox1Change();
+    SelectFirstSentence();
+    const QSize size = view_.PictureSize();
+    OwnWavePicture = Surface(size.width(), size.height(), MakePixel(255, 255, 255));
+    return true;
+}
+
+void OralController::FormDestroy()
+{
+    if (destroyed_)
+        return;
+    destroyed_ = true;
+    view_.SetPosTimerActive(false);
+    view_.SetTimer1Active(false);
+    // The recording ends before its buffer goes, and the stream reading the
+    // buffer in place goes before the buffer.
+    recorder_.Release();
+    recording_ = false;
+    ctx_.Player.StopVoice();
+}
+
+void OralController::ComboBox1Change()
+{
+    recorder_.SelectInput(view_.CurrentInput());
+    UpdateInputInfo();
+}
+
+void OralController::UpdateInputInfo()
+{
+    float volume = 0.0f;
+    const DWORD flags = recorder_.InputFlags(view_.CurrentInput(), &volume);
+    if (flags == ~DWORD{0})
+        return; // no input chosen
+    const int percent = int(std::lround(volume * 100));
+    view_.SetVolumePosition(percent);
+    view_.ShowVolume(QString::number(percent));
+    view_.ShowInputType(InputTypeName(flags));
+}
+
+void OralController::TrackBar1Change()
+{
+    const int percent = view_.VolumePosition();
+    recorder_.SetInputVolume(view_.CurrentInput(), percent / 100.0f);
+    view_.ShowVolume(QString::number(percent));
+}
+
+void OralController::bRecordClick()
+{
+    // By the controller's own state rather than the device's: a capture that
+    // ended by itself is still a recording to keep, not one to replace.
+    if (recording_) {
+        finishRecording();
+    } else {
+        StartRecording();
+        view_.SetPosTimerActive(true);
+    }
+}
+
+void OralController::finishRecording()
+{
+    view_.SetPosTimerActive(false);
+    StopRecording();
+    saveRecording();
+    MeasureOwnVoice();
+}
+
+void OralController::StartRecording()
+{
+    if (view_.CurrentInput() < 0)
+        return;
+    if (!recorder_.Start()) {
+        showError(kCannotRecord);
+        return;
+    }
+    recording_ = true;
+    view_.SetRecordCaption(QStringLiteral("停止录音"));
+    view_.SetOwnVoiceEnabled(false);
+}
+
+void OralController::StopRecording()
+{
+    recording_ = false;
+    const bool playable = recorder_.Stop();
+    view_.SetRecordCaption(QStringLiteral("开始录音"));
+    if (!playable) {
+        showError(kCannotMakeStream);
+        return;
+    }
+    view_.SetOwnVoiceEnabled(true);
+}
+
+void OralController::saveRecording()
+{
+    QString why;
+    saved_ = recorder_.Save(RecordingFile(), &why);
+    if (saved_)
+        return;
+    ReportUnexpected(QStringLiteral("录音文件“%1”无法写入：%2")
+                         .arg(QDir::toNativeSeparators(RecordingFile()), why),
+                     ctx_.ReportError, ctx_.Messages, view_.MessageOwner());
+}
+
+void OralController::bSaveClick()
+{
+    saveRecording();
+}
+
+void OralController::Button1Click()
+{
+    MeasureOwnVoice();
+}
+
+void OralController::bPlayClick()
+{
+    ctx_.Player.StopVoice();
+    ctx_.Engine.BASS_ChannelPlay(recorder_.OwnVoiceStream, true);
+}
+
+void OralController::btnPlayOrginClick()
+{
+    VoicePlayer& player = ctx_.Player;
+    ctx_.Engine.BASS_ChannelStop(recorder_.OwnVoiceStream);
+    player.PlayRange(player.PlayRangeStart, player.PlayRangeEnd);
+    view_.SetTimer1Active(true);
+}
+
+void OralController::Timer1Timer()
+{
+    if (!ctx_.Player.RangeFinished())
+        return;
+    ctx_.Player.StopVoice();
+    view_.SetTimer1Active(false);
+    if (ComparePending) {
+        ComparePending = false;
+        bPlayClick();
+    }
+}
+
+void OralController::Button5Click()
+{
+    btnPlayOrginClick();
+    ComparePending = true;
+}
+
+void OralController::PosTimerTimer()
+{
+    // Capture may end without the pupil's click: the callback refuses more
+    // when memory runs out, or the device goes away. The recording so far is
+    // kept as a click on "停止录音" keeps it.
+    if (recording_ && !recorder_.IsRecording()) {
+        finishRecording();
+        return;
+    }
+    const RecordingBuffer& buffer = recorder_.Buffer;
+    if (buffer.empty())
+        return;
+    AudioEngine& engine = ctx_.Engine;
+    const QString size = QString::number(buffer.size());
+    if (engine.BASS_ChannelIsActive(recorder_.OwnVoiceStream))
+        view_.ShowPosition(QString::number(engine.BASS_ChannelGetPosition(recorder_.OwnVoiceStream,
+                                                                          BASS_POS_BYTE)) +
+                           QStringLiteral(" / ") + size);
+    else
+        view_.ShowPosition(size);
+    engine.BASS_ChannelGetData(recorder_.RecordingHandle, spectrumValues_.data(),
+                               BASS_DATA_FFT1024);
+    view_.ShowSpectrum(spectrumValues_.data());
+}
+
+void OralController::ShowSentence(int index)
+{
+    OpenBook& book = ctx_.Book;
+    VoicePlayer& player = ctx_.Player;
+    const SentenceTable& table = book.Content.Sentences;
+    book.CurrentSentence = index;
+    const QByteArray voice = table.VoiceName[index].toByteArray();
+    if (!player.HoldsVoice(voice)) {
+        player.SetPlaying(false);
+        player.StopVoice();
+        player.SelectVoice(voice);
+    }
+    player.PlayRangeStart = table.StartTime[size_t(index)];
+    player.PlayRangeEnd = table.EndTime[size_t(index)];
+    view_.ShowSentenceText(fromGbk(table.EnglishText[index]));
+}
+
+void OralController::showAndMeasure(int index)
+{
+    ShowSentence(index);
+    MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
+}
+
+void OralController::SelectFirstSentence()
+{
+    showAndMeasure(FirstOralSentence(ctx_.Book));
+}
+
+void OralController::Button4Click()
+{
+    ctx_.Player.StopVoice();
+    const int next = NextOralSentence(ctx_.Book.Content.Sentences, ctx_.Book.CurrentSentence, 1);
+    if (next >= 0)
+        showAndMeasure(next);
+}
+
+void OralController::Button3Click()
+{
+    // Unlike the next sentence, the reference voice is not stopped first.
+    const int previous =
+        NextOralSentence(ctx_.Book.Content.Sentences, ctx_.Book.CurrentSentence, -1);
+    if (previous >= 0)
+        showAndMeasure(previous);
+}
+
+void OralController::MeasureOwnVoice()
+{
+    view_.ShowOwnPicture();
+    // Without a playable recording there is nothing to measure.
+    if (recorder_.OwnVoiceStream == 0)
+        return;
+    OwnLevels = recorder_.MeasureOwnLevels(saved_ ? RecordingFile() : QString());
+    DrawOwnWave();
+}
+
+void OralController::MeasureReferenceVoice(double start, double end)
+{
+    view_.ShowOwnPicture();
+    ReferenceLevels = MeasureRangeLevels(ctx_.Engine, ctx_.Player.VoiceDecodeStream, start, end);
+    DrawReferenceWave();
+}
+
+void OralController::DrawReferenceWave()
+{
+    const QSize size = view_.PictureSize();
+    ReferenceMax = LevelMax(ReferenceLevels);
+    ReferenceWavePicture = zarelo::DrawReferenceWave(ReferenceLevels, size.width(), size.height());
+    view_.ShowReferencePicture();
+}
+
+void OralController::DrawOwnWave()
+{
+    OwnMax = zarelo::DrawOwnWave(OwnLevels, ReferenceMax, view_.NoiseThreshold(),
+                                 view_.PictureSize().width(), OwnWavePicture);
+    view_.ShowOwnPicture();
+}
+
+} // namespace zarelo
