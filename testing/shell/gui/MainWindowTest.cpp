@@ -81,9 +81,7 @@ private slots:
     void aDictationGoesOnAfterTheOralTraining()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         rig.setting(QStringLiteral("waittime"), QStringLiteral("1"));
         AppContext& app = rig.makeApp();
         TfrmMain w(app);
@@ -113,9 +111,7 @@ private slots:
     void settingsThatCannotBeSavedAreReportedOnce()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         AppContext& app = rig.makeApp();
         TfrmMain w(app);
         w.show();
@@ -136,9 +132,7 @@ private slots:
     void theWindowCanBeResized()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         AppContext& app = rig.makeApp();
         TfrmMain w(app);
         QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -343,9 +337,7 @@ private slots:
     void wordTestFollowsTheModeButtonsAndTheLessons()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         AppContext& app = rig.makeApp();
         TfrmMain w(app);
         app.dmMain->DataModuleCreate();
@@ -455,9 +447,7 @@ private slots:
     void oralTrainingStopsReadingAndOpensModally()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         rig.setting(QStringLiteral("LastPage"), QStringLiteral("2"));
         AppContext& app = rig.makeApp();
         TfrmMain w(app);
@@ -570,9 +560,7 @@ private slots:
     void theLastBookReopensOnItsPage()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         rig.setting(QStringLiteral("LastPage"), QStringLiteral("4"));
         AppContext& app = rig.makeApp();
         TfrmMain w(app); // no dialog: none is answered
@@ -726,9 +714,7 @@ private slots:
     void eachKeyActsOnceWhereverTheFocusIs()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         AppContext& app = rig.makeApp();
         TfrmMain w(app);
         w.show();
@@ -779,9 +765,7 @@ private slots:
     void aMissingRememberedPageIsReportedOnce()
     {
         ShellRig rig;
-        rig.addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
-        rig.setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+        rig.addLastBook();
         rig.setting(QStringLiteral("LastPage"), QStringLiteral("9")); // the book has 4 pages
         AppContext& app = rig.makeApp();
         TfrmMain w(app);

@@ -110,6 +110,14 @@ public:
         fakes::FourPageBook(publisher, book).write(ProgramFolder);
     }
 
+    // addBook("Sunny Press", "Book One"), remembered as the book open last.
+    void addLastBook()
+    {
+        addBook(QStringLiteral("Sunny Press"), QStringLiteral("Book One"));
+        setting(QStringLiteral("bookname"), QStringLiteral("Book One"));
+        setting(QStringLiteral("publicname"), QStringLiteral("Sunny Press"));
+    }
+
     void addSkin(const QString& folder, const QString& name, const QByteArray& sheet)
     {
         WriteFile(ProgramFolder + u'/' + folder + u'/' + name, sheet);
