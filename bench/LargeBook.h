@@ -8,7 +8,7 @@
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 #include "support/ScriptedMessages.h"
 
 #include <QByteArray>

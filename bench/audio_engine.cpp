@@ -14,8 +14,8 @@
 #include "audio/VoicePlayer.h"
 #include "book/BookContent.h"
 #include "book/PackedFile.h"
-#include "book/UserMessages.h"
-#include "book/uPublicVarDefine.h"
+#include "base/UserMessages.h"
+#include "base/uPublicVarDefine.h"
 #include "support/Wav.h"
 
 #include <QByteArray>

@@ -6,7 +6,7 @@
 #include "LargeBook.h"
 #include "book/BookLoader.h"
 #include "book/PackedFile.h"
-#include "book/uFunc.h"
+#include "base/uFunc.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Page pictures from outside: DecodeJpeg yields a picture of the size it
 // reports or raises BookError.
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/PageImage.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Packed files from outside: UnpackBytes either yields exactly L bytes or
 // raises BookError; it never crashes or reads past the input.
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/PackedFile.h"
 
 #include <QtEndian>

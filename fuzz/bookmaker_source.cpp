@@ -1,6 +1,6 @@
 // Book sources from outside: any text is parsed, and either refused with a
 // BookError or gives a book whose entries, pages and headings agree.
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "bookmaker/BookSource.h"
 
 #include <cstddef>

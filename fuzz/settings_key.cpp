@@ -3,7 +3,7 @@
 // which holds the input itself so that escaping meets every character) and
 // opening it again must give every value it gave the first time, and the new
 // one exactly.
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 
 #include <QByteArray>
 #include <QFile>

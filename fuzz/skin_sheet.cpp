@@ -4,7 +4,7 @@
 // comment mark, ';' or ':', so those keep their count; and it is stable:
 // tinting the result again at strength 0 changes nothing. The same text as
 // a stored "selectcolor" value gives a number or a BookError.
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "shell/SkinSheet.h"
 
 #include <QString>

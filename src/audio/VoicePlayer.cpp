@@ -4,8 +4,8 @@
 #include "book/BookFiles.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/UserMessages.h"
-#include "book/uPublicVarDefine.h"
+#include "base/UserMessages.h"
+#include "base/uPublicVarDefine.h"
 
 #include <QFileInfo>
 #include <utility>

@@ -4,7 +4,7 @@
 // run's private temporary folder before its tables are loaded.
 
 #include "book/BookContent.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "book/BookLoader.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/Gbk.h"
-#include "book/UserMessages.h"
+#include "base/UserMessages.h"
 
 #include <QFile>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "book/LessonTree.h"
 
 #include "book/Gbk.h"
-#include "book/uFunc.h"
+#include "base/uFunc.h"
 
 namespace zarelo {
 

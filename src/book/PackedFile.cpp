@@ -1,6 +1,6 @@
 #include "book/PackedFile.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 
 #include <QFile>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "book/PageImage.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/PackedFile.h"
 
 #include <QObject>

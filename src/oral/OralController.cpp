@@ -3,8 +3,8 @@
 #include "audio/VoicePlayer.h"
 #include "book/BookContent.h"
 #include "book/Gbk.h"
-#include "book/UserMessages.h"
-#include "book/uPublicVarDefine.h"
+#include "base/UserMessages.h"
+#include "base/uPublicVarDefine.h"
 #include "oral/SentenceChoice.h"
 #include "oral/VoiceWave.h"
 

@@ -12,7 +12,7 @@
 // touches only OralRecorder's buffer (see OralRecorder.h).
 
 #include "audio/AudioEngine.h"
-#include "book/Surface.h"
+#include "base/Surface.h"
 #include "oral/OralRecorder.h"
 #include "oral/spectrum_vis.h"
 

@@ -6,7 +6,7 @@
 // one hanging below it. Drawn on plain surfaces; the window only shows them.
 
 #include "audio/AudioEngine.h"
-#include "book/Surface.h"
+#include "base/Surface.h"
 
 #include <cstdint>
 #include <vector>

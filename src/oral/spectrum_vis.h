@@ -3,7 +3,7 @@
 // lines) with slowly sinking peak marks on its own surface, and copied in one
 // block onto the surface that stands for the screen.
 
-#include "book/Surface.h"
+#include "base/Surface.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
 #include "reading/PageTurner.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/BookFiles.h"
 #include "book/BookLibrary.h"
-#include "book/UserMessages.h"
+#include "base/UserMessages.h"
 #include "reading/PageGeometry.h"
 
 #include <QFileInfo>

@@ -6,7 +6,7 @@
 // same in the window and in unit tests. UI thread only.
 
 #include "book/BookContent.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 
 #include <QByteArray>
 #include <QString>

@@ -7,9 +7,9 @@
 
 #include "audio/VoicePlayback.h"
 #include "book/BookContent.h"
-#include "book/ModeSession.h"
-#include "book/uFunc.h"
-#include "book/uPublicVarDefine.h"
+#include "base/ModeSession.h"
+#include "base/uFunc.h"
+#include "base/uPublicVarDefine.h"
 #include "reading/ReadingRange.h"
 
 namespace zarelo {

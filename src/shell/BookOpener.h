@@ -6,9 +6,9 @@
 // (CheckBookData, LoadBookContent); what is left to the window is showing the
 // result (tree, labels, mode buttons, the page). UI thread only.
 
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/BookLibrary.h"
-#include "book/uPublicVarDefine.h"
 
 #include <functional>
 

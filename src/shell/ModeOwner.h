@@ -6,8 +6,8 @@
 // ActiveMode in step, so that at most the voice of the mode on show plays.
 // Views never stop or start one another. UI thread only.
 
-#include "book/ModeSession.h"
-#include "book/uPublicVarDefine.h"
+#include "base/ModeSession.h"
+#include "base/uPublicVarDefine.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "shell/SplashSettings.h"
 
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 
 namespace zarelo {
 

@@ -6,10 +6,10 @@
 #include "AudioSignals.h"
 #include "audio/ManualAudioDevice.h"
 #include "book/BookContent.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>

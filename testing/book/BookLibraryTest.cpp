@@ -1,8 +1,8 @@
 #include "book/BookLibrary.h"
 #include "TestLibrary.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
+#include "base/SettingsKey.h"
 #include "book/BookLoader.h"
-#include "book/SettingsKey.h"
 #include "support/ScriptedMessages.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "book/BookLoader.h"
 #include "TestLibrary.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/Gbk.h"
 #include "support/ScriptedMessages.h"
 

@@ -4,7 +4,7 @@
 
 #include "book/BookContent.h"
 #include "book/PackedFile.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 
 #include <QDir>
 #include <QFile>

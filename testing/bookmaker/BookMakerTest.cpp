@@ -3,7 +3,7 @@
 // libsndfile, and check that what the tables say matches what the files hold.
 
 #include "ReadBack.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"

@@ -4,7 +4,7 @@
 // picture read through the recogniser end to end.
 
 #include "bookmaker/PageImport.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "bookmaker/BookSource.h"
 
 #include <QFont>

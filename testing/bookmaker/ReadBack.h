@@ -4,7 +4,7 @@
 
 #include "book/BookContent.h"
 #include "book/PageImage.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 
 #include <QString>
 #include <cstdint>

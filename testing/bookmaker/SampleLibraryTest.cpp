@@ -4,7 +4,7 @@
 #include "ReadBack.h"
 #include "book/BookLibrary.h"
 #include "book/Gbk.h"
-#include "tests/TgaImage.h"
+#include "quiz/TgaImage.h"
 
 #include <QDir>
 #include <QFile>

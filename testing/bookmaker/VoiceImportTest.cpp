@@ -4,7 +4,7 @@
 // hand wins; a recording with one entry too few is refused, naming the line).
 
 #include "bookmaker/VoiceImport.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/PackedFile.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"

@@ -16,11 +16,11 @@
 #include "ProgramRun.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
 #include "support/ScriptedMessages.h"
-#include "tests/gui/uFrmWordTest.h"
+#include "quiz/gui/uFrmWordTest.h"
 
 #include <QDir>
 #include <QFile>

@@ -13,7 +13,7 @@
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/PageImage.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "bookmaker/BookCheck.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"

@@ -8,7 +8,7 @@
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "audio/SdlAudioDevice.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
 #include "shell/gui/AppContext.h"

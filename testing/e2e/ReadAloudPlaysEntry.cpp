@@ -10,7 +10,7 @@
 #include "ProgramRun.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
 #include "shell/gui/AppContext.h"

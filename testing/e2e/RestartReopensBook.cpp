@@ -11,8 +11,8 @@
 
 #include "book/BookLibrary.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
-#include "book/uFunc.h"
+#include "base/SettingsKey.h"
+#include "base/uFunc.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -11,11 +11,11 @@
 #include "ProgramRun.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
 #include "support/ScriptedMessages.h"
-#include "tests/gui/uFrmSentTest.h"
+#include "quiz/gui/uFrmSentTest.h"
 
 #include <QFile>
 #include <QLabel>

@@ -8,7 +8,7 @@
 #include "audio/ManualAudioDevice.h"
 #include "audio/VoicePlayer.h"
 #include "book/BookLoader.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 #include "oral/VoiceWave.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"

@@ -7,7 +7,7 @@
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "book/BookContent.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "oral/OralRecorder.h"
 #include "oral/SentenceChoice.h"
 #include "oral/VoiceWave.h"

@@ -3,7 +3,7 @@
 // one the fake refuses with a BookError.
 
 #include "reading/PageTurner.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>

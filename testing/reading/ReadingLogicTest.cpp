@@ -1,4 +1,4 @@
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "reading/PageGeometry.h"
 #include "reading/ReadingController.h"
 #include "reading/ReadingRange.h"

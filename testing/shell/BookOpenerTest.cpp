@@ -2,9 +2,9 @@
 // scripted messages and a scripted book selection.
 
 #include "shell/BookOpener.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "book/TestLibrary.h"
 #include "support/ScriptedMessages.h"
 

@@ -1,7 +1,7 @@
 // Colour numbers, the colourising rule and tinting a skin's style sheet.
 
 #include "shell/SkinSheet.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 
 #include <gtest/gtest.h>
 

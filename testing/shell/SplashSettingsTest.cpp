@@ -1,7 +1,7 @@
 // What the splash window reads and creates in the settings key.
 
 #include "shell/SplashSettings.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 
 #include <QFile>
 #include <QTemporaryDir>

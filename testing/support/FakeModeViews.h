@@ -3,8 +3,8 @@
 // told to show, and answers from plain fields.
 
 #include "reading/ReadingController.h"
-#include "tests/SentenceTestController.h"
-#include "tests/WordTestController.h"
+#include "quiz/SentenceTestController.h"
+#include "quiz/WordTestController.h"
 
 #include <QList>
 #include <QString>

@@ -2,7 +2,7 @@
 // A tick source that moves only when the test says so. With a step set, every
 // reading also advances it, so that a Delay ends without real waiting.
 
-#include "book/uFunc.h"
+#include "base/uFunc.h"
 
 namespace zarelo::fakes {
 

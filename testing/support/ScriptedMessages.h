@@ -1,7 +1,7 @@
 #pragma once
 // Records every message the code under test shows, instead of a box.
 
-#include "book/UserMessages.h"
+#include "base/UserMessages.h"
 
 #include <QList>
 

@@ -2,7 +2,7 @@
 
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/BookFiles.h"
 #include "book/BookLoader.h"
 #include "book/Gbk.h"

@@ -1,6 +1,6 @@
 #include "bookmaker/BookSource.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/Gbk.h"
 
 #include <QDir>

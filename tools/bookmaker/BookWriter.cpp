@@ -1,6 +1,6 @@
 #include "bookmaker/BookWriter.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "bookmaker/PageImport.h"

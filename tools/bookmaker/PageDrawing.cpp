@@ -1,6 +1,6 @@
 #include "bookmaker/PageDrawing.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "bookmaker/Pictures.h"
 
 #include <QFontMetrics>

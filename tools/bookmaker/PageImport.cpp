@@ -1,6 +1,6 @@
 #include "bookmaker/PageImport.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 
 #include <QFileInfo>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "bookmaker/Voice.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 
 #include <QProcess>
 #include <cstdlib>

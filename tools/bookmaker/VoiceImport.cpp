@@ -1,7 +1,7 @@
 #include "bookmaker/VoiceImport.h"
 
 #include "audio/SoundFile.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "bookmaker/Wav.h"
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 
 #include <QtEndian>
 #include <cmath>

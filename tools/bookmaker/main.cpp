@@ -2,7 +2,7 @@
 // Usage: bookmaker [options] <program folder> <source>...   (see README.md)
 //        bookmaker check <book folder>...
 
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "bookmaker/BookCheck.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"

@@ -2,7 +2,7 @@
 
 #include "book/BookFiles.h"
 #include "book/Gbk.h"
-#include "book/UserMessages.h"
+#include "base/UserMessages.h"
 
 #include <QComboBox>
 #include <QFileInfo>

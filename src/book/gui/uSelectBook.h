@@ -5,7 +5,7 @@
 
 #include "book/BookContent.h"
 #include "book/BookLibrary.h"
-#include "book/uPublicVarDefine.h"
+#include "base/uPublicVarDefine.h"
 
 #include <QDialog>
 

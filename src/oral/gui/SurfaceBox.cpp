@@ -1,6 +1,6 @@
 #include "oral/gui/SurfaceBox.h"
 
-#include "book/gui/SurfaceImage.h"
+#include "base/gui/SurfaceImage.h"
 
 #include <QPainter>
 

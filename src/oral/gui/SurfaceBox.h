@@ -4,7 +4,7 @@
 // drawn straight onto its screen (the live spectrum), which the next
 // Repaint() replaces with the picture again.
 
-#include "book/Surface.h"
+#include "base/Surface.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "oral/gui/uFollowRead.h"
 
-#include "book/UserMessages.h"
-#include "book/gui/Controls.h"
-#include "book/gui/SurfaceImage.h"
+#include "base/UserMessages.h"
+#include "base/gui/Controls.h"
+#include "base/gui/SurfaceImage.h"
 #include "oral/gui/SurfaceBox.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "shell/gui/AppContext.h"
 
-#include "book/BookError.h"
-#include "book/SettingsKey.h"
+#include "base/BookError.h"
+#include "base/SettingsKey.h"
 #include "book/gui/uSelectBook.h"
 
 #include <QDir>

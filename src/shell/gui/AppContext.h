@@ -8,12 +8,12 @@
 
 #include "audio/AudioEngine.h"
 #include "audio/VoicePlayer.h"
+#include "base/UserMessages.h"
+#include "base/uFunc.h"
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
-#include "book/UserMessages.h"
-#include "book/uFunc.h"
-#include "book/uPublicVarDefine.h"
+#include "quiz/uDmMain.h"
 #include "shell/gui/SkinLayer.h"
-#include "tests/uDmMain.h"
 
 #include <QPointer>
 #include <QTemporaryDir>

@@ -5,6 +5,7 @@
 // missing, unreadable or unparsable skin leaves the default look.
 // UI thread only; needs a QApplication.
 
+#include "base/gui/StoredColours.h"
 #include "shell/SkinSheet.h"
 
 #include <QColor>
@@ -15,13 +16,6 @@
 class QWidget;
 
 namespace zarelo {
-
-// The colour a stored value stands for: a plain 0x00BBGGRR colour, or a
-// system colour (0x80000000 | index, Windows' numbering: 15 button face,
-// 5 window, 8 window text, ...) looked up in `system`.
-QColor ColourOfValue(int32_t stored, const QPalette& system);
-// A plain stored 0x00BBGGRR colour as a QColor.
-QColor StoredColour(int32_t stored);
 
 class SkinLayer {
 public:

@@ -1,8 +1,8 @@
 #include "shell/gui/ZareloApplication.h"
 
 #include "audio/SdlAudioDevice.h"
-#include "book/SettingsKey.h"
-#include "book/gui/MessageBoxes.h"
+#include "base/SettingsKey.h"
+#include "base/gui/MessageBoxes.h"
 #include "shell/SkinFiles.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"

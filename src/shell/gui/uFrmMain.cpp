@@ -1,21 +1,21 @@
 #include "shell/gui/uFrmMain.h"
 
+#include "base/Settings.h"
+#include "base/gui/Panel.h"
 #include "book/BookLibrary.h"
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
-#include "book/Settings.h"
 #include "book/gui/UnitTree.h"
 #include "oral/gui/uFollowRead.h"
+#include "quiz/gui/uFrmSentTest.h"
+#include "quiz/gui/uFrmWordTest.h"
 #include "reading/gui/uOrvane.h"
 #include "shell/BookOpener.h"
 #include "shell/gui/AppContext.h"
-#include "shell/gui/Panel.h"
 #include "shell/gui/SkinLayer.h"
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/uSettingPara.h"
 #include "shell/gui/uSplash.h"
-#include "tests/gui/uFrmSentTest.h"
-#include "tests/gui/uFrmWordTest.h"
 
 #include <QApplication>
 #include <QCloseEvent>

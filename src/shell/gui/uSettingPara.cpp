@@ -1,12 +1,12 @@
 #include "shell/gui/uSettingPara.h"
 
-#include "shell/gui/AppContext.h"
-#include "shell/gui/Panel.h"
-#include "shell/gui/RadioGroup.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
+#include "base/gui/Panel.h"
 #include "shell/SkinFiles.h"
-#include "shell/gui/SkinLayer.h"
 #include "shell/SkinSheet.h"
+#include "shell/gui/AppContext.h"
+#include "shell/gui/RadioGroup.h"
+#include "shell/gui/SkinLayer.h"
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "shell/gui/uSplash.h"
 
-#include "shell/gui/AppContext.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
+#include "base/uFunc.h"
 #include "book/Gbk.h"
-#include "shell/gui/SkinLayer.h"
 #include "shell/SplashSettings.h"
-#include "book/uFunc.h"
+#include "shell/gui/AppContext.h"
+#include "shell/gui/SkinLayer.h"
 
 #include <QLabel>
 #include <QLinearGradient>

@@ -2,9 +2,9 @@
 // on the offscreen platform.
 #include "../TestLibrary.h"
 #include "book/Gbk.h"
-#include "book/gui/MessageBoxes.h"
+#include "base/gui/MessageBoxes.h"
 #include "support/ScriptedMessages.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "book/gui/UnitTree.h"
 #include "book/gui/uSelectBook.h"
 

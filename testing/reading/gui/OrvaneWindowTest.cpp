@@ -9,7 +9,7 @@
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "reading/TextPageLayout.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/TextPageWidget.h"

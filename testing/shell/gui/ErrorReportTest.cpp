@@ -2,7 +2,7 @@
 // shows one box with its text and ends only that handler; the program goes on.
 
 #include "ShellRig.h"
-#include "book/BookError.h"
+#include "base/BookError.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
 

@@ -8,12 +8,12 @@
 #include "oral/gui/uFollowRead.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
-#include "shell/gui/Panel.h"
+#include "base/gui/Panel.h"
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
-#include "tests/gui/uFrmSentTest.h"
-#include "tests/gui/uFrmWordTest.h"
+#include "quiz/gui/uFrmSentTest.h"
+#include "quiz/gui/uFrmWordTest.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 // OK writing only existing values in order, Cancel, the skin list and the
 // colour picker.
 
-#include "shell/gui/Panel.h"
+#include "base/gui/Panel.h"
 #include "shell/gui/RadioGroup.h"
 #include "ShellRig.h"
 #include "shell/SkinSheet.h"

@@ -7,7 +7,7 @@
 #include "audio/ManualAudioDevice.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "book/SettingsKey.h"
+#include "base/SettingsKey.h"
 #include "shell/gui/AppContext.h"
 #include "support/ManualClock.h"
 #include "support/ModalAnswer.h"

@@ -1,0 +1,129 @@
+#include "quiz/WordTestSelection.h"
+
+#include "book/Gbk.h"
+
+namespace zarelo {
+
+uint32_t RandomBelow(uint32_t& state, uint32_t k)
+{
+    state = state * 134775813u + 1u;
+    return uint32_t((uint64_t(state) * uint64_t(k)) >> 32);
+}
+
+void AdvanceByTicks(uint32_t& state, uint32_t tickCount)
+{
+    const int32_t t = int32_t(tickCount) % 1000;
+    for (int32_t i = 0; i <= t; ++i)
+        RandomBelow(state, uint32_t(i));
+}
+
+std::vector<int> ShuffledOrder(uint32_t& state, int count)
+{
+    std::vector<int> left(size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        left[size_t(i)] = i;
+    std::vector<int> order;
+    order.reserve(left.size());
+    for (int k = count; k >= 1; --k) {
+        const uint32_t j = RandomBelow(state, uint32_t(k));
+        order.push_back(left[j]);
+        left.erase(left.begin() + j);
+    }
+    return order;
+}
+
+std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
+                                    const std::function<bool(const QString&)>& isNotPassed)
+{
+    const SentenceTable& table = book.Content.Sentences;
+    const auto qualifies = [&](int row) {
+        return !table.ChineseText[row].isEmpty() && !table.EnglishText[row].isEmpty() &&
+               table.Kind[row] == "word" && isNotPassed(fromGbk(table.EnglishText[row]).trimmed());
+    };
+    std::vector<int> rows;
+    if (testArea == 0) {
+        for (int row = 0; row < table.count(); ++row)
+            if (qualifies(row))
+                rows.push_back(row);
+    } else if (testArea == 1) {
+        book.LessonOfPage();
+        const LessonTable& lessons = book.Content.Lessons;
+        const int lesson = book.CurrentLesson;
+        if (lesson < 0 || lesson >= lessons.count())
+            return rows;
+        const int first = lessons.FirstPage[size_t(lesson)];
+        const int last = lessons.EndPage[size_t(lesson)];
+        for (int row = 0; row < table.count(); ++row) {
+            const int page = book.EntryPage(row);
+            if (page < first || page > last) {
+                if (!rows.empty())
+                    break;
+                continue;
+            }
+            if (qualifies(row))
+                rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+std::vector<int> QualifyingSentenceRows(OpenBook& book)
+{
+    std::vector<int> rows;
+    book.LessonOfPage();
+    const SentenceTable& table = book.Content.Sentences;
+    const LessonTable& lessons = book.Content.Lessons;
+    const int lesson = book.CurrentLesson;
+    if (lesson < 0 || lesson >= lessons.count())
+        return rows;
+    const int first = lessons.FirstPage[size_t(lesson)];
+    const int last = lessons.EndPage[size_t(lesson)];
+    bool inside = false;
+    for (int row = 0; row < table.count(); ++row) {
+        const int page = book.EntryPage(row);
+        if (page < first || page > last) {
+            if (inside)
+                break;
+            continue;
+        }
+        inside = true;
+        const QByteArrayView english = table.EnglishText[row];
+        if (!english.isEmpty() && table.Kind[row] == "sent" && english.count(' ') >= 3 &&
+            english.size() < 115)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<int> ShuffledPlayOrder(uint32_t& state, const std::vector<int>& shown)
+{
+    std::vector<int> left = shown;
+    std::vector<int> order;
+    order.reserve(left.size());
+    for (int k = int(left.size()); k >= 1; --k) {
+        const uint32_t j = RandomBelow(state, uint32_t(k));
+        order.push_back(left[j]);
+        left.erase(left.begin() + j);
+    }
+    return order;
+}
+
+int TrunckOrderedTestSentences(std::vector<int>& order, const QString& wordNumber)
+{
+    const int count = int(order.size());
+    if (count < 10)
+        return count;
+    if (wordNumber.isEmpty())
+        return -1;
+    int keep = count;
+    if (wordNumber == QStringLiteral("十个") && count > 10)
+        keep = 10;
+    else if (wordNumber == QStringLiteral("十五个") && count >= 16)
+        keep = 15;
+    else if (wordNumber == QStringLiteral("二十个") && count > 20)
+        keep = 20;
+    order.resize(size_t(keep));
+    return keep;
+}
+
+} // namespace zarelo

@@ -1,0 +1,41 @@
+// Child process of the crash test: answers the history's words one after the
+// other and prints the index of each answer once it has returned (and so been
+// committed), one line each, unbuffered.
+//
+// Usage: quiz_history_writer <program folder> <first index> <count>
+#include "HistoryAnswers.h"
+#include "support/ScriptedMessages.h"
+#include "quiz/uDmMain.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace zarelo;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4)
+        return 2;
+    const int first = args[2].toInt();
+    const int count = args[3].toInt();
+
+    TestSettings settings;
+    fakes::ScriptedMessages messages;
+    TdmMain dmMain(args[1], settings, messages);
+    dmMain.DataModuleCreate();
+    if (!dmMain.IsConnected())
+        return 3;
+    for (int i = first; i < first + count; ++i) {
+        if (history_answers::right(i))
+            dmMain.RecordRightAnswer(history_answers::word(i), nullptr);
+        else
+            dmMain.RecordWrongAnswer(history_answers::word(i), nullptr);
+        if (!messages.shown.isEmpty())
+            return 4;
+        std::printf("%d\n", i);
+        std::fflush(stdout);
+    }
+    return 0;
+}
