@@ -4,11 +4,11 @@
 // boxes, GBK Chinese and English texts, a page per `PerPage` entries and a
 // voice ("unit1", "unit2", ...) per `PerVoice`.
 
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/uPublicVarDefine.h"
 #include "support/ScriptedMessages.h"
 
 #include <QByteArray>

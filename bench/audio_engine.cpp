@@ -12,10 +12,10 @@
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "audio/VoicePlayer.h"
-#include "book/BookContent.h"
-#include "book/PackedFile.h"
 #include "base/UserMessages.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "book/PackedFile.h"
 #include "support/Wav.h"
 
 #include <QByteArray>

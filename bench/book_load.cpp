@@ -4,9 +4,9 @@
 // Goal: at most 3 x the baseline; the filled tables at most 10 MB (reported
 // as counters of the load).
 #include "LargeBook.h"
+#include "base/uFunc.h"
 #include "book/BookLoader.h"
 #include "book/PackedFile.h"
-#include "base/uFunc.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>

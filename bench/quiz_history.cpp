@@ -4,15 +4,15 @@
 // player replaced by inert stand-ins. It asks the history once per row, so
 // its baseline, BM_Baseline_PreparedLookups, is 3,000 indexed lookups of the
 // same columns through one prepared statement. Goal: at most 3 x the baseline.
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/Gbk.h"
-#include "base/uPublicVarDefine.h"
-#include "support/FakeVoice.h"
-#include "support/ManualClock.h"
-#include "support/ScriptedMessages.h"
 #include "quiz/WordTestAdapters.h"
 #include "quiz/WordTestController.h"
 #include "quiz/uDmMain.h"
+#include "support/FakeVoice.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedMessages.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

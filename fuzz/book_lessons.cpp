@@ -1,7 +1,7 @@
 // Lesson indexes from outside: parsed into the lesson table, then the unit
 // tree rules and the lookups run over what was accepted.
-#include "book/BookContent.h"
 #include "base/BookError.h"
+#include "book/BookContent.h"
 #include "book/BookLoader.h"
 #include "book/LessonTree.h"
 

@@ -1,7 +1,7 @@
 // Sentence tables from outside: the text of "location.txt" split into lines
 // and parsed; any input gives a full table or a BookError, never a crash.
-#include "book/BookContent.h"
 #include "base/BookError.h"
+#include "book/BookContent.h"
 #include "book/BookLoader.h"
 
 #include <cstddef>

@@ -1,11 +1,11 @@
 #include "audio/VoicePlayer.h"
 
+#include "base/UserMessages.h"
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/BookFiles.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/UserMessages.h"
-#include "base/uPublicVarDefine.h"
 
 #include <QFileInfo>
 #include <utility>

@@ -1,12 +1,12 @@
 #include "book/BookLibrary.h"
 
 #include "base/BookError.h"
-#include "book/BookFiles.h"
-#include "book/BookLoader.h"
-#include "book/PackedFile.h"
 #include "base/SettingsKey.h"
 #include "base/UserMessages.h"
 #include "base/uFunc.h"
+#include "book/BookFiles.h"
+#include "book/BookLoader.h"
+#include "book/PackedFile.h"
 
 #include <QDir>
 #include <QFile>

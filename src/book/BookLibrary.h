@@ -3,8 +3,8 @@
 // remembering the chosen book, and unpacking a book's data files into the
 // run's private temporary folder before its tables are loaded.
 
-#include "book/BookContent.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "book/BookLoader.h"
 
 #include "base/BookError.h"
-#include "book/Gbk.h"
 #include "base/UserMessages.h"
+#include "book/Gbk.h"
 
 #include <QFile>
 #include <QObject>

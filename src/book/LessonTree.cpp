@@ -1,7 +1,7 @@
 #include "book/LessonTree.h"
 
-#include "book/Gbk.h"
 #include "base/uFunc.h"
+#include "book/Gbk.h"
 
 namespace zarelo {
 

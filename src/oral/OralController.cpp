@@ -1,10 +1,10 @@
 #include "oral/OralController.h"
 
 #include "audio/VoicePlayer.h"
-#include "book/BookContent.h"
-#include "book/Gbk.h"
 #include "base/UserMessages.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
+#include "book/Gbk.h"
 #include "oral/SentenceChoice.h"
 #include "oral/VoiceWave.h"
 

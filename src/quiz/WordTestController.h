@@ -8,11 +8,11 @@
 // built; the mode owner stops, suspends and resumes it. UI thread only.
 
 #include "audio/VoicePlayback.h"
-#include "book/BookContent.h"
 #include "base/ModeSession.h"
 #include "base/UserMessages.h"
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,8 +4,8 @@
 // shuffle and the cut to the configured number of items. The sentence test
 // shares the generator and the cut.
 
-#include "book/BookContent.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
 
 #include <QString>
 #include <cstdint>

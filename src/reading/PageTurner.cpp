@@ -1,9 +1,9 @@
 #include "reading/PageTurner.h"
 
 #include "base/BookError.h"
+#include "base/UserMessages.h"
 #include "book/BookFiles.h"
 #include "book/BookLibrary.h"
-#include "base/UserMessages.h"
 #include "reading/PageGeometry.h"
 
 #include <QFileInfo>

@@ -5,8 +5,8 @@
 // screen). The page view draws through PageScreen, so that these rules run the
 // same in the window and in unit tests. UI thread only.
 
-#include "book/BookContent.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
 
 #include <QByteArray>
 #include <QString>

@@ -6,10 +6,10 @@
 // on show and stops reading when another mode replaces it. UI thread only.
 
 #include "audio/VoicePlayback.h"
-#include "book/BookContent.h"
 #include "base/ModeSession.h"
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
 #include "reading/ReadingRange.h"
 
 namespace zarelo {

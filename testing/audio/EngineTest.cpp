@@ -1,8 +1,8 @@
 // The engine driven through the manual device: every frame the device plays
 // is one the test asked for, so positions, levels and output are exact.
 
-#include "audio/AudioEngine.h"
 #include "AudioSignals.h"
+#include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 
 #include <QFile>

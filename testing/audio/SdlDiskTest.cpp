@@ -1,8 +1,8 @@
 // The real SDL backend, headless: SDL's disk driver writes what the engine
 // plays to a raw file and records from another, without real-time pacing.
 
-#include "audio/AudioEngine.h"
 #include "AudioSignals.h"
+#include "audio/AudioEngine.h"
 #include "audio/SdlAudioDevice.h"
 
 #include <QFile>

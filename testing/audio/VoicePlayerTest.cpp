@@ -5,11 +5,11 @@
 
 #include "AudioSignals.h"
 #include "audio/ManualAudioDevice.h"
-#include "book/BookContent.h"
 #include "base/BookError.h"
+#include "base/uPublicVarDefine.h"
+#include "book/BookContent.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/uPublicVarDefine.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>

@@ -2,9 +2,9 @@
 // A program folder with a book library, a private temporary folder and a
 // settings file, all inside temporary folders removed at the end of a test.
 
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/PackedFile.h"
-#include "base/uPublicVarDefine.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // Reading a made book back through the program's own readers, and the checks
 // every made book must pass.
 
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/PageImage.h"
-#include "base/uPublicVarDefine.h"
 
 #include <QString>
 #include <cstdint>

@@ -14,13 +14,13 @@
 // exact moment the pacing started it.
 
 #include "ProgramRun.h"
+#include "base/SettingsKey.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/SettingsKey.h"
+#include "quiz/gui/uFrmWordTest.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
 #include "support/ScriptedMessages.h"
-#include "quiz/gui/uFrmWordTest.h"
 
 #include <QDir>
 #include <QFile>

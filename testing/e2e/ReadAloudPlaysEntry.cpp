@@ -8,9 +8,9 @@
 // sample for sample, whatever rate the voice has.
 
 #include "ProgramRun.h"
+#include "base/SettingsKey.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/SettingsKey.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
 #include "shell/gui/AppContext.h"

@@ -9,10 +9,10 @@
 // reopen that book without asking, on the remembered page, and save the
 // page and voice when it ends.
 
-#include "book/BookLibrary.h"
-#include "book/PackedFile.h"
 #include "base/SettingsKey.h"
 #include "base/uFunc.h"
+#include "book/BookLibrary.h"
+#include "book/PackedFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -9,13 +9,13 @@
 // voice range in the play order, then "Succ.wav".
 
 #include "ProgramRun.h"
+#include "base/SettingsKey.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/SettingsKey.h"
+#include "quiz/gui/uFrmSentTest.h"
 #include "shell/gui/AppContext.h"
 #include "shell/gui/uFrmMain.h"
 #include "support/ScriptedMessages.h"
-#include "quiz/gui/uFrmSentTest.h"
 
 #include <QFile>
 #include <QLabel>

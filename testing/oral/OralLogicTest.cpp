@@ -6,8 +6,8 @@
 
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
-#include "book/BookContent.h"
 #include "base/BookError.h"
+#include "book/BookContent.h"
 #include "oral/OralRecorder.h"
 #include "oral/SentenceChoice.h"
 #include "oral/VoiceWave.h"

@@ -5,8 +5,8 @@
 // round also starts from a file whose writer was killed.
 #include "HistoryAnswers.h"
 #include "HistoryFile.h"
-#include "support/ScriptedMessages.h"
 #include "quiz/uDmMain.h"
+#include "support/ScriptedMessages.h"
 
 #include <QMap>
 #include <QProcess>

@@ -4,8 +4,8 @@
 //
 // Usage: quiz_history_writer <program folder> <first index> <count>
 #include "HistoryAnswers.h"
-#include "support/ScriptedMessages.h"
 #include "quiz/uDmMain.h"
+#include "support/ScriptedMessages.h"
 
 #include <QCoreApplication>
 #include <cstdio>

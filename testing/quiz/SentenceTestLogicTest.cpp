@@ -3,13 +3,13 @@
 // pacing of states 1 and 2 and the score of the finish.
 
 #include "book/Gbk.h"
+#include "quiz/SentenceTestController.h"
+#include "quiz/WordTestSelection.h"
 #include "support/FakeModeViews.h"
 #include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "support/TableRows.h"
-#include "quiz/SentenceTestController.h"
-#include "quiz/WordTestSelection.h"
 
 #include <QFile>
 #include <QTemporaryDir>

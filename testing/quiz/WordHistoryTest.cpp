@@ -1,7 +1,7 @@
 #include "HistoryFile.h"
-#include "support/ScriptedMessages.h"
 #include "quiz/WordHistoryError.h"
 #include "quiz/uDmMain.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,14 +3,14 @@
 // of dictation and memorising with its history updates and finish.
 
 #include "book/Gbk.h"
+#include "quiz/WordHistoryError.h"
+#include "quiz/WordTestController.h"
+#include "quiz/WordTestSelection.h"
 #include "support/FakeModeViews.h"
 #include "support/FakeVoice.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "support/TableRows.h"
-#include "quiz/WordHistoryError.h"
-#include "quiz/WordTestController.h"
-#include "quiz/WordTestSelection.h"
 
 #include <QFile>
 #include <QTemporaryDir>

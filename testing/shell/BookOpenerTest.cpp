@@ -3,8 +3,8 @@
 
 #include "shell/BookOpener.h"
 #include "base/BookError.h"
-#include "book/PackedFile.h"
 #include "base/SettingsKey.h"
+#include "book/PackedFile.h"
 #include "book/TestLibrary.h"
 #include "support/ScriptedMessages.h"
 

@@ -2,9 +2,9 @@
 // The mode views as their controllers see them: each records what it was
 // told to show, and answers from plain fields.
 
-#include "reading/ReadingController.h"
 #include "quiz/SentenceTestController.h"
 #include "quiz/WordTestController.h"
+#include "reading/ReadingController.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "book/gui/uSelectBook.h"
 
+#include "base/UserMessages.h"
 #include "book/BookFiles.h"
 #include "book/Gbk.h"
-#include "base/UserMessages.h"
 
 #include <QComboBox>
 #include <QFileInfo>

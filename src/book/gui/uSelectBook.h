@@ -3,9 +3,9 @@
 // the chosen publisher's books in a grid; "进入" accepts the selected book and
 // remembers it in the settings key, "退出" leaves without a choice.
 
+#include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
 #include "book/BookLibrary.h"
-#include "base/uPublicVarDefine.h"
 
 #include <QDialog>
 

@@ -1,12 +1,12 @@
 // The book selection dialog, ChooseBook, the message boxes and the unit tree,
 // on the offscreen platform.
 #include "../TestLibrary.h"
-#include "book/Gbk.h"
-#include "base/gui/MessageBoxes.h"
-#include "support/ScriptedMessages.h"
 #include "base/SettingsKey.h"
+#include "base/gui/MessageBoxes.h"
+#include "book/Gbk.h"
 #include "book/gui/UnitTree.h"
 #include "book/gui/uSelectBook.h"
+#include "support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -6,15 +6,15 @@
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "audio/VoicePlayer.h"
-#include "book/BookLoader.h"
-#include "book/Gbk.h"
 #include "base/Settings.h"
 #include "base/SettingsKey.h"
+#include "book/BookLoader.h"
+#include "book/Gbk.h"
+#include "quiz/gui/uFrmSentTest.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 #include "support/Wav.h"
-#include "quiz/gui/uFrmSentTest.h"
 
 #include <QFile>
 #include <QLabel>

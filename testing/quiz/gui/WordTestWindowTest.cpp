@@ -7,18 +7,18 @@
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "audio/VoicePlayer.h"
-#include "book/BookLoader.h"
-#include "book/Gbk.h"
 #include "base/Settings.h"
 #include "base/SettingsKey.h"
+#include "book/BookLoader.h"
+#include "book/Gbk.h"
+#include "quiz/gui/uFrmWordTest.h"
+#include "quiz/gui/uShowErrorWord.h"
+#include "quiz/uDmMain.h"
 #include "support/ManualClock.h"
 #include "support/ModalAnswer.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 #include "support/Wav.h"
-#include "quiz/gui/uFrmWordTest.h"
-#include "quiz/gui/uShowErrorWord.h"
-#include "quiz/uDmMain.h"
 
 #include <QApplication>
 #include <QCheckBox>

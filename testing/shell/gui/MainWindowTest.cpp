@@ -3,17 +3,17 @@
 // selection dialog, the mode-button group, the unit tree, keys and closing.
 
 #include "ShellRig.h"
+#include "base/gui/Panel.h"
 #include "book/gui/UnitTree.h"
 #include "book/gui/uSelectBook.h"
 #include "oral/gui/uFollowRead.h"
+#include "quiz/gui/uFrmSentTest.h"
+#include "quiz/gui/uFrmWordTest.h"
 #include "reading/gui/PageImageWidget.h"
 #include "reading/gui/uOrvane.h"
-#include "base/gui/Panel.h"
 #include "shell/gui/SplitterBar.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uFrmMain.h"
-#include "quiz/gui/uFrmSentTest.h"
-#include "quiz/gui/uFrmWordTest.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -2,10 +2,10 @@
 // OK writing only existing values in order, Cancel, the skin list and the
 // colour picker.
 
-#include "base/gui/Panel.h"
-#include "shell/gui/RadioGroup.h"
 #include "ShellRig.h"
+#include "base/gui/Panel.h"
 #include "shell/SkinSheet.h"
+#include "shell/gui/RadioGroup.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uSettingPara.h"
 

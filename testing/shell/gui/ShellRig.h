@@ -5,9 +5,9 @@
 // ends without real waiting) and the manual sound device (or none).
 
 #include "audio/ManualAudioDevice.h"
+#include "base/SettingsKey.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
-#include "base/SettingsKey.h"
 #include "shell/gui/AppContext.h"
 #include "support/ManualClock.h"
 #include "support/ModalAnswer.h"

@@ -1,8 +1,8 @@
 // The splash window: its look, the settings its FormShow reads, and the
 // status animation counting GBK bytes.
 
-#include "book/Gbk.h"
 #include "ShellRig.h"
+#include "book/Gbk.h"
 #include "shell/gui/ZareloApplication.h"
 #include "shell/gui/uSplash.h"
 
