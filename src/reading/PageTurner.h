@@ -7,6 +7,7 @@
 
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
+#include "reading/ReadingController.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,7 +39,7 @@ public:
     virtual void CurrentLessonChanged() = 0;
 };
 
-class PageTurner {
+class PageTurner final : public ReadingPages {
 public:
     // `messageOwner` owns the missing-page message (the page view).
     PageTurner(const ProgramPaths& paths, OpenBook& book, UserMessages& messages,
@@ -49,7 +50,7 @@ public:
     // "页面文件不存在！         "; for a text book false when no entry stands on
     // the page. Throws BookError for a damaged page file. CurrentPage is left
     // as it is: putting the old page back is the caller's.
-    bool ShowPage();
+    bool ShowPage() override;
     // ShowPage without the missing-page message: the view's creation, after
     // which the main window puts the page number into the box, which reports it.
     bool ShowPageQuietly();
@@ -72,7 +73,7 @@ public:
     void PageNumberChanged(const QString& text);
     // The box shows CurrentPage; when that changed its text, the lesson
     // follows the page (the page itself is on screen already).
-    void ShowPageNumber();
+    void ShowPageNumber() override;
     // The first lesson row whose Name and Title (GBK, exact) equal these
     // becomes CurrentLesson and its first page is shown; false when there is
     // no such row (nothing changes). A damaged page is rethrown after the

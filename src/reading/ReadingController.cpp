@@ -4,8 +4,8 @@ namespace zarelo {
 
 ReadingController::ReadingController(OpenBook& book, SharedTestState& testState,
                                      const TickSource& ticks, ReadingView& view,
-                                     VoicePlayback& player)
-    : book_(book), testState_(testState), ticks_(ticks), view_(view), player_(player)
+                                     ReadingPages& pages, VoicePlayback& player)
+    : book_(book), testState_(testState), ticks_(ticks), view_(view), pages_(pages), player_(player)
 {
 }
 
@@ -25,7 +25,7 @@ void ReadingController::SetCurrentSentIndex(int i)
     const int page = book_.EntryPage(i);
     if (page != book_.CurrentPage) {
         book_.CurrentPage = page;
-        view_.ShowPage();
+        pages_.ShowPage();
     }
 
     if (table.Box1Left[i] == 0) {
@@ -42,7 +42,7 @@ void ReadingController::SetCurrentSentIndex(int i)
     view_.DisplayEntry(i);
     view_.SetReadAllPageEnabled(true);
     view_.SetReadAllLessonEnabled(true);
-    view_.ShowPageNumber();
+    pages_.ShowPageNumber();
 
     player_.SetPlaying(true);
     player_.PlayRange(table.StartTime[i], table.EndTime[i]);

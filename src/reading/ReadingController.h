@@ -14,18 +14,25 @@
 
 namespace zarelo {
 
+// Page turning as the controller uses it (implemented by PageTurner).
+class ReadingPages {
+public:
+    virtual ~ReadingPages() = default;
+    // Shows CurrentPage; false when it cannot be shown (reported there).
+    virtual bool ShowPage() = 0;
+    // The page number box shows CurrentPage; when that changes its text, the
+    // current lesson follows the page (LessonOfPage) and the main window is told.
+    virtual void ShowPageNumber() = 0;
+};
+
 // The page view as the controller sees it (implemented by TfrmOrvane).
 class ReadingView {
 public:
     virtual ~ReadingView() = default;
-    virtual bool ShowPage() = 0;
     // Highlights entry `row` with its rectangles scaled by PageScale and its
     // Chinese line (DisplaySelectedBox).
     virtual void DisplayEntry(int row) = 0;
     virtual void UnVisibleBox() = 0;
-    // The page number box shows CurrentPage; when that changes its text, the
-    // current lesson follows the page (LessonOfPage) and the main window is told.
-    virtual void ShowPageNumber() = 0;
     virtual void SetReadAllPageEnabled(bool on) = 0;
     virtual void SetReadAllLessonEnabled(bool on) = 0;
     virtual void SetPauseEnabled(bool on) = 0;
@@ -39,8 +46,9 @@ public:
 
 class ReadingController final : public ModeSession {
 public:
+    // Keeps every reference; `pages` turns the page to a played entry's page.
     ReadingController(OpenBook& book, SharedTestState& testState, const TickSource& ticks,
-                      ReadingView& view, VoicePlayback& player);
+                      ReadingView& view, ReadingPages& pages, VoicePlayback& player);
 
     // First and last row of the page or lesson being read; -1 when none / a
     // single entry is played.
@@ -82,6 +90,7 @@ private:
     SharedTestState& testState_;
     const TickSource& ticks_;
     ReadingView& view_;
+    ReadingPages& pages_;
     VoicePlayback& player_;
 };
 

@@ -202,7 +202,7 @@ struct ControllerTest : ::testing::Test {
     fakes::ManualClock clock{1000, 1};
     FakeView view;
     fakes::FakeVoice player{book};
-    ReadingController c{book, testState, clock, view, player};
+    ReadingController c{book, testState, clock, view, view, player};
 
     void SetUp() override
     {

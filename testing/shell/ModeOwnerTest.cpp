@@ -61,7 +61,7 @@ struct Program final : ModeHost {
     WordTestContext context{book, state, settings, messages, clock, folder.path(), [this] {
                                 settings.WaitMs = settings.WaitTimeSetting * 1000;
                             }};
-    ReadingController reading{book, state, clock, readingView, voice};
+    ReadingController reading{book, state, clock, readingView, readingView, voice};
     WordTestController words{context, wordView, voice, history};
     SentenceTestController sentences{context, sentenceView, voice};
     ModeOwner owner{state, *this};

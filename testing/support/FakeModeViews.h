@@ -12,8 +12,8 @@
 
 namespace zarelo::fakes {
 
-// The page view as the read-aloud controller sees it.
-struct FakeReadingView final : ReadingView {
+// The page view and its page turning as the read-aloud controller sees them.
+struct FakeReadingView final : ReadingView, ReadingPages {
     OpenBook* book = nullptr;
     bool showOk = true;
     QList<int> shownPages, displayed;

@@ -81,8 +81,8 @@ void place(QWidget* widget, const StripPlace& p)
 
 TfrmOrvane::TfrmOrvane(const OrvaneContext& context, QWidget* parent)
     : QWidget(parent), ctx_(context),
-      controller_(context.Book, context.TestState, context.Ticks, *this, context.Player),
-      pages_(context.Paths, context.Book, context.Messages, *this, this)
+      pages_(context.Paths, context.Book, context.Messages, *this, this),
+      controller_(context.Book, context.TestState, context.Ticks, *this, pages_, context.Player)
 {
     setObjectName(QStringLiteral("frmOrvane"));
     buildComponents();
@@ -673,11 +673,6 @@ void TfrmOrvane::CurrentLessonChanged()
 {
     if (ctx_.CurrentLessonChanged)
         ctx_.CurrentLessonChanged();
-}
-
-void TfrmOrvane::ShowPageNumber()
-{
-    pages_.ShowPageNumber();
 }
 
 void TfrmOrvane::SbtNextPageClick()

@@ -67,7 +67,7 @@ public:
     // missing (after the message "页面文件不存在！         ") or, for a text
     // book, when the page has no entry. Throws BookError for a damaged page
     // file; the previous picture stays then.
-    bool ShowPage() override;
+    bool ShowPage();
     // Lays the page on screen out again at the view's present size; no
     // message when CurrentPage is not on screen (its file is missing).
     void RefreshPage();
@@ -158,7 +158,6 @@ protected:
 private:
     // ReadingView
     void DisplayEntry(int row) override;
-    void ShowPageNumber() override;
     void SetReadAllPageEnabled(bool on) override;
     void SetReadAllLessonEnabled(bool on) override;
     void SetPauseEnabled(bool on) override;
@@ -194,8 +193,8 @@ private:
     void report(const QString& text);
 
     OrvaneContext ctx_;
-    ReadingController controller_;
     PageTurner pages_;
+    ReadingController controller_;
     QWidget* scrollContent_ = nullptr;
     double PageScale_ = 1.0;
     bool wholePage_ = false; // "整页显示" chosen (PageScale may then be any value, even 1.0)
