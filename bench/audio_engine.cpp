@@ -31,6 +31,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <numbers>
 #include <unistd.h>
 
 using namespace zarelo;
@@ -52,8 +53,8 @@ std::vector<short> voiceSamples(int64_t frames)
     std::vector<short> out(static_cast<size_t>(frames));
     double phase = 0;
     for (int64_t i = 0; i < frames; ++i) {
-        const double hz = 300 + 150 * std::sin(i * 2 * M_PI / (kVoiceRate * 3.0));
-        phase += 2 * M_PI * hz / kVoiceRate;
+        const double hz = 300 + 150 * std::sin(i * 2 * std::numbers::pi / (kVoiceRate * 3.0));
+        phase += 2 * std::numbers::pi * hz / kVoiceRate;
         out[static_cast<size_t>(i)] = static_cast<short>(9000 * std::sin(phase));
     }
     return out;

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <numbers>
 #include <unistd.h>
 
 using namespace zarelo;
@@ -35,7 +36,8 @@ std::vector<int16_t> VoiceFrames(double seconds, double startSeconds = 0)
     std::vector<int16_t> out(size_t(frames) * 2);
     for (int i = 0; i < frames; ++i) {
         const double t = startSeconds + double(i) / kRate;
-        const double s = 12000 * std::sin(2 * M_PI * 0.7 * t) * std::sin(2 * M_PI * 330 * t);
+        const double s = 12000 * std::sin(2 * std::numbers::pi * 0.7 * t) *
+                         std::sin(2 * std::numbers::pi * 330 * t);
         out[size_t(i) * 2] = out[size_t(i) * 2 + 1] = int16_t(std::lround(s));
     }
     return out;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace zarelo {
 namespace {
@@ -19,7 +20,7 @@ Recorder::Recorder(AudioDevice* device, std::atomic<int>& error, HandleCounter& 
       fft_(kiss_fftr_alloc(kFftSize, 0, nullptr, nullptr)), window_(kFftSize)
 {
     for (int i = 0; i < kFftSize; ++i)
-        window_[i] = 0.5f * (1.0f - std::cos(2.0f * static_cast<float>(M_PI) * i / kFftSize));
+        window_[i] = 0.5f * (1.0f - std::cos(2.0f * std::numbers::pi_v<float> * i / kFftSize));
 }
 
 Recorder::~Recorder()

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 namespace zarelo::testaudio {
 
@@ -14,7 +15,7 @@ std::vector<int16_t> sine(int rate, int channels, double seconds, double hz, dou
     const int frames = static_cast<int>(std::lround(seconds * rate));
     std::vector<int16_t> out(static_cast<size_t>(frames) * channels);
     for (int i = 0; i < frames; ++i) {
-        const double v = amplitude * std::sin(2.0 * M_PI * hz * i / rate);
+        const double v = amplitude * std::sin(2.0 * std::numbers::pi * hz * i / rate);
         for (int c = 0; c < channels; ++c) {
             const double g = c < static_cast<int>(gains.size()) ? gains[c] : 1.0;
             out[static_cast<size_t>(i) * channels + c] =

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 #include <sndfile.h>
 
 using namespace zarelo;
@@ -29,7 +30,8 @@ void append(std::vector<float>& frames, double seconds, double hz, float amplitu
 {
     const auto n = static_cast<size_t>(std::lround(seconds * kRate));
     for (size_t i = 0; i < n; ++i)
-        frames.push_back(hz ? amplitude * float(std::sin(2 * M_PI * hz * double(i) / kRate)) : 0);
+        frames.push_back(
+            hz ? amplitude * float(std::sin(2 * std::numbers::pi * hz * double(i) / kRate)) : 0);
 }
 
 int64_t frameAt(double seconds)

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <numbers>
 
 using namespace zarelo;
 using namespace zarelo::e2e;
@@ -33,7 +34,7 @@ std::vector<int16_t> ToneFrames()
 {
     std::vector<int16_t> out(size_t(kToneFrames) * 2);
     for (int i = 0; i < kToneFrames; ++i) {
-        const double s = std::sin(2 * M_PI * 440 * i / kRate);
+        const double s = std::sin(2 * std::numbers::pi * 440 * i / kRate);
         out[size_t(i) * 2] = int16_t(std::lround(10000 * s));
         out[size_t(i) * 2 + 1] = int16_t(std::lround(7000 * s));
     }

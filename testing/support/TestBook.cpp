@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <set>
 
 namespace zarelo::fakes {
@@ -191,7 +192,7 @@ int TestBook::RowHeard(const std::vector<int16_t>& frames, int rows, int rate, d
     int best = -1;
     double bestPower = 0;
     for (int row = 0; row < rows; ++row) {
-        const double w = 2 * M_PI * ToneOf(row) * speed / rate;
+        const double w = 2 * std::numbers::pi * ToneOf(row) * speed / rate;
         const double coeff = 2 * std::cos(w);
         double s1 = 0, s2 = 0;
         for (size_t i = 0; i < frames.size(); i += 2) {

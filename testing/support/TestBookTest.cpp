@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 using namespace zarelo;
 using fakes::TestBook;
@@ -46,7 +47,7 @@ Pcm ReadPcm(const QByteArray& wav)
 // for a pure sine of that frequency, near 0 for another one.
 double ShareAt(const Pcm& pcm, double hz, size_t first, size_t last)
 {
-    const double coeff = 2 * std::cos(2 * M_PI * hz / pcm.Rate);
+    const double coeff = 2 * std::cos(2 * std::numbers::pi * hz / pcm.Rate);
     double s1 = 0, s2 = 0, energy = 0;
     for (size_t i = first; i < last; ++i) {
         const double s = pcm.Samples[i] + coeff * s1 - s2;

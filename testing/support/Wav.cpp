@@ -1,6 +1,7 @@
 #include "support/Wav.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace zarelo::fakes {
 
@@ -49,7 +50,7 @@ std::vector<int16_t> ToneSamples(int rate, double seconds, double hz, double amp
         return out;
     for (size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<int16_t>(
-            std::lround(amplitude * std::sin(2.0 * M_PI * hz * double(i) / rate)));
+            std::lround(amplitude * std::sin(2.0 * std::numbers::pi * hz * double(i) / rate)));
     return out;
 }
 

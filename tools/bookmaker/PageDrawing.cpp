@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <numbers>
 
 namespace zarelo::bookmaker {
 
@@ -251,7 +252,7 @@ private:
         QPainterPath path;
         for (int i = 0; i < 10; ++i) {
             const qreal r = i % 2 ? 5.0 : 12.0;
-            const qreal a = M_PI / 2 + i * M_PI / 5;
+            const qreal a = std::numbers::pi / 2 + i * std::numbers::pi / 5;
             const QPointF p(centre.x() + r * std::cos(a), centre.y() - r * std::sin(a));
             i == 0 ? path.moveTo(p) : path.lineTo(p);
         }

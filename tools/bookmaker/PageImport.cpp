@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
-#include <dlfcn.h>
 #include <memory>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
+
+#if __has_include(<dlfcn.h>)
+#include <dlfcn.h>
+#endif
 
 namespace zarelo::bookmaker {
 
@@ -20,12 +23,16 @@ namespace {
 // The OpenMP runtime comes with Tesseract, so it is found at run time.
 // No active parallel level makes every parallel region run on the thread
 // that meets it (its num_threads clauses notwithstanding).
+// Where the runtime cannot be looked up by name (no dlfcn.h), Tesseract
+// keeps its own threads.
 void recogniseOnOneThread()
 {
+#if __has_include(<dlfcn.h>)
     using SetLevels = void (*)(int);
     if (const auto set =
             reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels")))
         set(0);
+#endif
 }
 
 // One recogniser per thread, made on first use: loading the English data

@@ -4,6 +4,7 @@
 
 #include <QtEndian>
 #include <cmath>
+#include <numbers>
 
 namespace zarelo::bookmaker {
 
@@ -51,7 +52,7 @@ MonoSound tones(std::initializer_list<Note> notes)
             const double attack = std::min(1.0, t / 0.005);
             const double release = std::min(1.0, (count - i) / (0.01 * sound.SampleRate));
             const double envelope = attack * release * std::exp(-4.0 * t / n.Seconds);
-            const double w = 2 * M_PI * n.Frequency * t;
+            const double w = 2 * std::numbers::pi * n.Frequency * t;
             const double v = std::sin(w) + 0.3 * std::sin(2 * w) + 0.1 * std::sin(3 * w);
             sound.Samples.push_back(static_cast<int16_t>(std::lround(9000 * envelope * v)));
         }

@@ -29,6 +29,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numbers>
 #include <thread>
 
 using namespace zarelo;
@@ -45,7 +46,7 @@ std::vector<int16_t> Tone(double seconds, double hz, double amplitude)
     std::vector<int16_t> out(size_t(frames) * 2);
     for (int i = 0; i < frames; ++i)
         out[size_t(i) * 2] = out[size_t(i) * 2 + 1] =
-            int16_t(std::lround(amplitude * std::sin(2 * M_PI * hz * i / kRate)));
+            int16_t(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate)));
     return out;
 }
 
