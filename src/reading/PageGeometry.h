@@ -94,8 +94,8 @@ struct HighlightLayout {
 };
 HighlightLayout LayoutHighlight(const EntryBoxes& boxes);
 
-// Step 5 of the highlight: the new vertical scroll position that brings the
-// span [spanTop, spanBottom] (content pixels) into view. The caller clamps it
+// The last part of the highlight: the new vertical scroll position that
+// brings the span [spanTop, spanBottom] (content pixels) into view. The caller clamps it
 // to the scroll bar's range.
 int ScrollForSpan(int spanTop, int spanBottom, int position, int scrollBoxHeight);
 
