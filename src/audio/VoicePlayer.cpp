@@ -40,7 +40,7 @@ VoicePlayer::~VoicePlayer()
 
 QString VoicePlayer::VoiceFilePath(const QString& bookFolder) const
 {
-    const QString folder = FindBookFolder(paths_.ProgramFolder, book_.CurrentPublisher, bookFolder);
+    const QString folder = FindBookFolder(paths_.Libraries(), book_.CurrentPublisher, bookFolder);
     return FindBookEntry(folder, fromGbk(book_.CurrentVoiceName) + QStringLiteral(".wav"));
 }
 

@@ -3,18 +3,41 @@
 // the application owns and hands down (a test builds its own set).
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
 
 namespace zarelo {
 
-// Where the program lives and keeps its files.
+// Where the program lives and keeps its files; every "where" is answered
+// here. A portable program (as build/bin) keeps everything in its own
+// folder: then only ProgramFolder is set and the other folders fall back to
+// it. An installed one reads its data from DataFolder, writes the history and
+// the recording into UserFolder and finds books in LibraryFolders
+// (base/ProgramLocations.h decides which it is). No trailing separators.
 struct ProgramPaths {
-    QString ProgramFolder; // folder of the executable, no trailing separator
-    QString TempFolder;    // private folder made for this run, no trailing separator
+    QString ProgramFolder; // folder of the executable
+    QString TempFolder;    // private folder made for this run
     QString SettingsPath;  // the settings key's file (SettingsKey::defaultPath())
-    QString ProgramFile;   // the executable; the pupil's recording file is named after it
+    QString ProgramFile;   // the executable; a portable recording file is named after it
+    QString DataFolder;    // skins, start page, cue sounds, flame picture; empty: ProgramFolder
+    QString UserFolder;    // the word history, the recording; empty: ProgramFolder
+    // Book libraries, searched in this order (the user's own first); a book
+    // found in an earlier one hides the same book in a later one. Empty:
+    // ProgramFolder alone.
+    QStringList LibraryFolders;
+
+    QString Data() const { return DataFolder.isEmpty() ? ProgramFolder : DataFolder; }
+    QString User() const { return UserFolder.isEmpty() ? ProgramFolder : UserFolder; }
+    QStringList Libraries() const
+    {
+        return LibraryFolders.isEmpty() ? QStringList{ProgramFolder} : LibraryFolders;
+    }
+    // The pupil's recording: beside a portable program its own path with the
+    // extension replaced by "tmp.wav" ("build/bin/zarelo" gives
+    // "build/bin/zarelotmp.wav"); for an installed one that name in UserFolder.
+    QString RecordingFile() const;
 };
 
 // The test settings, loaded by ReadSettings.

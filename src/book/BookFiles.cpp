@@ -64,10 +64,20 @@ QString FindBookEntry(const QString& folder, const QString& name, EntryKind kind
     return exact;
 }
 
-QString FindBookFolder(const QString& programFolder, const QString& publisher, const QString& book)
+QString FindBookFolder(const QString& library, const QString& publisher, const QString& book)
 {
-    const QString publisherFolder = FindBookEntry(programFolder, publisher, EntryKind::Folder);
+    const QString publisherFolder = FindBookEntry(library, publisher, EntryKind::Folder);
     return FindBookEntry(publisherFolder, book, EntryKind::Folder);
+}
+
+QString FindBookFolder(const QStringList& libraries, const QString& publisher, const QString& book)
+{
+    for (const QString& library : libraries) {
+        const QString folder = FindBookFolder(library, publisher, book);
+        if (QFileInfo(FindBookEntry(folder, QStringLiteral("location.dat"))).isFile())
+            return folder;
+    }
+    return FindBookFolder(libraries.value(0), publisher, book);
 }
 
 } // namespace zarelo

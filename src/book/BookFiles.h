@@ -3,6 +3,7 @@
 // that ignore letter case, so a table may write "u2" for the file "U2.wav".
 
 #include <QString>
+#include <QStringList>
 
 namespace zarelo {
 
@@ -15,9 +16,13 @@ enum class EntryKind { File, Folder };
 // `folder` may end with a separator or not.
 QString FindBookEntry(const QString& folder, const QString& name, EntryKind kind = EntryKind::File);
 
-// The folder of `book` of `publisher` in the program folder, each folder name
-// found as FindBookEntry finds it; no trailing separator.
-QString FindBookFolder(const QString& programFolder, const QString& publisher, const QString& book);
+// The folder of `book` of `publisher` in the library `library` (for a
+// portable program its own folder), each folder name found as FindBookEntry
+// finds it; no trailing separator.
+QString FindBookFolder(const QString& library, const QString& publisher, const QString& book);
+// The same over several libraries: the folder in the first that holds the
+// book (its "location.dat"); the path in the first library when none does.
+QString FindBookFolder(const QStringList& libraries, const QString& publisher, const QString& book);
 
 // True when a and b are equal once ASCII letters are folded to lower case
 // (other characters, Chinese among them, compare exactly).

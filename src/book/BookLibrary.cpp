@@ -63,6 +63,33 @@ LibraryScan ScanLibrary(const QString& programFolder)
     return scan;
 }
 
+LibraryScan ScanLibrary(const QStringList& libraries)
+{
+    LibraryScan merged;
+    const auto listed = [&](const QString& publisher, const QString& book) {
+        for (size_t i = 0; i < merged.BookNames.size(); ++i)
+            if (EqualsIgnoringAsciiCase(merged.BookPublishers[i], publisher) &&
+                EqualsIgnoringAsciiCase(merged.BookNames[i], book))
+                return true;
+        return false;
+    };
+    for (const QString& library : libraries) {
+        const LibraryScan scan = ScanLibrary(library);
+        for (size_t i = 0; i < scan.BookNames.size(); ++i) {
+            const QString& publisher = scan.BookPublishers[i];
+            if (listed(publisher, scan.BookNames[i]))
+                continue;
+            if (std::none_of(
+                    merged.Publishers.begin(), merged.Publishers.end(),
+                    [&](const QString& p) { return EqualsIgnoringAsciiCase(p, publisher); }))
+                merged.Publishers.push_back(publisher);
+            merged.BookNames.push_back(scan.BookNames[i]);
+            merged.BookPublishers.push_back(publisher);
+        }
+    }
+    return merged;
+}
+
 std::optional<QString> PreselectedPublisher(const QString& settingsPath, const LibraryScan& scan)
 {
     SettingsKey key(settingsPath);
@@ -106,7 +133,7 @@ void RememberChosenBook(const QString& settingsPath, const QString& book, const 
 
 QString BookFolder(const ProgramPaths& paths, const OpenBook& book)
 {
-    return FindBookFolder(paths.ProgramFolder, book.CurrentPublisher, book.CurrentBook) + u'/';
+    return FindBookFolder(paths.Libraries(), book.CurrentPublisher, book.CurrentBook) + u'/';
 }
 
 namespace {

@@ -34,7 +34,11 @@ struct LibraryScan {
 // as FindBookEntry finds it). Folders whose name starts with "." are skipped.
 // Folders are taken in name order ignoring ASCII letter case (the order
 // Windows file systems enumerate them in), so that every run lists them alike.
-LibraryScan ScanLibrary(const QString& programFolder);
+LibraryScan ScanLibrary(const QString& library);
+// The same over several libraries in order (the user's own first): a book
+// whose publisher and name (ignoring ASCII case) were found in an earlier
+// library is not listed again, so the user's copy wins.
+LibraryScan ScanLibrary(const QStringList& libraries);
 
 // The publisher the selection dialog preselects: the stored "publicname" when
 // it is not empty (may name no existing publisher), the first publisher when

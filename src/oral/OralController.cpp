@@ -29,7 +29,7 @@ OralController::OralController(const OralContext& context, OralView& view)
 
 QString OralController::RecordingFile() const
 {
-    return RecordingFilePath(ctx_.Paths.ProgramFile);
+    return ctx_.Paths.RecordingFile();
 }
 
 void OralController::showError(const QString& text)

@@ -37,7 +37,7 @@ struct ProgramPaths;
 // Everything process-wide the oral training works on, owned by the
 // application. All references must outlive the controller.
 struct OralContext {
-    const ProgramPaths& Paths; // ProgramFile names the recording file
+    const ProgramPaths& Paths; // RecordingFile() is where the recording is saved
     OpenBook& Book;
     VoicePlayer& Player;
     AudioEngine& Engine; // the engine of Player's streams; the recording runs on it
@@ -103,7 +103,7 @@ public:
     void FormDestroy();
 
     OralRecorder& Recorder() { return recorder_; }
-    // The path the recording is saved to (the program's path with "tmp.wav").
+    // The path the recording is saved to (ProgramPaths::RecordingFile).
     QString RecordingFile() const;
     // True from a successful StartRecording until StopRecording, whether or
     // not capture still runs: a capture that ended by itself is kept by the

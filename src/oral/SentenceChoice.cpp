@@ -24,13 +24,4 @@ int NextOralSentence(const SentenceTable& table, int row, int step)
     return -1;
 }
 
-QString RecordingFilePath(const QString& programFile)
-{
-    const qsizetype nameStart =
-        std::max(programFile.lastIndexOf(u'/'), programFile.lastIndexOf(u'\\')) + 1;
-    const qsizetype dot = programFile.lastIndexOf(u'.');
-    const qsizetype end = dot >= nameStart ? dot : programFile.size();
-    return programFile.left(end) + QStringLiteral("tmp.wav");
-}
-
 } // namespace zarelo

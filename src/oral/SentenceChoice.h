@@ -20,9 +20,4 @@ int FirstOralSentence(const OpenBook& book);
 // when there is none in that direction.
 int NextOralSentence(const SentenceTable& table, int row, int step);
 
-// The recording file: `programFile` with its extension (dot included)
-// replaced by "tmp.wav", so "D:/App/Learn.exe" gives "D:/App/Learntmp.wav"
-// and "/opt/zarelo/zarelo" gives "/opt/zarelo/zarelotmp.wav".
-QString RecordingFilePath(const QString& programFile);
-
 } // namespace zarelo

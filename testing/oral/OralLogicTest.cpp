@@ -7,6 +7,7 @@
 #include "audio/AudioEngine.h"
 #include "audio/ManualAudioDevice.h"
 #include "base/BookError.h"
+#include "base/ProgramLocations.h"
 #include "book/BookContent.h"
 #include "oral/OralRecorder.h"
 #include "oral/SentenceChoice.h"

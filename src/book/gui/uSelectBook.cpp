@@ -182,7 +182,7 @@ void TfrmSelectBook::buildControls()
 void TfrmSelectBook::FormCreate()
 {
     StringGrid1->setHorizontalHeaderLabels({QStringLiteral("书名"), QStringLiteral("出版社")});
-    library_ = ScanLibrary(paths_.ProgramFolder);
+    library_ = ScanLibrary(paths_.Libraries());
     CmbPublic->clear();
     for (const QString& publisher : library_.Publishers)
         CmbPublic->addItem(publisher);
@@ -255,7 +255,7 @@ void TfrmSelectBook::StartReading()
     SelectedPublisher = publisher ? publisher->text() : QString();
 
     const QString location =
-        FindBookEntry(FindBookFolder(paths_.ProgramFolder, SelectedPublisher, SelectedBook),
+        FindBookEntry(FindBookFolder(paths_.Libraries(), SelectedPublisher, SelectedBook),
                       QStringLiteral("location.dat"));
     if (SelectedBook.isEmpty() || SelectedPublisher.isEmpty() || !QFileInfo(location).isFile()) {
         messages_.showMessage(QStringLiteral("未安装本册书的资料文件！       "),

@@ -1,6 +1,7 @@
 #include "shell/gui/AppContext.h"
 
 #include "base/BookError.h"
+#include "base/ProgramLocations.h"
 #include "base/SettingsKey.h"
 #include "book/gui/uSelectBook.h"
 
@@ -13,13 +14,31 @@ AppContext::AppContext(AppSeams seams)
     : messages_(std::move(seams.Messages)), ticks_(std::move(seams.Ticks)),
       engine_(std::make_unique<AudioEngine>(std::move(seams.Device))),
       temp_(QDir::tempPath() + QStringLiteral("/zarelo-XXXXXX")),
-      Paths{seams.ProgramFolder, temp_.isValid() ? temp_.path() : QString(), seams.SettingsPath,
+      Paths{seams.ProgramFolder,
+            temp_.isValid() ? temp_.path() : QString(),
+            seams.SettingsPath,
             seams.ProgramFile.isEmpty() ? seams.ProgramFolder + QStringLiteral("/zarelo")
-                                        : seams.ProgramFile},
+                                        : seams.ProgramFile,
+            seams.DataFolder,
+            seams.UserFolder,
+            seams.LibraryFolders},
       Messages(*messages_), Ticks(*ticks_), Audio(*engine_),
       Voice(*engine_, Book, Paths, *messages_)
 {
-    dmMain = std::make_unique<TdmMain>(Paths.ProgramFolder, Settings, Messages);
+    // An installed program writes into the user's folder, made now: the
+    // history opens in it at start. Without it the program goes on without
+    // a history, as with any history that cannot be opened.
+    if (IsInstalled(Paths)) {
+        for (const QString& folder : {Paths.User(), UserLibrary(Paths)}) {
+            QString reason;
+            if (!MakeFolder(folder, &reason)) {
+                ReportError(QStringLiteral("文件夹“%1”无法建立：%2")
+                                .arg(QDir::toNativeSeparators(folder), reason));
+                break;
+            }
+        }
+    }
+    dmMain = std::make_unique<TdmMain>(Paths.User(), Settings, Messages);
     ChooseBook = [this](QWidget* owner) {
         return zarelo::ChooseBook(Paths, Book, Messages, owner);
     };

@@ -29,6 +29,10 @@ struct AppSeams {
     QString ProgramFolder; // no trailing separator
     QString ProgramFile;   // the executable; empty: "zarelo" in ProgramFolder
     QString SettingsPath;  // the settings key's file
+    // An installed program's folders (ProgramPaths); empty: a portable program.
+    QString DataFolder;
+    QString UserFolder;
+    QStringList LibraryFolders;
     std::unique_ptr<UserMessages> Messages;
     std::unique_ptr<TickSource> Ticks;
     std::unique_ptr<AudioDevice> Device; // null: there is no sound device

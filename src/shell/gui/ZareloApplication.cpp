@@ -1,6 +1,7 @@
 #include "shell/gui/ZareloApplication.h"
 
 #include "audio/SdlAudioDevice.h"
+#include "base/ProgramLocations.h"
 #include "base/SettingsKey.h"
 #include "base/gui/MessageBoxes.h"
 #include "shell/SkinFiles.h"
@@ -118,8 +119,12 @@ void ZareloApplication::watchTerminationSignals()
 int ZareloApplication::run()
 {
     AppSeams seams;
-    seams.ProgramFolder = applicationDirPath();
-    seams.ProgramFile = applicationFilePath();
+    const ProgramPaths located = LocateProgram(ProgramEnvironment::Of(applicationFilePath()));
+    seams.ProgramFolder = located.ProgramFolder;
+    seams.ProgramFile = located.ProgramFile;
+    seams.DataFolder = located.DataFolder;
+    seams.UserFolder = located.UserFolder;
+    seams.LibraryFolders = located.LibraryFolders;
     seams.SettingsPath = SettingsKey::defaultPath();
     seams.Messages = std::make_unique<MessageBoxes>();
     seams.Ticks = std::make_unique<SystemTicks>();
@@ -141,7 +146,7 @@ int ZareloApplication::run(AppSeams seams)
 
     // 2. The skin, tinted when a colour is stored.
     if (splash) {
-        app.Skin.sppLoadSkin(SkinFilePath(splash->ProgramFolder, splash->SkinFileName), 0);
+        app.Skin.sppLoadSkin(SkinFilePath(splash->DataFolder, splash->SkinFileName), 0);
         if (splash->SkinColour != -1)
             app.Skin.sppColorize(splash->SkinColour, 0.5, 0);
     }

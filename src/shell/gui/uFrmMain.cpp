@@ -224,7 +224,7 @@ void TfrmMain::FormCreate()
     CurrentTestForm = nullptr;
 
     // The local start page; nothing is fetched from the network.
-    const QString startPage = app_.Paths.ProgramFolder + QStringLiteral("/smalldefault.htm");
+    const QString startPage = app_.Paths.Data() + QStringLiteral("/smalldefault.htm");
     if (QFileInfo::exists(startPage))
         WebBrowser1->setSource(QUrl::fromLocalFile(startPage));
 

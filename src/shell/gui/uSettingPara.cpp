@@ -177,7 +177,7 @@ int32_t TfrmSettingPara::SelectColour() const
 
 void TfrmSettingPara::FormCreate()
 {
-    cmbSkinName->addItems(ListSkinFiles(app_.Paths.ProgramFolder));
+    cmbSkinName->addItems(ListSkinFiles(app_.Paths.Data()));
     cmbSkinName->setCurrentIndex(-1);
 
     SettingsKey key(app_.Paths.SettingsPath);

@@ -159,7 +159,7 @@ void TfrmSplash::closeEvent(QCloseEvent* event)
 void TfrmSplash::FormShow()
 {
     app_.SplashHandle = this;
-    ProgramFolder = app_.Paths.ProgramFolder;
+    DataFolder = app_.Paths.Data();
     const SplashSettings stored = ReadSplashSettings(app_.Paths.SettingsPath);
     SkinFileName = stored.SkinFileName;
     SkinColour = -1;

@@ -18,7 +18,7 @@ public:
     explicit TfrmSplash(AppContext& app, QWidget* parent = nullptr);
 
     // Read by the start-up sequence after the splash was shown.
-    QString ProgramFolder;   // folder of the executable, no trailing separator
+    QString DataFolder;      // where the skin folder is (ProgramPaths::Data), no trailing separator
     QString SkinFileName;    // empty when the settings key could not be opened
     int32_t SkinColour = -1; // stored colour value; -1: no tint
 

@@ -80,7 +80,7 @@ private slots:
         TfrmSplash splash(app);
         splash.show();
         QCOMPARE(app.SplashHandle.data(), &splash);
-        QCOMPARE(splash.ProgramFolder, rig.ProgramFolder);
+        QCOMPARE(splash.DataFolder, rig.ProgramFolder);
         QCOMPARE(splash.SkinFileName, QStringLiteral("默认.ssk"));
         QCOMPARE(splash.SkinColour, -1);
         QCOMPARE(SettingNames(rig.SettingsPath),
