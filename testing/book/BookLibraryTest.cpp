@@ -2,6 +2,7 @@
 #include "TestLibrary.h"
 #include "base/BookError.h"
 #include "base/SettingsKey.h"
+#include "book/BookFiles.h"
 #include "book/BookLoader.h"
 #include "support/ScriptedMessages.h"
 
@@ -60,6 +61,28 @@ TEST(ScanLibrary, BooksAreFoldersWithTheirTableInNameOrderIgnoringCaseAndNotHidd
               list({"alpha", "alpha", "alpha", "Beta", "Wrong", "人教版", "人教版", "外研社"}));
 
     EXPECT_TRUE(ScanLibrary(library.root.path() + "/nowhere").Publishers.empty());
+}
+
+TEST(ScanLibrary, TheUsersCopyOfABookWinsOverTheInstalledOne)
+{
+    TestLibrary user, installed;
+    user.addBook("晨光", "第一册", booktest::locationText(1), {});
+    user.addBook("自编", "我的书", booktest::locationText(1), {});
+    installed.addBook("晨光", "第一册", booktest::locationText(2), {});
+    installed.addBook("晨光", "第二册", booktest::locationText(1), {});
+    installed.addBook("外研社", "一年级", booktest::locationText(1), {});
+    const QStringList libraries{user.paths.ProgramFolder, installed.paths.ProgramFolder};
+
+    const LibraryScan scan = ScanLibrary(libraries);
+    EXPECT_EQ(scan.Publishers, list({"晨光", "自编", "外研社"}));
+    // Each library in its own name order ("外" before "晨"), the user's first.
+    EXPECT_EQ(scan.BookNames, list({"第一册", "我的书", "一年级", "第二册"}));
+    EXPECT_EQ(scan.BookPublishers, list({"晨光", "自编", "外研社", "晨光"}));
+
+    EXPECT_EQ(FindBookFolder(libraries, "晨光", "第一册"), user.folderOf("晨光", "第一册"));
+    EXPECT_EQ(FindBookFolder(libraries, "晨光", "第二册"), installed.folderOf("晨光", "第二册"));
+    EXPECT_EQ(FindBookFolder(libraries, "无", "书"), user.paths.ProgramFolder + "/无/书")
+        << "a missing book is named in the first library";
 }
 
 TEST(Preselection, MissingEmptyAndUnknownPublicname)
