@@ -38,6 +38,15 @@ ProgramEnvironment ProgramEnvironment::Of(const QString& programFile)
     return {programFile, qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()};
 }
 
+QString UserDataFolder(const ProgramEnvironment& environment)
+{
+    // XDG: a relative $XDG_DATA_HOME is invalid and is ignored.
+    QString dataHome = environment.DataHome;
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+        dataHome = environment.Home + QStringLiteral("/.local/share");
+    return QDir::cleanPath(dataHome + u'/' + kAppFolder);
+}
+
 ProgramPaths LocateProgram(const ProgramEnvironment& environment)
 {
     ProgramPaths paths;
@@ -49,12 +58,8 @@ ProgramPaths LocateProgram(const ProgramEnvironment& environment)
                           HoldsWritableData(paths.ProgramFolder) || !QFileInfo(shared).isDir();
     if (portable)
         return paths;
-    // XDG: a relative $XDG_DATA_HOME is invalid and is ignored.
-    QString dataHome = environment.DataHome;
-    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
-        dataHome = environment.Home + QStringLiteral("/.local/share");
     paths.DataFolder = shared;
-    paths.UserFolder = QDir::cleanPath(dataHome + u'/' + kAppFolder);
+    paths.UserFolder = UserDataFolder(environment);
     paths.LibraryFolders = {paths.UserFolder + QStringLiteral("/books"),
                             shared + QStringLiteral("/books")};
     return paths;

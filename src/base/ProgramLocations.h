@@ -31,6 +31,11 @@ struct ProgramEnvironment {
     static ProgramEnvironment Of(const QString& programFile);
 };
 
+// The user's data folder of an installed program:
+// $XDG_DATA_HOME/ZareloEnglish (a missing or relative $XDG_DATA_HOME counts as
+// ~/.local/share).
+QString UserDataFolder(const ProgramEnvironment& environment);
+
 // The paths of a program as `environment` describes it. TempFolder and
 // SettingsPath are left empty (the application makes its own temporary
 // folder; the settings key has its own default path).

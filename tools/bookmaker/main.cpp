@@ -1,8 +1,10 @@
 // bookmaker: builds book folders of the program's library from book sources.
-// Usage: bookmaker [options] <program folder> <source>...   (see README.md)
-//        bookmaker check <book folder>...
+// Usage: bookmaker [options] [<library folder>] <source>...   (see README.md)
+//        bookmaker check <book folder or publisher/book>...
 
 #include "base/BookError.h"
+#include "base/ProgramLocations.h"
+#include "book/BookFiles.h"
 #include "bookmaker/BookCheck.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"
@@ -27,18 +29,43 @@ void writeFile(const QString& path, const QByteArray& bytes)
         throw BookError(QStringLiteral("%1: cannot write the file").arg(path));
 }
 
-// Prints every finding of each book folder; 0 when none is a problem.
-int check(const QStringList& folders)
+// The libraries the installed program reads: the user's own, then the
+// installed one beside this tool's bin/ when there is one.
+QStringList installedLibraries(const ProgramEnvironment& environment)
+{
+    QStringList libraries{UserDataFolder(environment) + QStringLiteral("/books")};
+    const ProgramPaths own = LocateProgram(environment);
+    if (IsInstalled(own))
+        libraries += own.Libraries();
+    libraries.removeDuplicates();
+    return libraries;
+}
+
+// A book folder, or "publisher/book" of the program's libraries.
+QString bookFolderOf(const QString& name, const QStringList& libraries)
+{
+    if (QFileInfo(name).isDir())
+        return name;
+    const qsizetype slash = name.indexOf(u'/');
+    if (slash <= 0 || name.indexOf(u'/', slash + 1) >= 0)
+        return name;
+    return FindBookFolder(libraries, name.left(slash), name.mid(slash + 1));
+}
+
+// Prints every finding of each book; 0 when none is a problem.
+int check(const QStringList& books, const QStringList& libraries)
 {
     int problems = 0;
-    for (const QString& folder : folders) {
+    for (const QString& book : books) {
+        const QString folder = bookFolderOf(book, libraries);
         if (!QFileInfo(folder).isDir()) {
-            std::fprintf(stderr, "bookmaker: %s is not a folder\n", qPrintable(folder));
+            std::fprintf(stderr, "bookmaker: %s is neither a book folder nor a book of %s\n",
+                         qPrintable(book), qPrintable(libraries.join(QStringLiteral(", "))));
             ++problems;
             continue;
         }
         const std::vector<Finding> findings = CheckBookFolder(folder);
-        if (folders.size() > 1)
+        if (books.size() > 1)
             std::printf("%s:\n", qPrintable(folder));
         for (const Finding& f : findings)
             std::printf("%s%s\n", f.Note ? "note: " : "", qPrintable(f.Text));
@@ -62,8 +89,10 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Builds book folders (tables, pages, voices) from plain-text book sources.\n"
-                       "bookmaker check <book folder>... lists every problem of made books."));
+        QStringLiteral("Builds book folders (tables, pages, voices) from plain-text book sources,\n"
+                       "into the given library folder or, without one, the user's own library.\n"
+                       "bookmaker check <book folder or publisher/book>... lists every problem of "
+                       "made books."));
     parser.addHelpOption();
     const QCommandLineOption espeak(QStringLiteral("espeak"), QStringLiteral("Speech program."),
                                     QStringLiteral("program"), QStringLiteral("espeak-ng"));
@@ -76,15 +105,33 @@ int main(int argc, char** argv)
     const QCommandLineOption flame(QStringLiteral("flame"),
                                    QStringLiteral("Also write the flame picture fire2.tga."));
     parser.addOptions({espeak, voice, speed, cues, flame});
-    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The program folder."));
+    parser.addPositionalArgument(
+        QStringLiteral("folder"),
+        QStringLiteral("The library folder (a portable program's own folder); default: the "
+                       "user's library of the installed program."),
+        QStringLiteral("[<folder>]"));
     parser.addPositionalArgument(QStringLiteral("sources"), QStringLiteral("Book source files."),
                                  QStringLiteral("<source>..."));
     parser.process(app);
-    const QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments();
+    const ProgramEnvironment environment =
+        ProgramEnvironment::Of(QCoreApplication::applicationFilePath());
     if (!args.isEmpty() && args.front() == u"check") {
         if (args.size() < 2)
             parser.showHelp(2);
-        return check(args.mid(1));
+        return check(args.mid(1), installedLibraries(environment));
+    }
+    // Without a folder first, every argument is a source and the books go
+    // into the user's own library, made when missing.
+    if (!args.isEmpty() && !QFileInfo(args.front()).isDir() && QFileInfo(args.front()).isFile()) {
+        const QString library = UserDataFolder(environment) + QStringLiteral("/books");
+        QString reason;
+        if (!MakeFolder(library, &reason)) {
+            std::fprintf(stderr, "bookmaker: cannot make the library %s: %s\n", qPrintable(library),
+                         qPrintable(reason));
+            return 1;
+        }
+        args.prepend(library);
     }
     if (args.isEmpty() || (args.size() < 2 && !parser.isSet(cues) && !parser.isSet(flame)))
         parser.showHelp(2);
