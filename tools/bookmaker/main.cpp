@@ -9,6 +9,7 @@
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"
 #include "bookmaker/Flame.h"
+#include "bookmaker/Icon.h"
 #include "bookmaker/Wav.h"
 
 #include <QCommandLineParser>
@@ -104,7 +105,11 @@ int main(int argc, char** argv)
                                   QStringLiteral("Also write Start.wav and Succ.wav."));
     const QCommandLineOption flame(QStringLiteral("flame"),
                                    QStringLiteral("Also write the flame picture fire2.tga."));
-    parser.addOptions({espeak, voice, speed, cues, flame});
+    const QCommandLineOption icons(
+        QStringLiteral("icons"),
+        QStringLiteral("Also write the program's icon as <size>x<size>/apps/zarelo.png (48, 128 "
+                       "and 256 pixels)."));
+    parser.addOptions({espeak, voice, speed, cues, flame, icons});
     parser.addPositionalArgument(
         QStringLiteral("folder"),
         QStringLiteral("The library folder (a portable program's own folder); default: the "
@@ -133,7 +138,8 @@ int main(int argc, char** argv)
         }
         args.prepend(library);
     }
-    if (args.isEmpty() || (args.size() < 2 && !parser.isSet(cues) && !parser.isSet(flame)))
+    if (args.isEmpty() ||
+        (args.size() < 2 && !parser.isSet(cues) && !parser.isSet(flame) && !parser.isSet(icons)))
         parser.showHelp(2);
 
     SpeechOptions speech;
@@ -153,6 +159,17 @@ int main(int argc, char** argv)
         }
         if (parser.isSet(flame))
             writeFile(folder + QStringLiteral("/fire2.tga"), FlameTga());
+        if (parser.isSet(icons)) {
+            for (int size : {48, 128, 256}) {
+                const QString file =
+                    QStringLiteral("%1/%2x%2/apps/zarelo.png").arg(folder).arg(size);
+                QString reason;
+                if (!MakeFolder(QFileInfo(file).path(), &reason) ||
+                    !ProgramIcon(size).save(file, "PNG"))
+                    throw BookError(QStringLiteral("%1: cannot write the icon %2")
+                                        .arg(file, reason));
+            }
+        }
         for (qsizetype i = 1; i < args.size(); ++i) {
             const BookSource book = LoadBookSource(args[i]);
             const WrittenBook written = WriteBook(book, folder, speech);
