@@ -29,9 +29,12 @@ foreach(size 48 128 256)
 endforeach()
 install(FILES ${ZARELO_INSTALL_FILES_DIR}/man/zarelo.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
+# A book's pages are "Page<N>.zip" in the books' own packed format (a length
+# word and a zlib stream), not zip archives: the name is part of the format.
+install(FILES ${PROJECT_SOURCE_DIR}/data/install/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME zarelo COMPONENT program)
 
-install(PROGRAMS $<TARGET_FILE:bookmaker> DESTINATION ${CMAKE_INSTALL_BINDIR}
-        RENAME zarelo-bookmaker COMPONENT bookmaker)
+install(TARGETS bookmaker RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT bookmaker)
 install(FILES ${ZARELO_INSTALL_FILES_DIR}/man/zarelo-bookmaker.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT bookmaker)
 
@@ -53,6 +56,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Zarelo English developers")
 set(CPACK_PACKAGE_CONTACT "The Zarelo English developers <developers@zarelo.example>")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL program bookmaker)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -60,14 +64,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME zarelo)
+# CPack indents every line after the first by one blank itself.
 set(CPACK_DEBIAN_PROGRAM_DESCRIPTION
     "English-learning program around printed textbooks
- Zarelo English helps Chinese school pupils work through their printed
- English textbook: reading aloud with the page shown, word dictation and
- memorising with a per-word history, sentence listening, and oral training
- that records the pupil's voice and compares it with the book's.
- .
- A sample library is included.")
+Zarelo English helps Chinese school pupils work through their printed
+English textbook: reading aloud with the page shown, word dictation and
+memorising with a per-word history, sentence listening, and oral training
+that records the pupil's voice and compares it with the book's.
+.
+A sample library is included.")
 # The SQLite driver is a plugin, which the library scan cannot see; the
 # fonts stand in for the Chinese and calligraphic faces the windows name.
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "libqt6sql6-sqlite")
@@ -75,9 +80,9 @@ set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "fonts-wqy-zenhei, fonts-arphic-ukai
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_NAME zarelo-bookmaker)
 set(CPACK_DEBIAN_BOOKMAKER_DESCRIPTION
     "book maker for Zarelo English
- Builds books for Zarelo English from plain-text sources: pages drawn or
- read from scans (Tesseract), voices spoken by espeak-ng or cut from
- recordings. Checks made books as the program reads them.")
+Builds books for Zarelo English from plain-text sources: pages drawn or
+read from scans (Tesseract), voices spoken by espeak-ng or cut from
+recordings. Checks made books as the program reads them.")
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_DEPENDS "tesseract-ocr-eng")
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_RECOMMENDS "espeak-ng, zarelo")
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_SECTION education)
