@@ -129,6 +129,30 @@ private slots:
         QVERIFY2(text.startsWith(QStringLiteral("设置文件")), qPrintable(text));
     }
 
+    void anInstalledProgramWithoutItsDataHomeSaysSoAndGoesOn()
+    {
+        ShellRig rig;
+        rig.addLastBook();
+        // The user's data folder would lie under a file.
+        const QString blocker = rig.root.filePath("not-a-folder");
+        QFile(blocker).open(QIODevice::WriteOnly);
+        AppSeams seams = rig.makeSeams();
+        seams.UserFolder = blocker + QStringLiteral("/ZareloEnglish");
+        seams.LibraryFolders = {seams.UserFolder + QStringLiteral("/books"), rig.ProgramFolder};
+        AppContext app(std::move(seams));
+        QCOMPARE(rig.Messages->shown.size(), 1);
+        const QString text = rig.Messages->shown[0].text;
+        QVERIFY2(text.startsWith(QStringLiteral("文件夹“%1”无法建立：")
+                                     .arg(QDir::toNativeSeparators(blocker + "/ZareloEnglish"))),
+                 qPrintable(text));
+        TfrmMain w(app);
+        app.dmMain->DataModuleCreate(); // no history, said as for any history that cannot open
+        QCOMPARE(app.Book.CurrentBook, QStringLiteral("Book One"));
+        QVERIFY(w.frmOrvane);
+        QVERIFY(
+            rig.Messages->texts().last().startsWith(QStringLiteral("打开数据连接时发生错误！")));
+    }
+
     void theWindowCanBeResized()
     {
         ShellRig rig;
