@@ -143,6 +143,17 @@ int WordTestController::clearForFirstItem()
     return rowAt(0);
 }
 
+bool WordTestController::closeWaitedItem(int askingState, bool afterVoice)
+{
+    if (!waitOver(afterVoice))
+        return false;
+    ctx_.ReadSettings();
+    view_.SetMark(QStringLiteral(" "));
+    ctx_.State.TestState = askingState;
+    closeItem(CurrentRow());
+    return true;
+}
+
 void WordTestController::step(int64_t position)
 {
     SharedTestState& s = ctx_.State;
@@ -160,12 +171,8 @@ void WordTestController::step(int64_t position)
             beginWait(4);
         break;
     case 4: { // dictation: the wait for the answer
-        if (!waitOver(true))
+        if (!closeWaitedItem(3, true))
             break;
-        ctx_.ReadSettings();
-        view_.SetMark(QStringLiteral(" "));
-        s.TestState = 3;
-        closeItem(CurrentRow());
         if (lastItem()) {
             finishWithMark(QStringLiteral("  "));
             break;
@@ -193,12 +200,8 @@ void WordTestController::step(int64_t position)
     }
     case 6: { // memorising: the wait for the answer
         const bool voice = view_.VoiceChecked();
-        if (!waitOver(voice))
+        if (!closeWaitedItem(5, voice))
             break;
-        ctx_.ReadSettings();
-        view_.SetMark(QStringLiteral(" "));
-        s.TestState = 5;
-        closeItem(CurrentRow());
         s.AnswerRight = false;
         view_.SetEnterWordText(QString());
         view_.SetExpected(kThreeBlanks);

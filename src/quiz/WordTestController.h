@@ -81,6 +81,10 @@ private:
     // Runs a history update; its error is kept for the end of the step.
     template <class F> void recordHistory(F&& update);
     void closeItem(int row);
+    // The wait after an item (TestFlow::waitOver); once it is over: the
+    // settings read again, the mark cleared, TestState back to
+    // `askingState` and the item closed. True then.
+    bool closeWaitedItem(int askingState, bool afterVoice);
     void AddToAnswerList(const QString& input, const QString& expected, const QString& chinese);
     // TestFlow's finish with the mark `mark`; the answer list is offered.
     void finishWithMark(const QString& mark);
