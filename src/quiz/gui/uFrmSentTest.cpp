@@ -74,11 +74,6 @@ void TfrmSentTest::BuildSentenceTest(int mode)
     guarded([&] { controller_.BuildSentenceTest(mode); });
 }
 
-void TfrmSentTest::StopSentenceTest()
-{
-    guarded([&] { controller_.StopSentenceTest(); });
-}
-
 void TfrmSentTest::SentenceLabelClick(QLabel* clicked)
 {
     const auto it = std::find(labels_.begin(), labels_.end(), clicked);

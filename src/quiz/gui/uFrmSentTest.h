@@ -44,7 +44,8 @@ public:
     explicit TfrmSentTest(const SentTestWindowContext& context, QWidget* parent = nullptr);
 
     void BuildSentenceTest(int mode);
-    void StopSentenceTest();
+    // Give up, as the command.
+    void StopSentenceTest() { SbtStopTestingClick(); }
     SentenceTestController& controller() { return controller_; }
     // SentenceLabels, in display order.
     const std::vector<QLabel*>& SentenceLabels() const { return labels_; }

@@ -98,11 +98,6 @@ void TfrmWordTest::BuildWordTest(int mode)
     guarded([&] { controller_.BuildWordTest(mode); });
 }
 
-void TfrmWordTest::StopWordTest()
-{
-    guarded([&] { controller_.StopWordTest(); });
-}
-
 void TfrmWordTest::SbtShowErrorClick()
 {
     TfrmShowErrorWord dialog(this);

@@ -45,7 +45,8 @@ public:
     explicit TfrmWordTest(const WordTestWindowContext& context, QWidget* parent = nullptr);
 
     void BuildWordTest(int mode);
-    void StopWordTest();
+    // Give up, as the command.
+    void StopWordTest() { SbtStopTestingClick(); }
     WordTestController& controller() { return controller_; }
 
     // The components of the word test, by their names (each also its
