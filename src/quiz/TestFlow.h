@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <utility>
+#include <vector>
 
 class QObject;
 
@@ -170,8 +171,8 @@ protected:
     // The build's common steps. takeItems: `rows` become the candidates and
     // `order` (candidate numbers) the asking order, cut to the configured
     // number of items, with the item bar's maximum. showUnit: the current
-    // lesson's unit line when the test area is the lesson. endBuild: a
-    // running test is given up, leaving Start on.
+    // lesson's unit line when the test area is the lesson. endBuild: a test
+    // that was not idle (TestState -1) is given up, leaving Start on.
     void takeItems(const std::vector<int>& rows, std::vector<int> order);
     void showUnit();
     void endBuild();
@@ -191,7 +192,7 @@ protected:
     void askItem(int row, bool withVoice);
     int nextItem();
     bool lastItem() const { return ctx_.State.TestPos >= ItemCount() - 1; }
-    // The pacing restarts the wait of the current item from now.
+    // The current item's wait counts from now.
     void restartWait();
     // The end of the last item: TestState 0, the voice stopped, the success
     // cue, both bars at 0, given up, the score of rightItems(), the finish
