@@ -64,6 +64,13 @@ struct Rig : fakes::TestFlowRig<MinimalFlow, fakes::FakeTestFlowView> {
                             10.0 * row + 6);
         test = std::make_unique<MinimalFlow>(context(), view, player);
     }
+
+    // The test built as memorising (its ActiveMode 9) and started.
+    void buildAndStart()
+    {
+        test->Enter(Mode::Memorise);
+        start();
+    }
 };
 
 } // namespace
@@ -119,9 +126,8 @@ TEST(TestFlow, StartWithNothingToPaceLeavesTheCueOut)
 TEST(TestFlow, ATestGivenUpDuringTheCueDoesNotPace)
 {
     Rig rig;
-    rig.test->Enter(Mode::Memorise);
     rig.player.onCue = [&] { rig.test->SbtStopTestingClick(); };
-    rig.start();
+    rig.buildAndStart();
     EXPECT_FALSE(rig.view.timer);
     EXPECT_EQ(rig.state.TestState, -1);
     EXPECT_TRUE(rig.view.retest);
@@ -129,9 +135,8 @@ TEST(TestFlow, ATestGivenUpDuringTheCueDoesNotPace)
 
     // Rebuilt during the cue: the same.
     Rig rebuilt;
-    rebuilt.test->Enter(Mode::Memorise);
     rebuilt.player.onCue = [&] { rebuilt.test->SbtRetestClick(); };
-    rebuilt.start();
+    rebuilt.buildAndStart();
     EXPECT_FALSE(rebuilt.view.timer);
     EXPECT_EQ(rebuilt.test->builds.size(), 2u);
 }
@@ -139,8 +144,7 @@ TEST(TestFlow, ATestGivenUpDuringTheCueDoesNotPace)
 TEST(TestFlow, PacingStepsOnlyWhileThisTestHoldsThePlayer)
 {
     Rig rig;
-    rig.test->Enter(Mode::Memorise);
-    rig.start();
+    rig.buildAndStart();
     rig.player.position = 1234;
     rig.test->Timer_PlayTimer();
     EXPECT_EQ(rig.test->steps, (std::vector<int64_t>{1234}));
@@ -157,8 +161,7 @@ TEST(TestFlow, PacingStepsOnlyWhileThisTestHoldsThePlayer)
 TEST(TestFlow, FinishScoresShowsTheEffectAndOffersNewQuestions)
 {
     Rig rig;
-    rig.test->Enter(Mode::Memorise);
-    rig.start();
+    rig.buildAndStart();
     rig.state.TestPos = 2;
     rig.view.itemPos = 2;
     rig.view.timePos = 99;
@@ -196,8 +199,7 @@ TEST(TestFlow, BackGivesUpAndClosesNewQuestionsBuildAgain)
     EXPECT_TRUE(rig.view.closed);
 
     // A build while a test runs gives it up and leaves Start on.
-    rig.test->Enter(Mode::Memorise);
-    rig.start();
+    rig.buildAndStart();
     rig.test->Enter(Mode::Memorise);
     EXPECT_EQ(rig.state.TestState, -1);
     EXPECT_TRUE(rig.view.start && rig.view.retest);
@@ -207,8 +209,7 @@ TEST(TestFlow, BackGivesUpAndClosesNewQuestionsBuildAgain)
 TEST(TestFlow, ResumeAsksARunningTestsItemAgain)
 {
     Rig rig;
-    rig.test->Enter(Mode::Memorise);
-    rig.start();
+    rig.buildAndStart();
     rig.state.TestPos = 1;
     rig.player.running = true;
     rig.test->Suspend();
@@ -234,8 +235,7 @@ TEST(TestFlow, ResumeAsksARunningTestsItemAgain)
 TEST(TestFlow, LeaveGivesUpARunningTestOnly)
 {
     Rig rig;
-    rig.test->Enter(Mode::Memorise);
-    rig.start();
+    rig.buildAndStart();
     rig.player.running = true;
     rig.test->Leave();
     EXPECT_FALSE(rig.view.timer);
