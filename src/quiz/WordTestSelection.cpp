@@ -2,7 +2,26 @@
 
 #include "book/Gbk.h"
 
+#include <optional>
+#include <utility>
+
 namespace zarelo {
+
+namespace {
+
+// The first and last page of CurrentLesson, after LessonOfPage; none when
+// no lesson holds the current page and none was current before.
+std::optional<std::pair<int, int>> CurrentLessonPages(OpenBook& book)
+{
+    book.LessonOfPage();
+    const LessonTable& lessons = book.Content.Lessons;
+    const int lesson = book.CurrentLesson;
+    if (lesson < 0 || lesson >= lessons.count())
+        return std::nullopt;
+    return std::pair{lessons.FirstPage[size_t(lesson)], lessons.EndPage[size_t(lesson)]};
+}
+
+} // namespace
 
 uint32_t RandomBelow(uint32_t& state, uint32_t k)
 {
@@ -46,16 +65,12 @@ std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
             if (qualifies(row))
                 rows.push_back(row);
     } else if (testArea == 1) {
-        book.LessonOfPage();
-        const LessonTable& lessons = book.Content.Lessons;
-        const int lesson = book.CurrentLesson;
-        if (lesson < 0 || lesson >= lessons.count())
+        const auto pages = CurrentLessonPages(book);
+        if (!pages)
             return rows;
-        const int first = lessons.FirstPage[size_t(lesson)];
-        const int last = lessons.EndPage[size_t(lesson)];
         for (int row = 0; row < table.count(); ++row) {
             const int page = book.EntryPage(row);
-            if (page < first || page > last) {
+            if (page < pages->first || page > pages->second) {
                 if (!rows.empty())
                     break;
                 continue;
@@ -70,18 +85,14 @@ std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
 std::vector<int> QualifyingSentenceRows(OpenBook& book)
 {
     std::vector<int> rows;
-    book.LessonOfPage();
-    const SentenceTable& table = book.Content.Sentences;
-    const LessonTable& lessons = book.Content.Lessons;
-    const int lesson = book.CurrentLesson;
-    if (lesson < 0 || lesson >= lessons.count())
+    const auto pages = CurrentLessonPages(book);
+    if (!pages)
         return rows;
-    const int first = lessons.FirstPage[size_t(lesson)];
-    const int last = lessons.EndPage[size_t(lesson)];
+    const SentenceTable& table = book.Content.Sentences;
     bool inside = false;
     for (int row = 0; row < table.count(); ++row) {
         const int page = book.EntryPage(row);
-        if (page < first || page > last) {
+        if (page < pages->first || page > pages->second) {
             if (inside)
                 break;
             continue;

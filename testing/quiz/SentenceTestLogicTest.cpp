@@ -6,13 +6,9 @@
 #include "quiz/SentenceTestController.h"
 #include "quiz/WordTestSelection.h"
 #include "support/FakeModeViews.h"
-#include "support/FakeVoice.h"
-#include "support/ManualClock.h"
-#include "support/ScriptedMessages.h"
 #include "support/TableRows.h"
+#include "support/TestFlowRig.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace zarelo;
@@ -29,51 +25,16 @@ using fakes::AddLesson;
 
 using FakeView = fakes::FakeSentenceTestView;
 
-struct Rig {
-    QTemporaryDir folder;
-    OpenBook book;
-    SharedTestState state;
-    TestSettings settings;
-    fakes::ScriptedMessages messages;
-    fakes::ManualClock clock{1000, 0};
-    FakeView view;
-    fakes::FakeVoice player{book};
-    std::unique_ptr<SentenceTestController> test;
-
-    Rig()
+struct Rig : fakes::TestFlowRig<SentenceTestController, FakeView> {
+    Rig() : TestFlowRig(1)
     {
-        state.ActiveMode = -1;
-        state.TestState = -1;
-        settings.TestAreaSetting = 1;
-        settings.WordNumberSetting = QStringLiteral("十个");
-        settings.WaitTimeSetting = 2;
-        settings.WaitMs = 2000;
-        for (const char* name : {"/Start.wav", "/Succ.wav"}) {
-            QFile f(folder.path() + QLatin1String(name));
-            f.open(QIODevice::WriteOnly);
-            f.write(name);
-        }
-        WordTestContext context{book, state, settings, messages, clock, folder.path(), [this] {
-                                    settings.WaitMs = settings.WaitTimeSetting * 1000;
-                                }};
-        test = std::make_unique<SentenceTestController>(context, view, player);
-        book.CurrentVoiceName = "v1";
-        book.LoadedVoiceName = "v1";
+        test = std::make_unique<SentenceTestController>(context(), view, player);
         book.CurrentPage = 1;
         AddLesson(book, "Unit 1", 1, 2);
         AddLesson(book, "Unit 2", 3, 4);
     }
 
-    void start()
-    {
-        clock.setStepPerRead(25);
-        test->SbtStartTestingClick();
-        clock.setStepPerRead(0);
-    }
-    QString playing() const
-    {
-        return fromGbk(book.Content.Sentences.EnglishText[test->CurrentRow()]);
-    }
+    QString playing() const { return currentEnglish(); }
     // The first (or last) label showing `text`.
     int labelOf(const QString& text, bool last = false) const
     {
@@ -83,7 +44,6 @@ struct Rig {
                 found = int(i);
         return found;
     }
-    void playPastEnd() { player.position = player.Bytes(player.end / 10) + 1; }
 };
 
 } // namespace

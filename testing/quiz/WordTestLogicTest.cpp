@@ -7,13 +7,9 @@
 #include "quiz/WordTestController.h"
 #include "quiz/WordTestSelection.h"
 #include "support/FakeModeViews.h"
-#include "support/FakeVoice.h"
-#include "support/ManualClock.h"
-#include "support/ScriptedMessages.h"
 #include "support/TableRows.h"
+#include "support/TestFlowRig.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -168,52 +164,16 @@ private:
     }
 };
 
-struct Rig {
-    QTemporaryDir folder;
-    OpenBook book;
-    SharedTestState state;
-    TestSettings settings;
-    fakes::ScriptedMessages messages;
-    fakes::ManualClock clock{1000, 0};
-    FakeView view;
-    fakes::FakeVoice player{book};
+struct Rig : fakes::TestFlowRig<WordTestController, FakeView> {
     FakeHistory history;
-    std::unique_ptr<WordTestController> test;
 
-    explicit Rig(bool cueFiles = true)
+    explicit Rig(bool cueFiles = true) : TestFlowRig(0, cueFiles)
     {
-        state.ActiveMode = -1;
-        state.TestState = -1;
-        settings.TestAreaSetting = 0;
-        settings.WordNumberSetting = QStringLiteral("十个");
-        settings.WaitTimeSetting = 2;
-        settings.WaitMs = 2000;
-        if (cueFiles) {
-            for (const char* name : {"/Start.wav", "/Succ.wav"}) {
-                QFile f(folder.path() + QLatin1String(name));
-                f.open(QIODevice::WriteOnly);
-                f.write(name);
-            }
-        }
-        WordTestContext context{book, state, settings, messages, clock, folder.path(), [this] {
-                                    settings.WaitMs = settings.WaitTimeSetting * 1000;
-                                }};
-        test = std::make_unique<WordTestController>(context, view, player, history);
-        book.CurrentVoiceName = "v1";
-        book.LoadedVoiceName = "v1";
+        test = std::make_unique<WordTestController>(context(), view, player, history);
     }
 
-    // Start; its one-second block passes on the clock in 40 readings.
-    void start()
-    {
-        clock.setStepPerRead(25);
-        test->SbtStartTestingClick();
-        clock.setStepPerRead(0);
-    }
-
-    // The current item's English word, and the tick after its playback.
-    QString word() const { return fromGbk(book.Content.Sentences.EnglishText[test->CurrentRow()]); }
-    void playPastEnd() { player.position = player.Bytes(player.end / 10) + 1; }
+    // The current item's English word.
+    QString word() const { return currentEnglish(); }
 };
 
 } // namespace

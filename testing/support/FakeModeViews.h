@@ -40,37 +40,23 @@ struct FakeReadingView final : ReadingView, ReadingPages {
     void SetTimerActive(bool on) override { timer = on; }
 };
 
-// The word test window as its controller sees it.
-class FakeWordTestView final : public WordTestView {
+// The part of a test window both test controllers drive alike: the pacing
+// timer, the unit line, the score, the bars, the command bar and the finish
+// effect.
+class FakeTestFlowView : public virtual TestFlowView {
 public:
     bool timer = false;
-    QString title, unit, count, chinese, mark, expected, score, edit;
-    bool editEnabled = false, voiceVisible = false, dispVisible = false;
-    bool voiceChecked = false, dispChecked = false;
+    QString unit, score;
     int itemMax = 0, itemPos = 0;
     int64_t timeMax = 0, timePos = 0;
-    bool start = false, stop = false, retest = false, showError = false;
+    bool start = false, stop = false, retest = false;
     bool effect = false;
     int effectScore = -1;
     bool closed = false;
 
     void SetTimerActive(bool on) override { timer = on; }
-    void SetTitle(const QString& t) override { title = t; }
     void SetUnitText(const QString& t) override { unit = t; }
-    void SetWordCount(const QString& t) override { count = t; }
-    void SetChinese(const QString& t) override { chinese = t; }
-    void SetMark(const QString& t) override { mark = t; }
-    void SetExpected(const QString& t) override { expected = t; }
     void SetScoreText(const QString& t) override { score = t; }
-    QString EnterWordText() const override { return edit; }
-    void SetEnterWordText(const QString& t) override { edit = t; }
-    void SetEnterWordEnabled(bool on) override { editEnabled = on; }
-    void FocusEnterWord() override {}
-    void ShowEntryPanel() override {}
-    void SetVoiceCheckVisible(bool on) override { voiceVisible = on; }
-    void SetDisplayChineseVisible(bool on) override { dispVisible = on; }
-    bool VoiceChecked() const override { return voiceChecked; }
-    bool DisplayChineseChecked() const override { return dispChecked; }
     void SetItemProgress(int maximum, int position) override
     {
         if (maximum >= 0)
@@ -82,7 +68,6 @@ public:
     void SetStartEnabled(bool on) override { start = on; }
     void SetStopEnabled(bool on) override { stop = on; }
     void SetRetestEnabled(bool on) override { retest = on; }
-    void SetShowErrorEnabled(bool on) override { showError = on; }
     void HideFinishEffect() override { effect = false; }
     void StartFinishEffect(int s) override
     {
@@ -93,24 +78,40 @@ public:
     QObject* MessageOwner() override { return nullptr; }
 };
 
-// The sentence test window as its controller sees it.
-class FakeSentenceTestView final : public SentenceTestView {
+// The word test window as its controller sees it.
+class FakeWordTestView final : public FakeTestFlowView, public WordTestView {
 public:
-    bool timer = false;
-    QString unit = QStringLiteral("untouched"), score;
+    QString title, count, chinese, mark, expected, edit;
+    bool editEnabled = false, voiceVisible = false, dispVisible = false;
+    bool voiceChecked = false, dispChecked = false;
+    bool showError = false;
+
+    void SetTitle(const QString& t) override { title = t; }
+    void SetWordCount(const QString& t) override { count = t; }
+    void SetChinese(const QString& t) override { chinese = t; }
+    void SetMark(const QString& t) override { mark = t; }
+    void SetExpected(const QString& t) override { expected = t; }
+    QString EnterWordText() const override { return edit; }
+    void SetEnterWordText(const QString& t) override { edit = t; }
+    void SetEnterWordEnabled(bool on) override { editEnabled = on; }
+    void FocusEnterWord() override {}
+    void ShowEntryPanel() override {}
+    void SetVoiceCheckVisible(bool on) override { voiceVisible = on; }
+    void SetDisplayChineseVisible(bool on) override { dispVisible = on; }
+    bool VoiceChecked() const override { return voiceChecked; }
+    bool DisplayChineseChecked() const override { return dispChecked; }
+    void SetShowErrorEnabled(bool on) override { showError = on; }
+};
+
+// The sentence test window as its controller sees it.
+class FakeSentenceTestView final : public FakeTestFlowView, public SentenceTestView {
+public:
+    FakeSentenceTestView() { unit = QStringLiteral("untouched"); }
+
     std::vector<QString> labels;
     std::vector<bool> lime;
     int clears = 0;
-    int itemMax = 0, itemPos = 0;
-    int64_t timeMax = 0, timePos = 0;
-    bool start = false, stop = false, retest = false;
-    bool effect = false;
-    int effectScore = -1;
-    bool closed = false;
 
-    void SetTimerActive(bool on) override { timer = on; }
-    void SetUnitText(const QString& t) override { unit = t; }
-    void SetScoreText(const QString& t) override { score = t; }
     void ClearSentenceLabels() override
     {
         ++clears;
@@ -126,25 +127,6 @@ public:
     QString SentenceLabelText(int i) const override { return labels[size_t(i)]; }
     bool SentenceLabelLime(int i) const override { return lime[size_t(i)]; }
     void SetSentenceLabelLime(int i) override { lime[size_t(i)] = true; }
-    void SetItemProgress(int maximum, int position) override
-    {
-        if (maximum >= 0)
-            itemMax = maximum;
-        itemPos = position;
-    }
-    void SetTimeMaximum(int64_t m) override { timeMax = m; }
-    void SetTimePosition(int64_t p) override { timePos = p; }
-    void SetStartEnabled(bool on) override { start = on; }
-    void SetStopEnabled(bool on) override { stop = on; }
-    void SetRetestEnabled(bool on) override { retest = on; }
-    void HideFinishEffect() override { effect = false; }
-    void StartFinishEffect(int s) override
-    {
-        effect = true;
-        effectScore = s;
-    }
-    void CloseWindow() override { closed = true; }
-    QObject* MessageOwner() override { return nullptr; }
 };
 
 } // namespace zarelo::fakes

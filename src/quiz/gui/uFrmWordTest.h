@@ -8,19 +8,12 @@
 
 #include "quiz/WordTestAdapters.h"
 #include "quiz/WordTestController.h"
-#include "quiz/gui/FinishEffectPanel.h"
+#include "quiz/gui/TestWindow.h"
 
-#include <QWidget>
 #include <functional>
-#include <memory>
 
 class QCheckBox;
-class QFrame;
-class QLabel;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QTimer;
 
 namespace zarelo {
 
@@ -46,25 +39,18 @@ struct WordTestWindowContext {
     std::function<void(const QString& text)> ReportError;
 };
 
-class TfrmWordTest final : public QWidget, private WordTestView {
+class TfrmWordTest final : public TestWindow, private WordTestView {
     Q_OBJECT
 public:
     explicit TfrmWordTest(const WordTestWindowContext& context, QWidget* parent = nullptr);
-    ~TfrmWordTest() override;
 
     void BuildWordTest(int mode);
-    void StopWordTest();
+    // Give up, as the command.
+    void StopWordTest() { SbtStopTestingClick(); }
     WordTestController& controller() { return controller_; }
 
-    // The finish effect's state, for the window's own drawing.
-    const Surface& FrontSurface() const { return effect_->FrontSurface(); }
-    const Surface& FlameImage() const { return effect_->FlameImage(); }
-    int FinishStep() const { return effect_->FinishStep(); }
-
-    // The components, by their names (each also its objectName).
-    QFrame* pnlTest;
-    QLabel* lbTestTitle;
-    QLabel* lbUnit;
+    // The components of the word test, by their names (each also its
+    // objectName); the others are TestWindow's.
     QLabel* LbWordCount;
     QFrame* PnTestEnterWord;
     QLabel* Label4; // "中文："
@@ -76,43 +62,23 @@ public:
     QLabel* RightEn;
     QCheckBox* ChkVoice;
     QCheckBox* ChkDispCN;
-    QProgressBar* ProgressBar1;
-    QProgressBar* ProgressBar3;
-    QFrame* PanelTest;
-    QLabel* LblCore;
-    QPushButton* SbtStartTesting;
-    QPushButton* SbtStopTesting;
-    QPushButton* SbtRetest;
     QPushButton* SbtShowError;
-    QPushButton* SpeedButton12;
-    QFrame* PnShow3D;
-    FinishPaintBox* PaintBox1;
-    QTimer* Timer_Play;
-    QTimer* Timer1;
 
 public slots:
-    void SbtStartTestingClick();
-    void SbtStopTestingClick();
-    void SbtRetestClick();
     void SbtShowErrorClick();
-    void SpeedButton12Click();
-    void Timer_PlayTimer();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void hideEvent(QHideEvent* event) override; // FormHide
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    TestFlow& flow() override { return controller_; }
+
     // WordTestView
-    void SetTimerActive(bool on) override;
     void SetTitle(const QString& text) override;
-    void SetUnitText(const QString& text) override;
     void SetWordCount(const QString& text) override;
     void SetChinese(const QString& text) override;
     void SetMark(const QString& text) override;
     void SetExpected(const QString& text) override;
-    void SetScoreText(const QString& text) override;
     QString EnterWordText() const override;
     void SetEnterWordText(const QString& text) override;
     void SetEnterWordEnabled(bool on) override;
@@ -122,26 +88,15 @@ private:
     void SetDisplayChineseVisible(bool on) override;
     bool VoiceChecked() const override;
     bool DisplayChineseChecked() const override;
-    void SetItemProgress(int maximum, int position) override;
-    void SetTimeMaximum(int64_t maximum) override;
-    void SetTimePosition(int64_t position) override;
-    void SetStartEnabled(bool on) override;
-    void SetStopEnabled(bool on) override;
-    void SetRetestEnabled(bool on) override;
     void SetShowErrorEnabled(bool on) override;
-    void HideFinishEffect() override;
     void StartFinishEffect(int score) override;
-    void CloseWindow() override;
-    QObject* MessageOwner() override { return this; }
 
     void buildComponents();
-    void layoutComponents();
-    template <class F> void guarded(F&& handler);
+    void layoutComponents() override;
 
     WordTestWindowContext ctx_;
     DmMainHistory history_;
     WordTestController controller_;
-    FinishEffectPanel* effect_ = nullptr; // PnShow3D, PaintBox1 and Timer1
 };
 
 } // namespace zarelo

@@ -1,30 +1,14 @@
 // The sentence test view driven by its control names, with a real voice
 // player over the manual sound device and a test book made in a temporary
-// folder. Timer_Play never fires on its own here: each test renders the
-// device frames that stand for the time passing and then ticks it.
+// folder (support/TestWindowRig.h), ticked by the tests.
 
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
-#include "audio/VoicePlayer.h"
-#include "base/Settings.h"
-#include "base/SettingsKey.h"
-#include "book/BookLoader.h"
-#include "book/Gbk.h"
 #include "quiz/gui/uFrmSentTest.h"
-#include "support/ManualClock.h"
-#include "support/ScriptedMessages.h"
-#include "support/TestBook.h"
-#include "support/Wav.h"
+#include "support/TestWindowRig.h"
 
-#include <QFile>
-#include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -32,112 +16,33 @@ using namespace zarelo;
 
 namespace {
 
-constexpr int kRate = 44100;
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A program folder with book Pub/Book whose row i is the sentence
 // `english[i]` ("sent", its tone over [10 i, 10 i + 6] tenths) on page
 // `pages[i]` (1 when not given), lessons "Unit 1" (page 1) and "Unit 2"
 // (page 2), silent cue sounds, a voice player over the manual device and the
 // view, on page 1.
-struct Rig {
-    QTemporaryDir dir;
-    ProgramPaths paths;
-    OpenBook book;
-    TestSettings settings;
-    SharedTestState state;
-    fakes::ScriptedMessages messages;
-    fakes::ManualClock clock{5000, 0};
-    ManualAudioDevice* device = nullptr;
-    std::unique_ptr<AudioEngine> engine;
-    std::unique_ptr<VoicePlayer> player;
-    QStringList errors;
-    std::unique_ptr<TfrmSentTest> view;
-    int rows = 0;
-
+struct Rig : fakes::TestWindowRig<TfrmSentTest> {
     explicit Rig(const std::vector<QByteArray>& english, const std::vector<int>& pages = {},
                  const QString& testArea = QStringLiteral("1"))
     {
-        paths.ProgramFolder = dir.path();
-        paths.TempFolder = dir.path();
-        paths.SettingsPath = dir.filePath("settings.ini");
         fakes::TestBook files;
-        rows = int(english.size());
-        for (int i = 0; i < rows; ++i) {
+        for (size_t i = 0; i < english.size(); ++i) {
             fakes::TestEntry e;
-            e.Page = pages.empty() ? 1 : pages[size_t(i)];
+            e.Page = pages.empty() ? 1 : pages[i];
             e.Kind = "sent";
-            e.English = english[size_t(i)];
+            e.English = english[i];
             e.Voice = "v1";
             files.Entries.push_back(e);
         }
         files.Voices = {{"v1", {"v1.wav", kRate}}};
         files.Lessons = {{"Unit 1", "Hello", 1, 1}, {"Unit 2", "Again", 2, 2}};
-        files.write(dir.path());
-        const QByteArray silence = fakes::WavBytes(kRate, 1, fakes::ToneSamples(kRate, 0.05, 0, 0));
-        WriteFile(dir.filePath("Start.wav"), silence);
-        WriteFile(dir.filePath("Succ.wav"), silence);
-        ReadSettings(paths.SettingsPath, settings);
-        {
-            SettingsKey key(paths.SettingsPath);
-            key.writeString(QStringLiteral("testarea"), testArea);
-            key.writeString(QStringLiteral("wordnumber"), QStringLiteral("全部"));
-            key.writeString(QStringLiteral("waittime"), QStringLiteral("1"));
-        }
-        ReadSettings(paths.SettingsPath, settings);
+        open(files, testArea, QStringLiteral("1"));
 
-        auto manual = std::make_unique<ManualAudioDevice>();
-        device = manual.get();
-        engine = std::make_unique<AudioEngine>(std::move(manual));
-        engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
-        engine->BASS_Start();
-        player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
-        book.CurrentPublisher = "Pub";
-        book.CurrentBook = "Book";
-        QVERIFY(LoadBookContent(paths, book, messages, nullptr, {},
-                                [this] { player->OpenVoiceFile(book.CurrentBook); }));
-        book.CurrentPage = 1;
-        state.ActiveMode = -1;
-        state.TestState = -1;
-
-        SentTestWindowContext context{paths,    book,  *player,
-                                      *engine,  state, settings,
-                                      messages, clock, [this](const QString& t) { errors << t; }};
-        view = std::make_unique<TfrmSentTest>(context);
-        view->Timer_Play->setInterval(24 * 3600 * 1000); // ticked by the test
-        view->resize(900, 650);
-        view->show();
+        SentTestWindowContext context{paths,    book,     *player, *engine,      state,
+                                      settings, messages, clock,   errorReport()};
+        show(std::make_unique<TfrmSentTest>(context));
     }
 
-    ~Rig()
-    {
-        view.reset();
-        player.reset();
-        engine.reset();
-    }
-
-    template <class T> T* control(const char* name) const
-    {
-        T* c = view->findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-    void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
-    void start()
-    {
-        clock.setStepPerRead(25);
-        click("SbtStartTesting");
-        clock.setStepPerRead(0);
-    }
-    void tick() { view->Timer_PlayTimer(); }
-    int row() const { return view->controller().CurrentRow(); }
     QStringList labelTexts() const
     {
         QStringList out;
@@ -169,20 +74,9 @@ struct Rig {
                 return int(i);
         return -1;
     }
-    // Plays the current item past its end (0.7 s of device frames) and
-    // returns the row heard, -1 for silence.
-    int playItem()
-    {
-        const std::vector<int16_t> frames = device->render(kRate * 7 / 10);
-        return fakes::TestBook::RowHeard(frames, rows, kRate);
-    }
-    QString text(const char* name) const { return control<QLabel>(name)->text(); }
     QString buttons() const
     {
-        QString out;
-        for (const char* name : {"SbtStartTesting", "SbtStopTesting", "SbtRetest"})
-            out += control<QPushButton>(name)->isEnabled() ? u'1' : u'0';
-        return out;
+        return TestWindowRig::buttons({"SbtStartTesting", "SbtStopTesting", "SbtRetest"});
     }
 };
 

@@ -1,82 +1,37 @@
 // The word test view driven by its control names, with a real voice player
 // over the manual sound device, a real word history and a test book made in
-// a temporary folder. Timer_Play never fires on its own here: each test
-// renders the device frames that stand for the time passing and then ticks
-// it, so the order is fixed.
+// a temporary folder (support/TestWindowRig.h), ticked by the tests.
 
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
-#include "audio/VoicePlayer.h"
-#include "base/Settings.h"
-#include "base/SettingsKey.h"
-#include "book/BookLoader.h"
-#include "book/Gbk.h"
 #include "quiz/gui/uFrmWordTest.h"
 #include "quiz/gui/uShowErrorWord.h"
 #include "quiz/uDmMain.h"
-#include "support/ManualClock.h"
 #include "support/ModalAnswer.h"
-#include "support/ScriptedMessages.h"
-#include "support/TestBook.h"
-#include "support/Wav.h"
+#include "support/TestWindowRig.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
 using namespace zarelo;
 
 namespace {
 
-constexpr int kRate = 44100;
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A program folder with book Pub/Book of `words` word entries (row i says
 // "word<i>", Chinese "词<i>", its tone over [10 i, 10 i + 6] tenths) on page
 // 1, silent cue sounds, the history, a voice player over the manual device
 // and the view. Voices: every row in "v1" unless `voices` names others.
-struct Rig {
-    QTemporaryDir dir;
-    ProgramPaths paths;
-    OpenBook book;
-    TestSettings settings;
-    SharedTestState state;
-    fakes::ScriptedMessages messages;
-    fakes::ManualClock clock{5000, 0};
-    ManualAudioDevice* device = nullptr;
-    std::unique_ptr<AudioEngine> engine;
-    std::unique_ptr<VoicePlayer> player;
+struct Rig : fakes::TestWindowRig<TfrmWordTest> {
     std::unique_ptr<TdmMain> dmMain;
-    QStringList errors;
-    std::unique_ptr<TfrmWordTest> view;
-    int rows = 0;
 
     explicit Rig(int words, std::vector<QByteArray> voices = {},
                  const QString& waitSeconds = QStringLiteral("1"), bool cues = true)
     {
-        paths.ProgramFolder = dir.path();
-        paths.TempFolder = dir.path();
-        paths.SettingsPath = dir.filePath("settings.ini");
         fakes::TestBook files;
-        rows = words;
         for (int i = 0; i < words; ++i) {
             fakes::TestEntry e;
             e.Page = 1;
@@ -88,71 +43,16 @@ struct Rig {
         }
         files.Voices = {{"v1", {"v1.wav", kRate}}, {"V2", {"V2.wav", 22050}}};
         files.Lessons = {{"Unit 1", "Words", 1, 1}};
-        files.write(dir.path());
-        if (cues) {
-            const QByteArray silence =
-                fakes::WavBytes(kRate, 1, fakes::ToneSamples(kRate, 0.05, 0, 0));
-            WriteFile(dir.filePath("Start.wav"), silence);
-            WriteFile(dir.filePath("Succ.wav"), silence);
-        }
-        ReadSettings(paths.SettingsPath, settings);
-        {
-            SettingsKey key(paths.SettingsPath);
-            key.writeString(QStringLiteral("testarea"), QStringLiteral("1"));
-            key.writeString(QStringLiteral("wordnumber"), QStringLiteral("全部"));
-            key.writeString(QStringLiteral("waittime"), waitSeconds);
-        }
-        ReadSettings(paths.SettingsPath, settings);
-
-        auto manual = std::make_unique<ManualAudioDevice>();
-        device = manual.get();
-        engine = std::make_unique<AudioEngine>(std::move(manual));
-        engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
-        engine->BASS_Start();
-        player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
-        book.CurrentPublisher = "Pub";
-        book.CurrentBook = "Book";
-        QVERIFY(LoadBookContent(paths, book, messages, nullptr, {},
-                                [this] { player->OpenVoiceFile(book.CurrentBook); }));
-        book.CurrentPage = 1;
+        open(files, QStringLiteral("1"), waitSeconds, cues);
         dmMain = std::make_unique<TdmMain>(paths.ProgramFolder, settings, messages);
         dmMain->DataModuleCreate();
-        state.ActiveMode = -1;
-        state.TestState = -1;
 
-        WordTestWindowContext context{
-            paths,    book,     *player, *engine,      state,
-            settings, messages, clock,   dmMain.get(), [this](const QString& t) { errors << t; }};
-        view = std::make_unique<TfrmWordTest>(context);
-        view->Timer_Play->setInterval(24 * 3600 * 1000); // ticked by the test
-        view->resize(900, 650);
-        view->show();
+        WordTestWindowContext context{paths,    book,     *player, *engine,      state,
+                                      settings, messages, clock,   dmMain.get(), errorReport()};
+        show(std::make_unique<TfrmWordTest>(context));
     }
+    ~Rig() { view.reset(); } // before the history it uses
 
-    ~Rig()
-    {
-        view.reset();
-        player.reset();
-        engine.reset();
-    }
-
-    template <class T> T* control(const char* name) const
-    {
-        T* c = view->findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-    void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
-    // Start; its one-second block passes on the clock in 40 readings.
-    void start()
-    {
-        clock.setStepPerRead(25);
-        click("SbtStartTesting");
-        clock.setStepPerRead(0);
-    }
-    void tick() { view->Timer_PlayTimer(); }
-    int row() const { return view->controller().CurrentRow(); }
     QString word() const { return fromGbk(book.Content.Sentences.EnglishText[row()]); }
     void type(const QString& text)
     {
@@ -161,21 +61,10 @@ struct Rig {
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
     }
-    // Plays the current item to past its end (0.7 s of device frames) and
-    // returns the row heard, -1 for silence.
-    int playItem()
-    {
-        const std::vector<int16_t> frames = device->render(kRate * 7 / 10);
-        return fakes::TestBook::RowHeard(frames, rows, kRate);
-    }
-    QString text(const char* name) const { return control<QLabel>(name)->text(); }
-    bool enabled(const char* name) const { return control<QPushButton>(name)->isEnabled(); }
     QString buttons() const
     {
-        QString out;
-        for (const char* name : {"SbtStartTesting", "SbtStopTesting", "SbtRetest", "SbtShowError"})
-            out += enabled(name) ? u'1' : u'0';
-        return out;
+        return TestWindowRig::buttons(
+            {"SbtStartTesting", "SbtStopTesting", "SbtRetest", "SbtShowError"});
     }
 };
 
