@@ -92,7 +92,7 @@ struct WordTestContext {
     TestSettings& Settings;
     UserMessages& Messages;
     const TickSource& Ticks;
-    QString ProgramFolder;              // where "Start.wav" and "Succ.wav" are
+    QString DataFolder;                 // where "Start.wav" and "Succ.wav" are
     std::function<void()> ReadSettings; // reloads Settings (and so WaitMs)
 };
 
@@ -116,7 +116,7 @@ public:
     // "Start.wav" (which = 1) or "Succ.wav" (any other value).
     void PlayCueSound(int which)
     {
-        zarelo::PlayCueSound(ctx_.ProgramFolder, which, player_, ctx_.Messages);
+        zarelo::PlayCueSound(ctx_.DataFolder, which, player_, ctx_.Messages);
     }
     // The number of items of the built test.
     int ItemCount() const { return int(ctx_.State.TestOrder.size()); }

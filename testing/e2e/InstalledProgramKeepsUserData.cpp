@@ -1,7 +1,8 @@
 // The program installed under a temporary prefix, its tree made read-only,
 // run as the installed program with a home of its own and SDL's disk driver:
-// the desktop entry and the metainfo pass their validators; a dictation's
-// answer lands in $XDG_DATA_HOME/ZareloEnglish/DicData.db, the oral
+// the desktop entry and the metainfo pass their validators; a dictation
+// starts with the installed cue sound and its answer lands in
+// $XDG_DATA_HOME/ZareloEnglish/DicData.db, the oral
 // training's recording beside it; a book the installed book maker made into
 // the user's library is offered by "选书" and opens; and nothing in the
 // installed tree changes.
@@ -254,6 +255,12 @@ void InstalledProgramKeepsUserData::theInstalledProgramWritesOnlyIntoTheUsersHom
     QVERIFY(recording.open(QIODevice::ReadOnly));
     QCOMPARE(recording.read(4), QByteArray("RIFF"));
     QVERIFY(recording.size() >= 44 + 44100 * 2);
+
+    // The dictation's start cue came from the installed data.
+    QFile start(prefix + QStringLiteral("/share/zarelo/Start.wav"));
+    QVERIFY(start.open(QIODevice::ReadOnly));
+    QVERIFY2(FindPiece(ReadSamples(folders.Played), RenderSound(start.readAll(), 0, -1), 0) >= 0,
+             "the start cue was not heard");
 
     // The installed tree is as it was installed.
     QCOMPARE(TreeState(prefix), installed);

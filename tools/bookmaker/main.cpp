@@ -166,8 +166,8 @@ int main(int argc, char** argv)
                 QString reason;
                 if (!MakeFolder(QFileInfo(file).path(), &reason) ||
                     !ProgramIcon(size).save(file, "PNG"))
-                    throw BookError(QStringLiteral("%1: cannot write the icon %2")
-                                        .arg(file, reason));
+                    throw BookError(
+                        QStringLiteral("%1: cannot write the icon %2").arg(file, reason));
             }
         }
         for (qsizetype i = 1; i < args.size(); ++i) {

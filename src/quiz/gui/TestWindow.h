@@ -35,7 +35,7 @@ template <class WindowContext> WordTestContext FlowContextOf(const WindowContext
             context.Settings,
             context.Messages,
             context.Ticks,
-            context.Paths.ProgramFolder,
+            context.Paths.Data(),
             [&paths = context.Paths, &settings = context.Settings] {
                 ReadSettings(paths.SettingsPath, settings);
             }};

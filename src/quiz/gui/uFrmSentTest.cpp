@@ -24,7 +24,7 @@ const QColor kLime(0, 255, 0);
 } // namespace
 
 TfrmSentTest::TfrmSentTest(const SentTestWindowContext& context, QWidget* parent)
-    : TestWindow(context.Messages, context.ReportError, context.Paths.ProgramFolder, parent),
+    : TestWindow(context.Messages, context.ReportError, context.Paths.Data(), parent),
       ctx_(context), controller_(FlowContextOf(context), *this, context.Player)
 {
     setObjectName(QStringLiteral("frmSentTest"));

@@ -25,7 +25,7 @@ class VoicePlayer;
 // Everything process-wide the view works on, owned by the application. All
 // references must outlive the view.
 struct SentTestWindowContext {
-    const ProgramPaths& Paths; // ProgramFolder for the cue sounds and the flame, SettingsPath
+    const ProgramPaths& Paths; // Data() for the cue sounds and the flame, SettingsPath
     OpenBook& Book;
     VoicePlayer& Player;
     AudioEngine& Engine;

@@ -21,7 +21,7 @@ namespace zarelo {
 using namespace quizview;
 
 TfrmWordTest::TfrmWordTest(const WordTestWindowContext& context, QWidget* parent)
-    : TestWindow(context.Messages, context.ReportError, context.Paths.ProgramFolder, parent),
+    : TestWindow(context.Messages, context.ReportError, context.Paths.Data(), parent),
       ctx_(context), history_(context.dmMain),
       controller_(FlowContextOf(context), *this, context.Player, history_)
 {
