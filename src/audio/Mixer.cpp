@@ -248,14 +248,22 @@ bool Mixer::remove(HSTREAM handle)
     return true; // the decoder is closed here, outside the lock
 }
 
+Mixer::Stream* Mixer::playable(DWORD handle)
+{
+    Stream* s = find(handle);
+    if (s && s->decodeOnly) {
+        fail(BASS_ERROR_DECODE);
+        return nullptr;
+    }
+    return s;
+}
+
 bool Mixer::play(DWORD handle, bool restart)
 {
     std::lock_guard lock(mutex_);
-    Stream* s = find(handle);
+    Stream* s = playable(handle);
     if (!s)
         return false;
-    if (s->decodeOnly)
-        return fail(BASS_ERROR_DECODE);
     if (restart) {
         s->position = 0;
         s->restartPipeline();
@@ -267,11 +275,9 @@ bool Mixer::play(DWORD handle, bool restart)
 bool Mixer::stop(DWORD handle)
 {
     std::lock_guard lock(mutex_);
-    Stream* s = find(handle);
+    Stream* s = playable(handle);
     if (!s)
         return false;
-    if (s->decodeOnly)
-        return fail(BASS_ERROR_DECODE);
     s->playing = false;
     std::fill(s->recent.begin(), s->recent.end(), 0.0f);
     return true;

@@ -70,6 +70,9 @@ private:
 
     bool fail(int code);
     Stream* find(DWORD handle);
+    // The stream `handle` when it may sound: null, with the error set, for
+    // an unknown handle or a decode-only stream. Call with the lock held.
+    Stream* playable(DWORD handle);
 
     AudioDevice* device_;
     std::atomic<int>& error_;

@@ -1,5 +1,7 @@
 #include "book/gui/uSelectBook.h"
 
+#include "base/gui/Controls.h"
+
 #include "base/UserMessages.h"
 #include "book/BookFiles.h"
 #include "book/Gbk.h"
@@ -30,14 +32,6 @@ QColor colorOf(uint32_t bgr)
 
 constexpr uint32_t kListColour = 15660013;
 const QColor kDesktopBackground(0x3a, 0x6e, 0xa5);
-
-QFont fontOf(const QString& family, int pixels, bool bold = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // Publisher items drawn with a fixed height of 15 px.
 class FixedHeightDelegate final : public QStyledItemDelegate {
@@ -92,7 +86,7 @@ void TfrmSelectBook::buildControls()
     setObjectName(QStringLiteral("frmSelectBook"));
     setWindowTitle(QStringLiteral("选书"));
     setFixedSize(512, 390);
-    setFont(fontOf(QStringLiteral("宋体"), 12));
+    setFont(PixelFont(12, false, QStringLiteral("宋体")));
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -108,14 +102,14 @@ void TfrmSelectBook::buildControls()
 
     Label2 = new QLabel(Panel1);
     placeLabel(Label2, QStringLiteral("Label2"), QStringLiteral("Zarelo英语学习软件"),
-               fontOf(QStringLiteral("隶书"), 24), QPoint(16, 8));
+               PixelFont(24, false, QStringLiteral("隶书")), QPoint(16, 8));
     QPalette yellow = Label2->palette();
     yellow.setColor(QPalette::WindowText, Qt::yellow);
     Label2->setPalette(yellow);
 
     Label1 = new QLabel(this);
     placeLabel(Label1, QStringLiteral("Label1"), QStringLiteral("请选书："),
-               fontOf(QStringLiteral("隶书"), 21), QPoint(34, 56));
+               PixelFont(21, false, QStringLiteral("隶书")), QPoint(34, 56));
 
     QPalette list = palette();
     for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
@@ -127,7 +121,7 @@ void TfrmSelectBook::buildControls()
     CmbPublic->setObjectName(QStringLiteral("CmbPublic"));
     CmbPublic->setEditable(false);
     CmbPublic->setFrame(false); // the flat look
-    CmbPublic->setFont(fontOf(QStringLiteral("宋体"), 15));
+    CmbPublic->setFont(PixelFont(15, false, QStringLiteral("宋体")));
     CmbPublic->setPalette(list);
     CmbPublic->setItemDelegate(new FixedHeightDelegate(CmbPublic));
     CmbPublic->setGeometry(27, 88, 459, 21);
@@ -136,7 +130,7 @@ void TfrmSelectBook::buildControls()
     StringGrid1 = new QTableWidget(0, 2, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(27, 120, 459, 185);
-    StringGrid1->setFont(fontOf(QStringLiteral("宋体"), 16));
+    StringGrid1->setFont(PixelFont(16, false, QStringLiteral("宋体")));
     StringGrid1->setPalette(list);
     StringGrid1->setFrameShape(QFrame::NoFrame); // the flat look
     StringGrid1->setColumnWidth(0, 263);

@@ -1,5 +1,7 @@
 #include "shell/gui/uFrmMain.h"
 
+#include "base/gui/Controls.h"
+
 #include "base/Settings.h"
 #include "base/gui/Panel.h"
 #include "book/BookLibrary.h"
@@ -42,13 +44,6 @@ constexpr QColor Navy(0x00, 0x00, 0x80);
 constexpr QColor Lime(0x00, 0xFF, 0x00);
 constexpr QColor Blue(0x00, 0x00, 0xFF);
 
-QFont PixelFont(const QString& family, int pixels)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    return f;
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at,
                   const QColor& colour, const QFont& font)
 {
@@ -80,7 +75,7 @@ TfrmMain::TfrmMain(AppContext& app, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zarelo学习软件 v2.10"));
-    setFont(PixelFont(QStringLiteral("宋体"), 12));
+    setFont(PixelFont(12, false, QStringLiteral("宋体")));
     buildControls();
     qApp->installEventFilter(this);
     app_.Guarded([this] { FormCreate(); });
@@ -135,7 +130,7 @@ void TfrmMain::buildControls()
     Panel1->setGeometry(0, 304, 178, 55);
     Label_Title = MakeLabel(Panel1, "Label_Title", QStringLiteral("书名"), {2, 0}, Navy, font());
     Label_Public = MakeLabel(Panel1, "Label_Public", QStringLiteral("出版社"), {0, 16}, Lime,
-                             PixelFont(QStringLiteral("宋体"), 16));
+                             PixelFont(16, false, QStringLiteral("宋体")));
     Label_Unit = MakeLabel(Panel1, "Label_Unit", QStringLiteral("单元"), {2, 40}, Navy, font());
 
     TrvUnitLesson = new QTreeWidget(pnlRightTop);
@@ -147,7 +142,7 @@ void TfrmMain::buildControls()
     TrvUnitLesson->setItemsExpandable(true);
     TrvUnitLesson->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TrvUnitLesson->setIndentation(12);
-    TrvUnitLesson->setFont(PixelFont(font().family(), 16));
+    TrvUnitLesson->setFont(PixelFont(16, false, font().family()));
     QPalette treePalette = TrvUnitLesson->palette();
     treePalette.setColor(QPalette::Base, StoredColour(15394773));
     treePalette.setColor(QPalette::Text, Blue);

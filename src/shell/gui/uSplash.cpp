@@ -1,5 +1,7 @@
 #include "shell/gui/uSplash.h"
 
+#include "base/gui/Controls.h"
+
 #include "base/BookError.h"
 #include "base/uFunc.h"
 #include "book/Gbk.h"
@@ -23,12 +25,10 @@ namespace {
 constexpr QColor Navy(0x00, 0x00, 0x80);
 constexpr QColor Aqua(0x00, 0xFF, 0xFF);
 
-QFont PixelFont(const QString& family, int pixels, bool italic = false)
+QFont Italic(QFont font)
 {
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setItalic(italic);
-    return f;
+    font.setItalic(true);
+    return font;
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
@@ -93,7 +93,7 @@ QPixmap Logo()
     p.setPen(QPen(Navy, 2));
     p.setBrush(QColor(0xff, 0xd8, 0x4a));
     p.drawEllipse(QRectF(56, 2, 44, 28));
-    p.setFont(PixelFont(QStringLiteral("Arial"), 16));
+    p.setFont(PixelFont(16, false, QStringLiteral("Arial")));
     p.drawText(QRectF(56, 2, 44, 28), Qt::AlignCenter, QStringLiteral("ABC"));
     return pix;
 }
@@ -121,17 +121,17 @@ TfrmSplash::TfrmSplash(AppContext& app, QWidget* parent)
     Image2->setPixmap(Logo());
 
     Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("Zarelo学习软件"),
-                       PixelFont(QStringLiteral("隶书"), 24), Navy, {13, 8});
+                       PixelFont(24, false, QStringLiteral("隶书")), Navy, {13, 8});
     Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("英语学习辅导"),
-                       PixelFont(QStringLiteral("隶书"), 35, true), Aqua, {178, 105});
+                       Italic(PixelFont(35, false, QStringLiteral("隶书"))), Aqua, {178, 105});
     Label3 = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("英语学习辅导"),
-                       PixelFont(QStringLiteral("隶书"), 35, true), Navy, {176, 105});
+                       Italic(PixelFont(35, false, QStringLiteral("隶书"))), Navy, {176, 105});
     Label4 = MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("Ver 2.10"),
-                       PixelFont(QStringLiteral("宋体"), 12), Navy, {248, 146});
+                       PixelFont(12, false, QStringLiteral("宋体")), Navy, {248, 146});
     Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("http://www.zarelo.example"),
-                       PixelFont(QStringLiteral("宋体"), 12), Navy, {211, 244});
+                       PixelFont(12, false, QStringLiteral("宋体")), Navy, {211, 244});
     LblStat = MakeLabel(this, QStringLiteral("LblStat"), QStringLiteral("加载数据..."),
-                        PixelFont(QStringLiteral("宋体"), 14), Navy, {5, 232});
+                        PixelFont(14, false, QStringLiteral("宋体")), Navy, {5, 232});
     LblStat->setFixedSize(87, 19);
 
     Timer1 = new QTimer(this);
