@@ -382,28 +382,30 @@ void TfrmMain::makeWordTestView()
     frmWordTest->hide();
 }
 
+void TfrmMain::showMode(Mode mode, QToolButton* button)
+{
+    modes_.Show(mode);
+    markActiveMode(button);
+}
+
 void TfrmMain::sbtHearUnitClick()
 {
-    modes_.Show(Mode::ReadAloud);
-    markActiveMode(sbtHearUnit);
+    showMode(Mode::ReadAloud, sbtHearUnit);
 }
 
 void TfrmMain::sbtSelectSetClick()
 {
-    modes_.Show(Mode::SentenceTest);
-    markActiveMode(sbtSelectSet);
+    showMode(Mode::SentenceTest, sbtSelectSet);
 }
 
 void TfrmMain::sbtLessonWordClick()
 {
-    modes_.Show(Mode::Dictation);
-    markActiveMode(sbtLessonWord);
+    showMode(Mode::Dictation, sbtLessonWord);
 }
 
 void TfrmMain::sbtWriteWordClick()
 {
-    modes_.Show(Mode::Memorise);
-    markActiveMode(sbtWriteWord);
+    showMode(Mode::Memorise, sbtWriteWord);
 }
 
 void TfrmMain::sbtSettingClick()

@@ -99,6 +99,8 @@ private:
     void setModeButtonsEnabled(bool on);
     // The four mode buttons act as a group: the active one is greyed.
     void markActiveMode(QToolButton* active);
+    // A mode button's handler: the mode shown through the owner, its button greyed.
+    void showMode(Mode mode, QToolButton* button);
     void showBookLabels();
     void showCurrentUnit(); // Label_Unit from the lesson row CurrentLesson
     BookOpener bookOpener();
