@@ -4,14 +4,12 @@
 // recording whose capture ends without the pupil's click.
 
 #include "oral/OralController.h"
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
-#include "audio/VoicePlayer.h"
 #include "base/uPublicVarDefine.h"
-#include "book/BookLoader.h"
 #include "oral/VoiceWave.h"
+#include "support/ManualVoice.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
+#include "support/Wav.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,18 +28,10 @@ constexpr int kRate = 44100;
 // Stereo frames of a sine of `hz` with peak `amplitude`.
 std::vector<int16_t> Tone(double seconds, double hz, double amplitude)
 {
-    const int frames = int(std::lround(seconds * kRate));
-    std::vector<int16_t> out(size_t(frames) * 2);
-    for (int i = 0; i < frames; ++i)
-        out[size_t(i) * 2] = out[size_t(i) * 2 + 1] =
-            int16_t(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate)));
-    return out;
+    return fakes::StereoTone(kRate, seconds, hz, amplitude);
 }
 
-bool Silent(const std::vector<int16_t>& frames)
-{
-    return std::all_of(frames.begin(), frames.end(), [](int16_t s) { return s == 0; });
-}
+using fakes::Silent;
 
 uint32_t Le32(const QByteArray& bytes, int at)
 {
@@ -125,16 +115,7 @@ struct Rig {
         files.Voices = {{"v1", {"v1.wav", kRate}}, {"v2", {"v2.wav", 22050}}};
         files.write(dir.path());
 
-        auto manual = std::make_unique<ManualAudioDevice>();
-        device = manual.get();
-        engine = std::make_unique<AudioEngine>(std::move(manual));
-        engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
-        engine->BASS_Start();
-        player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
-        book.CurrentPublisher = "Pub";
-        book.CurrentBook = "Book";
-        if (!LoadBookContent(paths, book, messages, nullptr, {},
-                             [this] { player->OpenVoiceFile(book.CurrentBook); }))
+        if (!fakes::OpenManualVoice(paths, book, messages, device, engine, player, kRate))
             ADD_FAILURE() << "the test book does not load";
         book.CurrentPage = 1;
         controller = std::make_unique<OralController>(

@@ -7,14 +7,11 @@
 // ticks it, so the order is fixed. For window tests (Qt Test); they link
 // quiz_gui.
 
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
-#include "audio/VoicePlayer.h"
 #include "base/Settings.h"
 #include "base/SettingsKey.h"
-#include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "support/ManualClock.h"
+#include "support/ManualVoice.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 #include "support/Wav.h"
@@ -84,16 +81,7 @@ template <class Window> struct TestWindowRig {
         }
         ReadSettings(paths.SettingsPath, settings);
 
-        auto manual = std::make_unique<ManualAudioDevice>();
-        device = manual.get();
-        engine = std::make_unique<AudioEngine>(std::move(manual));
-        engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
-        engine->BASS_Start();
-        player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
-        book.CurrentPublisher = "Pub";
-        book.CurrentBook = "Book";
-        QVERIFY(LoadBookContent(paths, book, messages, nullptr, {},
-                                [this] { player->OpenVoiceFile(book.CurrentBook); }));
+        QVERIFY(OpenManualVoice(paths, book, messages, device, engine, player, kRate));
         book.CurrentPage = 1;
         state.ActiveMode = -1;
         state.TestState = -1;

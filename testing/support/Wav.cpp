@@ -1,5 +1,6 @@
 #include "support/Wav.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -52,6 +53,20 @@ std::vector<int16_t> ToneSamples(int rate, double seconds, double hz, double amp
         out[i] = static_cast<int16_t>(
             std::lround(amplitude * std::sin(2.0 * std::numbers::pi * hz * double(i) / rate)));
     return out;
+}
+
+std::vector<int16_t> StereoTone(int rate, double seconds, double hz, double amplitude)
+{
+    const std::vector<int16_t> mono = ToneSamples(rate, seconds, hz, amplitude);
+    std::vector<int16_t> out(mono.size() * 2);
+    for (size_t i = 0; i < mono.size(); ++i)
+        out[i * 2] = out[i * 2 + 1] = mono[i];
+    return out;
+}
+
+bool Silent(const std::vector<int16_t>& samples)
+{
+    return std::all_of(samples.begin(), samples.end(), [](int16_t s) { return s == 0; });
 }
 
 } // namespace zarelo::fakes

@@ -14,6 +14,7 @@
 #include "oral/gui/uFollowRead.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
+#include "support/Wav.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -42,18 +43,10 @@ constexpr int kNever = 24 * 3600 * 1000;
 // Stereo frames of a sine of `hz` with peak `amplitude`.
 std::vector<int16_t> Tone(double seconds, double hz, double amplitude)
 {
-    const int frames = int(std::lround(seconds * kRate));
-    std::vector<int16_t> out(size_t(frames) * 2);
-    for (int i = 0; i < frames; ++i)
-        out[size_t(i) * 2] = out[size_t(i) * 2 + 1] =
-            int16_t(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate)));
-    return out;
+    return fakes::StereoTone(kRate, seconds, hz, amplitude);
 }
 
-bool Silent(const std::vector<int16_t>& frames)
-{
-    return std::all_of(frames.begin(), frames.end(), [](int16_t s) { return s == 0; });
-}
+using fakes::Silent;
 
 // Rows lit in column x of a picture, as [top, bottom); {0, 0} when none.
 std::pair<int, int> LitRows(const Surface& s, int x)

@@ -3,11 +3,7 @@
 // Timer_Play never fires on its own here: each test ticks it after rendering
 // the 50 ms of device frames a tick stands for, so the order is fixed.
 
-#include "audio/AudioEngine.h"
-#include "audio/ManualAudioDevice.h"
-#include "audio/VoicePlayer.h"
 #include "base/SettingsKey.h"
-#include "book/BookLoader.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "reading/TextPageLayout.h"
@@ -15,6 +11,7 @@
 #include "reading/gui/TextPageWidget.h"
 #include "reading/gui/uOrvane.h"
 #include "support/ManualClock.h"
+#include "support/ManualVoice.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 
@@ -121,16 +118,7 @@ struct Rig {
         files.Lessons = {{"Lesson 1", "Title", 1, 2}, {"Lesson 2", "Title", 3, 3}};
         files.write(dir.path());
 
-        auto manual = std::make_unique<ManualAudioDevice>();
-        device = manual.get();
-        engine = std::make_unique<AudioEngine>(std::move(manual));
-        engine->BASS_Init(-1, kRate, 0, nullptr, nullptr);
-        engine->BASS_Start();
-        player = std::make_unique<VoicePlayer>(*engine, book, paths, messages);
-        book.CurrentPublisher = "Pub";
-        book.CurrentBook = "Book";
-        QVERIFY(LoadBookContent(paths, book, messages, nullptr, {},
-                                [this] { player->OpenVoiceFile(book.CurrentBook); }));
+        QVERIFY(fakes::OpenManualVoice(paths, book, messages, device, engine, player, kRate));
         QCOMPARE(book.IsTextBook, textBook);
         book.CurrentPage = 1;
 
