@@ -79,7 +79,7 @@ struct Rig {
         }
         player = std::make_unique<VoicePlayer>(engine, book, paths, messages);
         book.CurrentPage = 1;
-        OrvaneContext context{paths, book, *player, engine, test, messages, clock, {}, {}};
+        OrvaneContext context{paths, book, *player, test, messages, clock, {}, {}};
         view = std::make_unique<TfrmOrvane>(context);
         view->resize(1280, 800);
         view->show();

@@ -18,7 +18,6 @@ class QScrollArea;
 
 namespace zarelo {
 
-class AudioEngine;
 class UserMessages;
 class VoicePlayer;
 
@@ -28,7 +27,6 @@ struct SentTestWindowContext {
     const ProgramPaths& Paths; // Data() for the cue sounds and the flame, SettingsPath
     OpenBook& Book;
     VoicePlayer& Player;
-    AudioEngine& Engine;
     SharedTestState& TestState;
     TestSettings& Settings;
     UserMessages& Messages;

@@ -1,6 +1,5 @@
 #include "quiz/gui/uFrmWordTest.h"
 
-#include "audio/AudioEngine.h"
 #include "audio/VoicePlayer.h"
 #include "base/UserMessages.h"
 #include "quiz/gui/QuizWidgets.h"

@@ -17,7 +17,6 @@ class QLineEdit;
 
 namespace zarelo {
 
-class AudioEngine;
 class TdmMain;
 class UserMessages;
 class VoicePlayer;
@@ -28,7 +27,6 @@ struct WordTestWindowContext {
     const ProgramPaths& Paths; // Data() for the cue sounds and the flame, SettingsPath
     OpenBook& Book;
     VoicePlayer& Player;
-    AudioEngine& Engine; // the engine VoiceStream belongs to; the cue sounds play on it
     SharedTestState& TestState;
     TestSettings& Settings;
     UserMessages& Messages;

@@ -1,6 +1,5 @@
 #include "reading/gui/uOrvane.h"
 
-#include "audio/AudioEngine.h"
 #include "audio/VoicePlayer.h"
 #include "base/BookError.h"
 #include "base/SettingsKey.h"

@@ -24,7 +24,6 @@ class QTimer;
 
 namespace zarelo {
 
-class AudioEngine;
 class PageImageWidget;
 class TextPageWidget;
 class FrameStrip;
@@ -38,7 +37,6 @@ struct OrvaneContext {
     const ProgramPaths& Paths; // ProgramFolder for the page files, SettingsPath for RemLastPage
     OpenBook& Book;
     VoicePlayer& Player;
-    AudioEngine& Engine; // the engine VoiceStream belongs to
     SharedTestState& TestState;
     UserMessages& Messages;
     const TickSource& Ticks; // read by the 2 ms wait between entries

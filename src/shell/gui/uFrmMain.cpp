@@ -344,7 +344,6 @@ void TfrmMain::makeReadingView()
     OrvaneContext context{app_.Paths,
                           app_.Book,
                           app_.Voice,
-                          app_.Audio,
                           app_.TestState,
                           app_.Messages,
                           app_.Ticks,
@@ -361,9 +360,10 @@ void TfrmMain::makeSentenceTestView()
     if (frmSentTest)
         return;
     SentTestWindowContext context{
-        app_.Paths,    app_.Book,      app_.Voice,
-        app_.Audio,    app_.TestState, app_.Settings,
-        app_.Messages, app_.Ticks,     [this](const QString& text) { app_.ReportError(text); }};
+        app_.Paths,    app_.Book,
+        app_.Voice,    app_.TestState,
+        app_.Settings, app_.Messages,
+        app_.Ticks,    [this](const QString& text) { app_.ReportError(text); }};
     frmSentTest = new TfrmSentTest(context, pnlClient);
     frmSentTest->hide();
 }
@@ -373,11 +373,9 @@ void TfrmMain::makeWordTestView()
     if (frmWordTest)
         return;
     WordTestWindowContext context{
-        app_.Paths,        app_.Book,
-        app_.Voice,        app_.Audio,
-        app_.TestState,    app_.Settings,
-        app_.Messages,     app_.Ticks,
-        app_.dmMain.get(), [this](const QString& text) { app_.ReportError(text); }};
+        app_.Paths,     app_.Book,         app_.Voice,
+        app_.TestState, app_.Settings,     app_.Messages,
+        app_.Ticks,     app_.dmMain.get(), [this](const QString& text) { app_.ReportError(text); }};
     frmWordTest = new TfrmWordTest(context, pnlClient);
     frmWordTest->hide();
 }

@@ -38,7 +38,7 @@ struct Rig : fakes::TestWindowRig<TfrmSentTest> {
         files.Lessons = {{"Unit 1", "Hello", 1, 1}, {"Unit 2", "Again", 2, 2}};
         open(files, testArea, QStringLiteral("1"));
 
-        SentTestWindowContext context{paths,    book,     *player, *engine,      state,
+        SentTestWindowContext context{paths,    book,     *player, state,
                                       settings, messages, clock,   errorReport()};
         show(std::make_unique<TfrmSentTest>(context));
     }

@@ -47,8 +47,8 @@ struct Rig : fakes::TestWindowRig<TfrmWordTest> {
         dmMain = std::make_unique<TdmMain>(paths.ProgramFolder, settings, messages);
         dmMain->DataModuleCreate();
 
-        WordTestWindowContext context{paths,    book,     *player, *engine,      state,
-                                      settings, messages, clock,   dmMain.get(), errorReport()};
+        WordTestWindowContext context{paths,    book,  *player,      state,        settings,
+                                      messages, clock, dmMain.get(), errorReport()};
         show(std::make_unique<TfrmWordTest>(context));
     }
     ~Rig() { view.reset(); } // before the history it uses

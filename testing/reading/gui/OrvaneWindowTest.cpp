@@ -125,7 +125,6 @@ struct Rig {
         OrvaneContext context{paths,
                               book,
                               *player,
-                              *engine,
                               test,
                               messages,
                               clock,
