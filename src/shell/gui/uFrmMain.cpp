@@ -456,29 +456,31 @@ void TfrmMain::SbtSelectBookClick()
         if (guard)
             guard->show();
     };
-    bool opened = false;
+    // Freed however the opening ends.
+    struct FreeSplash {
+        QPointer<TfrmSplash>& splash;
+        ~FreeSplash() { delete splash.data(); }
+    } freeSplash{guard};
     // The mode on show lends the voice player while the book is chosen and
     // loaded; after a new book the read-aloud view takes it.
     modes_.Suspend();
+    bool opened = false;
     try {
         opened = bookOpener().OpenChosenBook([this] { return app_.ChooseBook(this); }, this,
                                              showLoading);
-        if (!opened)
-            modes_.Resume();
-        if (opened) {
-            showOpenedBook();
-            if (frmOrvane) {
-                frmOrvane->Edit1->setText(QStringLiteral("1"));
-                frmOrvane->ShowPage();
-            }
-        }
     } catch (...) {
-        if (!opened)
-            modes_.Resume();
-        delete guard.data();
+        modes_.Resume(); // the previous book is back
         throw;
     }
-    delete guard.data();
+    if (!opened) {
+        modes_.Resume();
+        return;
+    }
+    showOpenedBook();
+    if (frmOrvane) {
+        frmOrvane->Edit1->setText(QStringLiteral("1"));
+        frmOrvane->ShowPage();
+    }
 }
 
 void TfrmMain::TrvUnitLessonDblClick()
