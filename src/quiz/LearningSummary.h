@@ -33,13 +33,13 @@ struct ModeResult {
 };
 
 struct LessonProgress {
-    QString Unit;       // caption of the unit above the lesson in the tree
-    QString Lesson;     // the lesson's caption in the tree
-    int Words = 0;      // word entries of the lesson
+    QString Unit;        // caption of the unit above the lesson in the tree
+    QString Lesson;      // the lesson's caption in the tree
+    int Words = 0;       // word entries of the lesson
     int PassedWords = 0; // of them, passed by the new-word rule with the current settings
     std::array<ModeResult, kRecordedModes> Results; // index: RecordedMode - 1
-    int Recordings = 0;  // oral training recordings made
-    int ReadMinutes = 0; // minutes of reading aloud
+    int Recordings = 0;                             // oral training recordings made
+    int ReadMinutes = 0;                            // minutes of reading aloud
 };
 
 struct ScorePoint {
@@ -60,8 +60,8 @@ struct LearningSummary {
     QString Publisher;
     QString Book;
     QDate Today;
-    QDate FirstRecord;              // the earliest day with any record; invalid when none
-    std::vector<PracticeDay> Days;  // 26 weeks of days, oldest first, the last one today
+    QDate FirstRecord;                   // the earliest day with any record; invalid when none
+    std::vector<PracticeDay> Days;       // 26 weeks of days, oldest first, the last one today
     std::vector<LessonProgress> Lessons; // in the tree's order
     std::vector<ScorePoint> Scores;      // the last 50 finished tests, oldest first
     std::vector<HardWord> HardWords;     // at most 20, hardest first

@@ -70,11 +70,13 @@ void SentenceTestController::SentenceLabelClick(int index)
     const int row = CurrentRow();
     if (row < 0 || index < 0 || index >= view_.SentenceLabelCount())
         return;
-    if (view_.SentenceLabelText(index) != english(row))
+    lastClicked_ = view_.SentenceLabelText(index);
+    if (lastClicked_ != english(row))
         return;
     view_.SetSentenceLabelLime(index);
     ctx_.Settings.WaitMs = 10;
     s.AnswerRight = true;
+    markAnswered();
 }
 
 void SentenceTestController::step(int64_t position)
@@ -86,6 +88,7 @@ void SentenceTestController::step(int64_t position)
             const int row = rowAt(0);
             s.AnswerRight = false;
             ctx_.ReadSettings();
+            lastClicked_.clear();
             askItem(row, true);
             s.TestPos = 0;
         }
@@ -98,6 +101,11 @@ void SentenceTestController::step(int64_t position)
         s.TestState = 1;
         if (s.AnswerRight)
             ++s.TestScore;
+        if (recordedTest() != 0) {
+            const ItemAnswer answer = itemAnswer(CurrentRow(), lastClicked_, s.AnswerRight);
+            keepError([&] { ctx_.Journal->RecordItem(answer); });
+        }
+        lastClicked_.clear();
         if (lastItem())
             finish();
         else

@@ -57,8 +57,11 @@ private:
     void replayItem(int row) override;
     int rightItems() const override;
     void leftByBack() override { view_.SetStartEnabled(true); }
+    RecordedMode recordedMode() const override { return RecordedMode::Sentence; }
+    bool coversLesson() const override { return true; }
 
     SentenceTestView& view_;
+    QString lastClicked_; // the text of the last sentence clicked during the item
 };
 
 } // namespace zarelo

@@ -75,12 +75,14 @@ void TestFlow::setPacing(bool on)
     flowView_.SetTimerActive(on);
 }
 
-void TestFlow::takeItems(const std::vector<int>& rows, std::vector<int> order)
+void TestFlow::takeItems(const std::vector<int>& rows, std::vector<int> order, bool cut)
 {
     SharedTestState& s = ctx_.State;
     s.TestCandidates = rows;
     s.TestOrder = std::move(order);
-    const int maximum = TrunckOrderedTestSentences(s.TestOrder, ctx_.Settings.WordNumberSetting);
+    const int maximum =
+        cut ? TrunckOrderedTestSentences(s.TestOrder, ctx_.Settings.WordNumberSetting)
+            : ItemCount();
     if (maximum >= 0)
         flowView_.SetItemProgress(maximum, 0);
 }
@@ -96,7 +98,7 @@ void TestFlow::showUnit()
 void TestFlow::endBuild()
 {
     if (ctx_.State.TestState != -1) {
-        SbtStopTestingClick();
+        giveUp();
         flowView_.SetStartEnabled(true);
     }
 }
@@ -130,10 +132,20 @@ void TestFlow::SbtStartTestingClick()
         return;
     s.TestPos = -1;
     setPacing(true);
+    beginRecord();
+    rethrowKept();
 }
 
 void TestFlow::SbtStopTestingClick()
 {
+    giveUp();
+    rethrowKept();
+}
+
+void TestFlow::giveUp()
+{
+    if (recordedTest_ != 0)
+        endRecord(std::exchange(recordedTest_, 0), std::nullopt);
     run_.Renew();
     flowView_.SetStopEnabled(false);
     flowView_.HideFinishEffect();
@@ -147,14 +159,16 @@ void TestFlow::SbtRetestClick()
 {
     build(ctx_.State.ActiveMode);
     showReady();
+    rethrowKept();
 }
 
 void TestFlow::SpeedButton12Click()
 {
-    SbtStopTestingClick();
+    giveUp();
     ctx_.State.ActiveMode = -1;
     leftByBack();
     flowView_.CloseWindow();
+    rethrowKept();
 }
 
 void TestFlow::Timer_PlayTimer()
@@ -169,6 +183,7 @@ void TestFlow::Timer_PlayTimer()
         return;
     }
     step(position);
+    rethrowKept();
 }
 
 void TestFlow::showPlayedTime(int64_t position)
@@ -203,6 +218,8 @@ void TestFlow::askItem(int row, bool withVoice)
     const int64_t range = B(player_.RangeEnd() / 10) - B(player_.RangeStart() / 10);
     flowView_.SetTimeMaximum(withVoice ? wait + range : wait);
     flowView_.SetTimePosition(0);
+    itemStart_ = ctx_.Ticks.GetTickCount();
+    answeredAt_.reset();
     if (withVoice)
         StartItemVoice(ctx_.Book, player_, row);
 }
@@ -222,11 +239,16 @@ void TestFlow::finish()
     s.TestState = 0;
     player_.StopVoice();
     PlayCueSound(2);
-    // ShowFinishEffect: both bars back to 0, give up, then the effect.
+    // ShowFinishEffect: both bars back to 0, give up, then the effect. The
+    // record ends finished, with the score, not as given up.
     flowView_.SetItemProgress(-1, 0);
     flowView_.SetTimePosition(0);
-    SbtStopTestingClick();
-    s.TestScore = ScorePercent(rightItems(), ItemCount());
+    const int64_t test = std::exchange(recordedTest_, 0);
+    giveUp();
+    const int right = rightItems();
+    s.TestScore = ScorePercent(right, ItemCount());
+    if (test != 0)
+        keepError([&] { ctx_.Journal->EndTest(test, right, s.TestScore); });
     flowView_.SetScoreText(ScoreText(s.TestScore));
     flowView_.StartFinishEffect(s.TestScore);
     flowView_.SetRetestEnabled(true);
@@ -235,6 +257,7 @@ void TestFlow::finish()
 bool TestFlow::Enter(Mode mode)
 {
     build(activeModeFor(mode));
+    showKept();
     return ctx_.State.ActiveMode != -1;
 }
 
@@ -242,10 +265,57 @@ void TestFlow::Leave()
 {
     setPacing(false);
     if (runningState(ctx_.State.TestState))
-        SbtStopTestingClick();
+        giveUp();
     else
         run_.Renew();
     player_.StopVoice();
+    showKept();
+}
+
+void TestFlow::beginRecord()
+{
+    if (!ctx_.Journal)
+        return;
+    RecordPlace place{ctx_.Book.CurrentPublisher, ctx_.Book.CurrentBook, QString()};
+    const int lesson = ctx_.Book.CurrentLesson;
+    if (coversLesson() && lesson >= 0 && lesson < ctx_.Book.Content.Lessons.count())
+        place.Lesson = fromGbk(ctx_.Book.Content.Lessons.Name[lesson]).trimmed();
+    keepError([&] { recordedTest_ = ctx_.Journal->BeginTest(recordedMode(), place, ItemCount()); });
+}
+
+void TestFlow::endRecord(int64_t test, std::optional<int> score)
+{
+    // Given up: the items answered right so far.
+    keepError([&] { ctx_.Journal->EndTest(test, rightItems(), score); });
+}
+
+void TestFlow::markAnswered()
+{
+    if (!answeredAt_)
+        answeredAt_ = ctx_.Ticks.GetTickCount();
+}
+
+ItemAnswer TestFlow::itemAnswer(int row, const QString& typed, bool right) const
+{
+    const uint32_t end = answeredAt_.value_or(ctx_.Ticks.GetTickCount());
+    return ItemAnswer{recordedTest_, english(row).trimmed(), typed.trimmed(), right,
+                      int64_t(uint32_t(end - itemStart_))};
+}
+
+void TestFlow::rethrowKept()
+{
+    if (keptError_)
+        std::rethrow_exception(std::exchange(keptError_, nullptr));
+}
+
+void TestFlow::showKept()
+{
+    try {
+        rethrowKept();
+    } catch (const BookError& error) {
+        ctx_.Messages.showMessage(error.message(), QStringLiteral("提示"),
+                                  flowView_.MessageOwner());
+    }
 }
 
 void TestFlow::Suspend()

@@ -14,10 +14,13 @@
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
+#include "quiz/LearningLog.h"
 
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -94,6 +97,8 @@ struct WordTestContext {
     const TickSource& Ticks;
     QString DataFolder;                 // where "Start.wav" and "Succ.wav" are
     std::function<void()> ReadSettings; // reloads Settings (and so WaitMs)
+    // Where each run, its items and its end are recorded; none: not recorded.
+    TestJournal* Journal = nullptr;
 };
 
 class TestFlow : public ModeSession {
@@ -104,6 +109,7 @@ public:
     // during the cue.
     void SbtStartTestingClick();
     // Give up: no test runs, the voice stops, only new questions is offered.
+    // A running test's record ends unfinished.
     void SbtStopTestingClick();
     // New questions: the test built again for the shared ActiveMode.
     void SbtRetestClick();
@@ -159,6 +165,10 @@ protected:
     virtual int rightItems() const = 0;
     // Back, after the window's test is given up; before it closes.
     virtual void leftByBack() {}
+    // How the record names this test, and whether it covers the current
+    // lesson (otherwise the whole book).
+    virtual RecordedMode recordedMode() const = 0;
+    virtual bool coversLesson() const = 0;
 
     // The item at `pos` of the asking order as a row of the sentence table,
     // -1 when there is none.
@@ -170,10 +180,10 @@ protected:
 
     // The build's common steps. takeItems: `rows` become the candidates and
     // `order` (candidate numbers) the asking order, cut to the configured
-    // number of items, with the item bar's maximum. showUnit: the current
+    // number of items unless `cut` is false, with the item bar's maximum. showUnit: the current
     // lesson's unit line when the test area is the lesson. endBuild: a test
     // that was not idle (TestState -1) is given up, leaving Start on.
-    void takeItems(const std::vector<int>& rows, std::vector<int> order);
+    void takeItems(const std::vector<int>& rows, std::vector<int> order, bool cut = true);
     void showUnit();
     void endBuild();
 
@@ -198,13 +208,43 @@ protected:
     // cue, both bars at 0, given up, the score of rightItems(), the finish
     // effect and new questions on.
     void finish();
+    // Give up without reporting a kept error (see keepError).
+    void giveUp();
+
+    // The record of the current item: what was answered, in the item's
+    // time (from askItem to markAnswered, or to now).
+    void markAnswered();
+    ItemAnswer itemAnswer(int row, const QString& typed, bool right) const;
+    int64_t recordedTest() const { return recordedTest_; }
+    // Runs a write of the history or the record. Its error does not stop
+    // the test: the first is kept and thrown again when the handler ends
+    // (Timer_PlayTimer, Start, give up, new questions, Back), or shown when
+    // a mode session call ends.
+    template <class F> void keepError(F&& write)
+    {
+        try {
+            write();
+        } catch (...) {
+            if (!keptError_)
+                keptError_ = std::current_exception();
+        }
+    }
+    void rethrowKept();
 
     WordTestContext ctx_;
     VoicePlayback& player_;
     TestRun run_;
 
 private:
+    void beginRecord();
+    void endRecord(int64_t test, std::optional<int> score);
+    void showKept();
+
     TestFlowView& flowView_;
+    int64_t recordedTest_ = 0;
+    uint32_t itemStart_ = 0;
+    std::optional<uint32_t> answeredAt_;
+    std::exception_ptr keptError_;
 };
 
 } // namespace zarelo

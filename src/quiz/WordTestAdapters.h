@@ -15,15 +15,15 @@ public:
     {
         return !dmMain_ || dmMain_->IsNotPassedWord(word);
     }
-    void RecordRightAnswer(const QString& word, QObject* owner) override
+    void RecordRightAnswer(const QString& word, QObject* owner, const ItemAnswer& answer) override
     {
         if (dmMain_)
-            dmMain_->RecordRightAnswer(word, owner);
+            dmMain_->RecordRightAnswer(word, owner, &answer);
     }
-    void RecordWrongAnswer(const QString& word, QObject* owner) override
+    void RecordWrongAnswer(const QString& word, QObject* owner, const ItemAnswer& answer) override
     {
         if (dmMain_)
-            dmMain_->RecordWrongAnswer(word, owner);
+            dmMain_->RecordWrongAnswer(word, owner, &answer);
     }
 
 private:

@@ -22,7 +22,46 @@ QString WordTestController::chinese(int row) const
     return fromGbk(ctx_.Book.Content.Sentences.ChineseText[row]);
 }
 
+bool WordTestController::Enter(Mode mode)
+{
+    wrongWords_ = std::exchange(nextWords_, {});
+    return TestFlow::Enter(mode);
+}
+
+void WordTestController::build(int activeMode)
+{
+    if (wrongWords_.isEmpty()) {
+        BuildWordTest(activeMode);
+        return;
+    }
+    buildFromRows(2, WordRowsOf(ctx_.Book, wrongWords_), QStringLiteral("错词听写"), false);
+}
+
+RecordedMode WordTestController::recordedMode() const
+{
+    if (AsksWrongWords())
+        return RecordedMode::WrongWords;
+    return ctx_.State.ActiveMode == 3 ? RecordedMode::Memorising : RecordedMode::Dictation;
+}
+
+bool WordTestController::coversLesson() const
+{
+    return !AsksWrongWords() && ctx_.Settings.TestAreaSetting == 1;
+}
+
 void WordTestController::BuildWordTest(int mode)
+{
+    // One scan gives both the count and the candidates: the history is
+    // looked up once per row.
+    const std::vector<int> rows =
+        QualifyingWordRows(ctx_.Book, ctx_.Settings.TestAreaSetting,
+                           [this](const QString& word) { return history_.IsNotPassedWord(word); });
+    buildFromRows(mode, rows, mode == 3 ? QStringLiteral("背单词") : QStringLiteral("听写单词"),
+                  true);
+}
+
+void WordTestController::buildFromRows(int mode, const std::vector<int>& rows, const QString& title,
+                                       bool cut)
 {
     SharedTestState& s = ctx_.State;
     OpenBook& book = ctx_.Book;
@@ -37,11 +76,11 @@ void WordTestController::BuildWordTest(int mode)
     s.ActiveMode = mode;
     if (mode == 2) {
         view_.SetDisplayChineseVisible(true);
-        view_.SetTitle(QStringLiteral("听写单词"));
+        view_.SetTitle(title);
     } else if (mode == 3) {
         view_.SetVoiceCheckVisible(true);
         view_.SetDisplayChineseVisible(false);
-        view_.SetTitle(QStringLiteral("背单词"));
+        view_.SetTitle(title);
     }
 
     view_.HideFinishEffect();
@@ -50,19 +89,17 @@ void WordTestController::BuildWordTest(int mode)
     s.TestScore = 0;
     player_.SetRange(player_.RangeStart(), 0);
 
-    // One scan gives both the count and the candidates: the history is
-    // looked up once per row.
-    const std::vector<int> rows =
-        QualifyingWordRows(book, ctx_.Settings.TestAreaSetting,
-                           [this](const QString& word) { return history_.IsNotPassedWord(word); });
     if (rows.empty()) {
         s.ActiveMode = -1;
         return;
     }
     AdvanceByTicks(s.RandomState, ctx_.Ticks.GetTickCount());
-    takeItems(rows, ShuffledOrder(s.RandomState, int(rows.size())));
+    takeItems(rows, ShuffledOrder(s.RandomState, int(rows.size())), cut);
     PrepareFirstItemVoice(book, player_, rowAt(0));
-    showUnit();
+    if (cut)
+        showUnit();
+    else
+        view_.SetUnitText(QString()); // the words come from the whole book
     view_.ShowEntryPanel();
     showReady();
     view_.SetWordCount(QStringLiteral("本次测试单词共%1个").arg(ItemCount()));
@@ -100,39 +137,33 @@ void WordTestController::EdtEnterWordKeyPress()
         view_.SetMark(QStringLiteral("√"));
         ctx_.Settings.WaitMs = 10;
         s.AnswerRight = true;
+        markAnswered();
     } else {
         view_.SetMark(QStringLiteral("╳"));
         view_.SetExpected(english(row));
     }
 }
 
-template <class F> void WordTestController::recordHistory(F&& update)
-{
-    try {
-        update();
-    } catch (...) {
-        if (!historyError_)
-            historyError_ = std::current_exception();
-    }
-}
-
 void WordTestController::closeItem(int row)
 {
     SharedTestState& s = ctx_.State;
+    const ItemAnswer answer = itemAnswer(row, view_.EnterWordText(), s.AnswerRight);
     if (s.AnswerRight) {
         ++s.TestScore;
-        recordHistory(
-            [&] { history_.RecordRightAnswer(english(row).trimmed(), view_.MessageOwner()); });
+        keepError([&] {
+            history_.RecordRightAnswer(english(row).trimmed(), view_.MessageOwner(), answer);
+        });
     } else {
-        AddToAnswerList(view_.EnterWordText(), english(row).trimmed(), chinese(row).trimmed());
+        AddToAnswerList(view_.EnterWordText(), english(row).trimmed(), chinese(row).trimmed(),
+                        answer);
     }
 }
 
 void WordTestController::AddToAnswerList(const QString& input, const QString& expected,
-                                         const QString& chineseText)
+                                         const QString& chineseText, const ItemAnswer& answer)
 {
     ctx_.State.Answers.push_back({expected, input, chineseText});
-    recordHistory([&] { history_.RecordWrongAnswer(expected, view_.MessageOwner()); });
+    keepError([&] { history_.RecordWrongAnswer(expected, view_.MessageOwner(), answer); });
 }
 
 int WordTestController::clearForFirstItem()
@@ -217,8 +248,6 @@ void WordTestController::step(int64_t position)
     default:
         break;
     }
-    if (historyError_)
-        std::rethrow_exception(std::exchange(historyError_, nullptr));
 }
 
 void WordTestController::finishWithMark(const QString& mark)

@@ -10,7 +10,7 @@
 #include "quiz/TestFlow.h"
 
 #include <QString>
-#include <exception>
+#include <QStringList>
 
 class QObject;
 
@@ -36,13 +36,16 @@ public:
     virtual void SetShowErrorEnabled(bool on) = 0; // SbtShowError "查看答案"
 };
 
-// The word history as the engine uses it (TdmMain). Words are trimmed.
+// The word history as the engine uses it (TdmMain). Words are trimmed. An
+// answer's record row (`answer`) is written with the word's counters.
 class WordHistory {
 public:
     virtual ~WordHistory() = default;
     virtual bool IsNotPassedWord(const QString& word) = 0;
-    virtual void RecordRightAnswer(const QString& word, QObject* owner) = 0;
-    virtual void RecordWrongAnswer(const QString& word, QObject* owner) = 0;
+    virtual void RecordRightAnswer(const QString& word, QObject* owner,
+                                   const ItemAnswer& answer) = 0;
+    virtual void RecordWrongAnswer(const QString& word, QObject* owner,
+                                   const ItemAnswer& answer) = 0;
 };
 
 class WordTestController final : public TestFlow {
@@ -54,6 +57,12 @@ public:
     // window. Without a qualifying word ActiveMode becomes -1 and nothing on
     // the window changes.
     void BuildWordTest(int mode);
+    // The next entry into dictation asks exactly `words` (the words answered
+    // wrong most often): each word's first entry in the book, shuffled and
+    // not cut, titled "错词听写" and recorded as a wrong-word dictation.
+    // New questions asks the same words again; any other entry ends it.
+    void AskWordsNext(QStringList words) { nextWords_ = std::move(words); }
+    bool AsksWrongWords() const { return !wrongWords_.isEmpty(); }
     void StopWordTest() { SbtStopTestingClick(); }
     // Enter in the answer edit; ignored until the first item has begun.
     void EdtEnterWordKeyPress();
@@ -62,7 +71,8 @@ private:
     // TestFlow. Every mode but memorising builds dictation. The pacing
     // closes an item once: when its history update throws, the test still
     // moves on, and the error is thrown again at the end of the step.
-    void build(int activeMode) override { BuildWordTest(activeMode); }
+    bool Enter(Mode mode) override;
+    void build(int activeMode) override;
     int activeModeFor(Mode mode) const override { return mode == Mode::Memorise ? 3 : 2; }
     bool ownsActiveMode(int activeMode) const override
     {
@@ -74,25 +84,30 @@ private:
     void step(int64_t position) override;
     void replayItem(int row) override;
     int rightItems() const override { return ctx_.State.TestScore; }
+    RecordedMode recordedMode() const override;
+    bool coversLesson() const override;
 
     // The first item's tick: its answer and the expected word cleared;
     // returns its row.
     int clearForFirstItem();
-    // Runs a history update; its error is kept for the end of the step.
-    template <class F> void recordHistory(F&& update);
+    // The build of the chosen rows, titled `title`; `cut`: cut to the
+    // configured number of items.
+    void buildFromRows(int mode, const std::vector<int>& rows, const QString& title, bool cut);
     void closeItem(int row);
     // The wait after an item (TestFlow::waitOver); once it is over: the
     // settings read again, the mark cleared, TestState back to
     // `askingState` and the item closed. True then.
     bool closeWaitedItem(int askingState, bool afterVoice);
-    void AddToAnswerList(const QString& input, const QString& expected, const QString& chinese);
+    void AddToAnswerList(const QString& input, const QString& expected, const QString& chinese,
+                         const ItemAnswer& answer);
     // TestFlow's finish with the mark `mark`; the answer list is offered.
     void finishWithMark(const QString& mark);
     QString chinese(int row) const;
 
     WordTestView& view_;
     WordHistory& history_;
-    std::exception_ptr historyError_;
+    QStringList nextWords_;
+    QStringList wrongWords_;
 };
 
 } // namespace zarelo

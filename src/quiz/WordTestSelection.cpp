@@ -51,32 +51,79 @@ std::vector<int> ShuffledOrder(uint32_t& state, int count)
     return order;
 }
 
+namespace {
+
+bool IsWordEntry(const SentenceTable& table, int row)
+{
+    return !table.ChineseText[row].isEmpty() && !table.EnglishText[row].isEmpty() &&
+           table.Kind[row] == "word";
+}
+
+// The rows of pages `first`..`last` that `qualifies` takes; the scan ends at
+// the first row outside the pages after a row taken.
+template <class F>
+std::vector<int> RowsOfPages(const OpenBook& book, int first, int last, F&& qualifies)
+{
+    std::vector<int> rows;
+    for (int row = 0; row < book.Content.Sentences.count(); ++row) {
+        const int page = book.EntryPage(row);
+        if (page < first || page > last) {
+            if (!rows.empty())
+                break;
+            continue;
+        }
+        if (qualifies(row))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace
+
 std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
                                     const std::function<bool(const QString&)>& isNotPassed)
 {
     const SentenceTable& table = book.Content.Sentences;
     const auto qualifies = [&](int row) {
-        return !table.ChineseText[row].isEmpty() && !table.EnglishText[row].isEmpty() &&
-               table.Kind[row] == "word" && isNotPassed(fromGbk(table.EnglishText[row]).trimmed());
+        return IsWordEntry(table, row) && isNotPassed(fromGbk(table.EnglishText[row]).trimmed());
     };
-    std::vector<int> rows;
     if (testArea == 0) {
+        std::vector<int> rows;
         for (int row = 0; row < table.count(); ++row)
             if (qualifies(row))
                 rows.push_back(row);
-    } else if (testArea == 1) {
-        const auto pages = CurrentLessonPages(book);
-        if (!pages)
-            return rows;
+        return rows;
+    }
+    if (testArea != 1)
+        return {};
+    const auto pages = CurrentLessonPages(book);
+    if (!pages)
+        return {};
+    return RowsOfPages(book, pages->first, pages->second, qualifies);
+}
+
+std::vector<int> LessonWordRows(const OpenBook& book, int lesson)
+{
+    const LessonTable& lessons = book.Content.Lessons;
+    if (lesson < 0 || lesson >= lessons.count())
+        return {};
+    return RowsOfPages(book, lessons.FirstPage[size_t(lesson)], lessons.EndPage[size_t(lesson)],
+                       [&](int row) { return IsWordEntry(book.Content.Sentences, row); });
+}
+
+std::vector<int> WordRowsOf(const OpenBook& book, const QStringList& words)
+{
+    const SentenceTable& table = book.Content.Sentences;
+    std::vector<int> rows;
+    for (const QString& word : words) {
+        const QString wanted = word.trimmed();
         for (int row = 0; row < table.count(); ++row) {
-            const int page = book.EntryPage(row);
-            if (page < pages->first || page > pages->second) {
-                if (!rows.empty())
-                    break;
-                continue;
-            }
-            if (qualifies(row))
+            if (IsWordEntry(table, row) &&
+                fromGbk(table.EnglishText[row]).trimmed().compare(wanted, Qt::CaseInsensitive) ==
+                    0) {
                 rows.push_back(row);
+                break;
+            }
         }
     }
     return rows;

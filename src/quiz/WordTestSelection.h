@@ -8,6 +8,7 @@
 #include "book/BookContent.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -35,6 +36,16 @@ std::vector<int> ShuffledOrder(uint32_t& state, int count);
 // EntryPage's BookError (a page name without a number) passes through.
 std::vector<int> QualifyingWordRows(OpenBook& book, int testArea,
                                     const std::function<bool(const QString&)>& isNotPassed);
+
+// The first word entry (as QualifyingWordRows has it, history aside) of each
+// of `words` in the book, compared trimmed and without regard to letter
+// case; words the book lacks are left out.
+std::vector<int> WordRowsOf(const OpenBook& book, const QStringList& words);
+
+// The word entries of lesson row `lesson`: the rows of its pages with
+// Chinese and English text and Kind exactly "word", the scan ending as
+// QualifyingWordRows' does. EntryPage's BookError passes through.
+std::vector<int> LessonWordRows(const OpenBook& book, int lesson);
 
 // Rows of the sentence table a sentence test lists, always from the pages of
 // CurrentLesson (after LessonOfPage): Kind exactly "sent", EnglishText not

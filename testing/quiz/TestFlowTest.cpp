@@ -43,6 +43,8 @@ private:
     int activeModeFor(Mode mode) const override { return mode == Mode::Memorise ? 9 : -1; }
     bool ownsActiveMode(int activeMode) const override { return activeMode == 9; }
     bool runningState(int testState) const override { return testState == 8; }
+    RecordedMode recordedMode() const override { return RecordedMode::Dictation; }
+    bool coversLesson() const override { return false; }
     void showReady() override { ++readies; }
     bool prepareRun() override
     {

@@ -150,17 +150,25 @@ public:
     std::vector<QString> right, wrong;
     int failures = 0; // the next updates that fail, as a row that cannot be updated
     bool IsNotPassedWord(const QString& word) override { return !passed[word]; }
-    void RecordRightAnswer(const QString& w, QObject*) override { record(right, w); }
-    void RecordWrongAnswer(const QString& w, QObject*) override { record(wrong, w); }
+    std::vector<ItemAnswer> answers; // the record rows written with the counters
+    void RecordRightAnswer(const QString& w, QObject*, const ItemAnswer& a) override
+    {
+        record(right, w, a);
+    }
+    void RecordWrongAnswer(const QString& w, QObject*, const ItemAnswer& a) override
+    {
+        record(wrong, w, a);
+    }
 
 private:
-    void record(std::vector<QString>& answers, const QString& word)
+    void record(std::vector<QString>& words, const QString& word, const ItemAnswer& answer)
     {
         if (failures > 0) {
             --failures;
             throw WordHistoryError(QStringLiteral("“%1”的记录无法更新").arg(word));
         }
-        answers.push_back(word);
+        words.push_back(word);
+        answers.push_back(answer);
     }
 };
 

@@ -41,8 +41,8 @@ class History final : public WordHistory {
 public:
     bool allPassed = false; // no word is offered
     bool IsNotPassedWord(const QString&) override { return !allPassed; }
-    void RecordRightAnswer(const QString&, QObject*) override {}
-    void RecordWrongAnswer(const QString&, QObject*) override {}
+    void RecordRightAnswer(const QString&, QObject*, const ItemAnswer&) override {}
+    void RecordWrongAnswer(const QString&, QObject*, const ItemAnswer&) override {}
 };
 
 // The main window's part: the three views' controllers, made at once.
