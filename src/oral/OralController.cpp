@@ -55,6 +55,8 @@ bool OralController::FormCreate()
     SelectFirstSentence();
     const QSize size = view_.PictureSize();
     OwnWavePicture = Surface(size.width(), size.height(), MakePixel(255, 255, 255));
+    if (ctx_.Practice)
+        ctx_.Practice->Played(0);
     return true;
 }
 
@@ -70,6 +72,8 @@ void OralController::FormDestroy()
     recorder_.Release();
     recording_ = false;
     ctx_.Player.StopVoice();
+    if (ctx_.Practice)
+        ctx_.Practice->Ended();
 }
 
 void OralController::ComboBox1Change()
@@ -113,6 +117,8 @@ void OralController::finishRecording()
 {
     view_.SetPosTimerActive(false);
     StopRecording();
+    if (ctx_.Practice)
+        ctx_.Practice->Played(1);
     saveRecording();
     MeasureOwnVoice();
 }

@@ -12,6 +12,7 @@
 // touches only OralRecorder's buffer (see OralRecorder.h).
 
 #include "audio/AudioEngine.h"
+#include "base/PracticeLog.h"
 #include "base/Surface.h"
 #include "oral/OralRecorder.h"
 #include "oral/spectrum_vis.h"
@@ -45,6 +46,9 @@ struct OralContext {
     // The general error report for an unexpected error inside a handler;
     // the handler ends there. Empty: a "提示" box through Messages.
     std::function<void(const QString& text)> ReportError;
+    // Where the training is recorded as practice (from the window's start
+    // to its end, counting recordings); none: not recorded.
+    PracticeLog* Practice = nullptr;
 };
 
 // The oral training window as the controller sees it (implemented by

@@ -52,6 +52,15 @@ QString RecordText(const QString& path, const QSqlQuery& query)
 
 } // namespace
 
+RecordPlace PlaceOf(const OpenBook& book, bool lesson)
+{
+    RecordPlace place{book.CurrentPublisher, book.CurrentBook, QString()};
+    const int row = book.CurrentLesson;
+    if (lesson && row >= 0 && row < book.Content.Lessons.count())
+        place.Lesson = fromGbk(book.Content.Lessons.Name[row]).trimmed();
+    return place;
+}
+
 int CalendarDays(QDate today)
 {
     return (kCalendarWeeks - 1) * 7 + today.dayOfWeek();

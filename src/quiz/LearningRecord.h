@@ -6,6 +6,7 @@
 
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
+#include "quiz/LearningLog.h"
 #include "quiz/LearningSummary.h"
 
 #include <QDateTime>
@@ -14,6 +15,11 @@
 #include <memory>
 
 namespace zarelo {
+
+// Where the open book's practice or test takes place: its publisher and
+// book, and with `lesson` the Name of CurrentLesson (empty when there is
+// none).
+RecordPlace PlaceOf(const OpenBook& book, bool lesson);
 
 // The number of days the practice calendar shows ending `today`: 25 whole
 // weeks before today's week (weeks begin on Monday) and today's week up to

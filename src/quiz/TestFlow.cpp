@@ -2,6 +2,7 @@
 
 #include "book/Gbk.h"
 #include "quiz/FinishEffect.h"
+#include "quiz/LearningRecord.h"
 #include "quiz/WordTestSelection.h"
 
 #include <QFile>
@@ -276,10 +277,7 @@ void TestFlow::beginRecord()
 {
     if (!ctx_.Journal)
         return;
-    RecordPlace place{ctx_.Book.CurrentPublisher, ctx_.Book.CurrentBook, QString()};
-    const int lesson = ctx_.Book.CurrentLesson;
-    if (coversLesson() && lesson >= 0 && lesson < ctx_.Book.Content.Lessons.count())
-        place.Lesson = fromGbk(ctx_.Book.Content.Lessons.Name[lesson]).trimmed();
+    const RecordPlace place = PlaceOf(ctx_.Book, coversLesson());
     keepError([&] { recordedTest_ = ctx_.Journal->BeginTest(recordedMode(), place, ItemCount()); });
 }
 

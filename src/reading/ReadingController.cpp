@@ -23,6 +23,8 @@ void ReadingController::SetCurrentSentIndex(int i)
     }
 
     const int page = book_.EntryPage(i);
+    if (practice_)
+        practice_->Played(1);
     if (page != book_.CurrentPage) {
         book_.CurrentPage = page;
         pages_.ShowPage();
@@ -68,6 +70,8 @@ void ReadingController::Timer_PlayTimer()
         view_.SetPauseEnabled(false);
         view_.SetReadAllPageEnabled(true);
         view_.SetReadAllLessonEnabled(true);
+        if (practice_)
+            practice_->Paused();
         return;
     }
     if (!view_.PauseEnabled())
@@ -166,6 +170,8 @@ void ReadingController::StopReading()
     view_.SetTimerActive(false);
     player_.SetPlaying(false);
     player_.StopVoice();
+    if (practice_)
+        practice_->Paused();
 }
 
 } // namespace zarelo

@@ -7,6 +7,7 @@
 
 #include "audio/VoicePlayback.h"
 #include "base/ModeSession.h"
+#include "base/PracticeLog.h"
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
@@ -78,8 +79,16 @@ public:
     // ModeSession: reading holds the voice player while it is on show; being
     // replaced or lending the player stops it; nothing resumes it.
     bool Enter(Mode) override { return true; }
-    void Leave() override { StopReading(); }
+    void Leave() override
+    {
+        StopReading();
+        if (practice_)
+            practice_->Ended();
+    }
     void Suspend() override { StopReading(); }
+
+    // Where the reading is recorded as practice; none: not recorded.
+    void SetPracticeLog(PracticeLog* practice) { practice_ = practice; }
     void Resume() override {}
 
 private:
@@ -92,6 +101,7 @@ private:
     ReadingView& view_;
     ReadingPages& pages_;
     VoicePlayback& player_;
+    PracticeLog* practice_ = nullptr;
 };
 
 } // namespace zarelo

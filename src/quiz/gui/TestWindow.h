@@ -27,7 +27,7 @@ namespace zarelo {
 
 // The context of a test's controller from the window's context (a
 // WordTestWindowContext or SentTestWindowContext): ReadSettings reloads the
-// settings file.
+// settings file; the run is recorded in the context's Journal.
 template <class WindowContext> WordTestContext FlowContextOf(const WindowContext& context)
 {
     return {context.Book,
@@ -38,7 +38,8 @@ template <class WindowContext> WordTestContext FlowContextOf(const WindowContext
             context.Paths.Data(),
             [&paths = context.Paths, &settings = context.Settings] {
                 ReadSettings(paths.SettingsPath, settings);
-            }};
+            },
+            context.Journal};
 }
 
 class TestWindow : public QWidget, protected virtual TestFlowView {

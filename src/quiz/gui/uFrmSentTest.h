@@ -34,6 +34,8 @@ struct SentTestWindowContext {
     // The general error report for an unexpected error inside a handler of
     // this view; the handler ends there. Empty: a "提示" box through Messages.
     std::function<void(const QString& text)> ReportError;
+    // Where each test is recorded (the history's learning record); null: not recorded.
+    TestJournal* Journal = nullptr;
 };
 
 class TfrmSentTest final : public TestWindow, private SentenceTestView {

@@ -4,6 +4,7 @@
 #include "base/ProgramLocations.h"
 #include "base/SettingsKey.h"
 #include "book/gui/uSelectBook.h"
+#include "quiz/LearningRecord.h"
 
 #include <QDir>
 #include <utility>
@@ -39,6 +40,14 @@ AppContext::AppContext(AppSeams seams)
         }
     }
     dmMain = std::make_unique<TdmMain>(Paths.User(), Settings, Messages);
+    const auto practice = [this](PracticeKind kind) {
+        return std::make_unique<PracticeTracker>(
+            kind, *dmMain, [] { return QDateTime::currentDateTime(); },
+            [this] { return PlaceOf(Book, true); },
+            [this](const QString& text) { ReportError(text); });
+    };
+    ReadingPractice = practice(PracticeKind::Read);
+    OralPractice = practice(PracticeKind::Oral);
     ChooseBook = [this](QWidget* owner) {
         return zarelo::ChooseBook(Paths, Book, Messages, owner);
     };

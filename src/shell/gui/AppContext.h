@@ -12,6 +12,7 @@
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
+#include "quiz/PracticeTracker.h"
 #include "quiz/uDmMain.h"
 #include "shell/gui/SkinLayer.h"
 
@@ -67,6 +68,10 @@ public:
     // The data module over the word history; its DataModuleCreate runs once,
     // directly after the main window is made (until then every word is new).
     std::unique_ptr<TdmMain> dmMain;
+    // Reading aloud and oral training as practice sessions of the history's
+    // learning record, at the open book's current lesson.
+    std::unique_ptr<PracticeTracker> ReadingPractice;
+    std::unique_ptr<PracticeTracker> OralPractice;
     // The splash window while it exists: owner of the messages raised while
     // the last book is reopened at start.
     QPointer<QWidget> SplashHandle;

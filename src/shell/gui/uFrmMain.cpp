@@ -352,6 +352,7 @@ void TfrmMain::makeReadingView()
                           true};
     frmOrvane = new TfrmOrvane(context, pnlClient);
     frmOrvane->setObjectName(QStringLiteral("frmOrvane"));
+    frmOrvane->controller().SetPracticeLog(app_.ReadingPractice.get());
     frmOrvane->setGeometry(pnlClient->clientRect());
 }
 
@@ -360,10 +361,11 @@ void TfrmMain::makeSentenceTestView()
     if (frmSentTest)
         return;
     SentTestWindowContext context{
-        app_.Paths,    app_.Book,
-        app_.Voice,    app_.TestState,
-        app_.Settings, app_.Messages,
-        app_.Ticks,    [this](const QString& text) { app_.ReportError(text); }};
+        app_.Paths,       app_.Book,
+        app_.Voice,       app_.TestState,
+        app_.Settings,    app_.Messages,
+        app_.Ticks,       [this](const QString& text) { app_.ReportError(text); },
+        app_.dmMain.get()};
     frmSentTest = new TfrmSentTest(context, pnlClient);
     frmSentTest->hide();
 }
@@ -372,10 +374,16 @@ void TfrmMain::makeWordTestView()
 {
     if (frmWordTest)
         return;
-    WordTestWindowContext context{
-        app_.Paths,     app_.Book,         app_.Voice,
-        app_.TestState, app_.Settings,     app_.Messages,
-        app_.Ticks,     app_.dmMain.get(), [this](const QString& text) { app_.ReportError(text); }};
+    WordTestWindowContext context{app_.Paths,
+                                  app_.Book,
+                                  app_.Voice,
+                                  app_.TestState,
+                                  app_.Settings,
+                                  app_.Messages,
+                                  app_.Ticks,
+                                  app_.dmMain.get(),
+                                  [this](const QString& text) { app_.ReportError(text); },
+                                  app_.dmMain.get()};
     frmWordTest = new TfrmWordTest(context, pnlClient);
     frmWordTest->hide();
 }
@@ -426,7 +434,8 @@ void TfrmMain::sbtFollowClick()
     modes_.Lend([this] {
         auto* frmFollow = new TfrmFollow(
             FollowWindowContext{app_.Paths, app_.Book, app_.Voice, app_.Audio, app_.Messages,
-                                [this](const QString& text) { app_.ReportError(text); }},
+                                [this](const QString& text) { app_.ReportError(text); },
+                                app_.OralPractice.get()},
             this);
         // Freed when it closes, after exec returns.
         frmFollow->setAttribute(Qt::WA_DeleteOnClose);
