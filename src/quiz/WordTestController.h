@@ -63,6 +63,8 @@ public:
     // New questions asks the same words again; any other entry ends it.
     void AskWordsNext(QStringList words) { nextWords_ = std::move(words); }
     bool AsksWrongWords() const { return !wrongWords_.isEmpty(); }
+    // ModeSession: the words asked next, if any, are taken here.
+    bool Enter(Mode mode) override;
     void StopWordTest() { SbtStopTestingClick(); }
     // Enter in the answer edit; ignored until the first item has begun.
     void EdtEnterWordKeyPress();
@@ -71,7 +73,6 @@ private:
     // TestFlow. Every mode but memorising builds dictation. The pacing
     // closes an item once: when its history update throws, the test still
     // moves on, and the error is thrown again at the end of the step.
-    bool Enter(Mode mode) override;
     void build(int activeMode) override;
     int activeModeFor(Mode mode) const override { return mode == Mode::Memorise ? 3 : 2; }
     bool ownsActiveMode(int activeMode) const override

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace zarelo;
@@ -540,4 +541,110 @@ TEST(WordTestPacing, AnItemClosesOnceWhenItsHistoryUpdateFails)
         EXPECT_TRUE(rig.history.right.empty() && rig.history.wrong.empty());
         EXPECT_EQ(rig.player.cues.back(), QByteArray("/Succ.wav"));
     }
+}
+
+// The record of a run: the test begins when its first item may begin, each
+// item is written with its counters (typed text, right or wrong, the time
+// from its start to the right answer or to its close), and the test ends
+// once, finished with its score or given up without one.
+TEST(WordTestRecord, EachItemIsRecordedWithItsCountersAndTheTestEndsOnce)
+{
+    Rig rig;
+    AddRow(rig.book, 1, "word", "apple", QStringLiteral("苹果"), "v1", 10, 16);
+    AddRow(rig.book, 1, "word", "pear", QStringLiteral("梨"), "v1", 20, 26);
+    rig.book.CurrentPublisher = QStringLiteral("Pub");
+    rig.book.CurrentBook = QStringLiteral("Book");
+
+    rig.test->BuildWordTest(2);
+    EXPECT_TRUE(rig.journal.tests.empty()) << "a built test that never starts is not recorded";
+    rig.start();
+    ASSERT_EQ(rig.journal.tests.size(), 1u);
+    EXPECT_EQ(rig.journal.tests[0].Mode, RecordedMode::Dictation);
+    EXPECT_EQ(rig.journal.tests[0].Place.Publisher, QStringLiteral("Pub"));
+    EXPECT_TRUE(rig.journal.tests[0].Place.Lesson.isEmpty()) << "the whole book";
+    EXPECT_EQ(rig.journal.tests[0].Items, 2);
+
+    rig.test->Timer_PlayTimer(); // the first item starts
+    const QString first = rig.word();
+    rig.clock.advance(700);
+    rig.view.edit = first.toUpper();
+    rig.test->EdtEnterWordKeyPress();
+    rig.clock.advance(900); // after the right answer: not counted
+    rig.playPastEnd();
+    rig.test->Timer_PlayTimer();
+    rig.clock.advance(10);
+    rig.test->Timer_PlayTimer(); // closes the first item, the second starts
+    const QString second = rig.word();
+    rig.clock.advance(1200);
+    rig.view.edit = QStringLiteral(" pare ");
+    rig.playPastEnd();
+    rig.test->Timer_PlayTimer();
+    rig.clock.advance(2000);
+    rig.test->Timer_PlayTimer(); // closes the second: finished
+
+    ASSERT_EQ(rig.history.answers.size(), 2u);
+    const ItemAnswer& right = rig.history.answers[0];
+    EXPECT_EQ(right.Test, 1);
+    EXPECT_EQ(right.Item, first);
+    EXPECT_EQ(right.Typed, first.toUpper());
+    EXPECT_TRUE(right.Right);
+    EXPECT_EQ(right.Ms, 700);
+    const ItemAnswer& wrong = rig.history.answers[1];
+    EXPECT_EQ(wrong.Item, second);
+    EXPECT_EQ(wrong.Typed, QStringLiteral("pare"));
+    EXPECT_FALSE(wrong.Right);
+    EXPECT_EQ(wrong.Ms, 3200);
+    EXPECT_EQ(rig.journal.tests[0].RightItems, 1);
+    EXPECT_EQ(rig.journal.tests[0].Score, 50);
+
+    // A second run given up after one item: ended once, without a score.
+    rig.test->SbtRetestClick();
+    rig.start();
+    rig.test->Timer_PlayTimer();
+    rig.test->SbtStopTestingClick();
+    ASSERT_EQ(rig.journal.tests.size(), 2u);
+    EXPECT_EQ(rig.journal.tests[1].RightItems, 0);
+    EXPECT_FALSE(rig.journal.tests[1].Score);
+    rig.test->Leave(); // nothing more to end
+}
+
+// "错词听写": the next dictation asks exactly the words given (each word's
+// first entry, not cut to the configured number), is recorded as a
+// wrong-word dictation of the whole book, and new questions asks the same
+// words; the next ordinary dictation is ordinary again.
+TEST(WordTestRecord, AWrongWordDictationAsksExactlyItsWords)
+{
+    Rig rig;
+    for (int i = 0; i < 14; ++i)
+        AddRow(rig.book, 1, "word", "w" + QByteArray::number(i), QStringLiteral("词"), "v1", 10 * i,
+               10 * i + 6);
+    AddRow(rig.book, 2, "word", "w3", QStringLiteral("词"), "v1", 200, 206); // a second entry
+    QStringList words;
+    for (int i = 0; i < 12; ++i)
+        words << "W" + QString::number(i);
+    words << QStringLiteral("absent");
+    rig.settings.TestAreaSetting = 1;
+
+    rig.test->AskWordsNext(words);
+    ASSERT_TRUE(rig.test->Enter(Mode::Dictation));
+    EXPECT_EQ(rig.view.title, QStringLiteral("错词听写"));
+    EXPECT_EQ(rig.state.ActiveMode, 2);
+    EXPECT_EQ(rig.test->ItemCount(), 12) << "not cut to ten; the absent word left out";
+    std::vector<int> asked = rig.state.TestCandidates;
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    rig.start();
+    ASSERT_EQ(rig.journal.tests.size(), 1u);
+    EXPECT_EQ(rig.journal.tests[0].Mode, RecordedMode::WrongWords);
+    EXPECT_TRUE(rig.journal.tests[0].Place.Lesson.isEmpty());
+
+    rig.test->SbtRetestClick();
+    EXPECT_EQ(rig.view.title, QStringLiteral("错词听写"));
+    EXPECT_EQ(rig.test->ItemCount(), 12);
+
+    rig.test->Leave();
+    rig.settings.TestAreaSetting = 0;
+    ASSERT_TRUE(rig.test->Enter(Mode::Dictation));
+    EXPECT_EQ(rig.view.title, QStringLiteral("听写单词"));
+    EXPECT_EQ(rig.test->ItemCount(), 10);
 }

@@ -15,8 +15,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace zarelo::fakes {
 
@@ -30,6 +33,33 @@ inline void WriteNamedCueFiles(const QString& folder)
     }
 }
 
+// The record of the runs as the controller wrote it.
+struct FakeJournal final : TestJournal {
+    struct Test {
+        RecordedMode Mode;
+        RecordPlace Place;
+        int Items;
+        std::optional<int> RightItems; // set when the test ended
+        std::optional<int> Score;
+    };
+    std::vector<Test> tests; // record id i + 1
+    std::vector<ItemAnswer> items;
+
+    int64_t BeginTest(RecordedMode mode, const RecordPlace& place, int count) override
+    {
+        tests.push_back({mode, place, count, std::nullopt, std::nullopt});
+        return int64_t(tests.size());
+    }
+    void RecordItem(const ItemAnswer& answer) override { items.push_back(answer); }
+    void EndTest(int64_t test, int rightItems, std::optional<int> score) override
+    {
+        Test& t = tests.at(size_t(test - 1));
+        EXPECT_FALSE(t.RightItems) << "a test's record ends once";
+        t.RightItems = rightItems;
+        t.Score = score;
+    }
+};
+
 template <class Controller, class View> struct TestFlowRig {
     QTemporaryDir folder;
     OpenBook book;
@@ -39,6 +69,7 @@ template <class Controller, class View> struct TestFlowRig {
     ManualClock clock{1000, 0};
     View view;
     FakeVoice player{book};
+    FakeJournal journal;
     std::unique_ptr<Controller> test;
 
     // `testArea`: the TestAreaSetting; without `cueFiles` the folder holds
@@ -61,9 +92,14 @@ template <class Controller, class View> struct TestFlowRig {
     // WaitTimeSetting.
     WordTestContext context()
     {
-        return {book, state, settings, messages, clock, folder.path(), [this] {
-                    settings.WaitMs = settings.WaitTimeSetting * 1000;
-                }};
+        return {book,
+                state,
+                settings,
+                messages,
+                clock,
+                folder.path(),
+                [this] { settings.WaitMs = settings.WaitTimeSetting * 1000; },
+                &journal};
     }
 
     // Start; its one-second block passes on the clock in 40 readings.
