@@ -240,13 +240,25 @@ LessonProgressTable::LessonProgressTable(const LearningSummary& summary) : summa
     }
 }
 
+namespace {
+constexpr int kWordsWidth = 40, kPassedWidth = 48, kBarWidth = 76, kModeWidth = 64,
+              kRecordingsWidth = 40, kReadWidth = 56, kMinNameWidth = 72;
+constexpr int kFixedWidth = kWordsWidth + kPassedWidth + kBarWidth + kRecordedModes * kModeWidth +
+                            kRecordingsWidth + kReadWidth;
+} // namespace
+
+int LessonProgressTable::MinimumWidth()
+{
+    return kMinNameWidth + kFixedWidth;
+}
+
 LessonProgressTable::Columns LessonProgressTable::ColumnsFor(const QRect& area)
 {
-    constexpr int words = 40, passed = 48, bar = 76, mode = 66, recordings = 40, read = 58;
-    const int fixed = words + passed + bar + kRecordedModes * mode + recordings + read;
+    constexpr int words = kWordsWidth, passed = kPassedWidth, bar = kBarWidth, mode = kModeWidth,
+                  recordings = kRecordingsWidth, read = kReadWidth;
     Columns c{};
     c.Name = area.left();
-    c.Words = c.Name + std::max(90, area.width() - fixed);
+    c.Words = c.Name + std::max(kMinNameWidth, area.width() - kFixedWidth);
     c.Passed = c.Words + words;
     c.Bar = c.Passed + passed;
     c.Modes = c.Bar + bar;

@@ -76,6 +76,8 @@ class LessonProgressTable {
 public:
     static constexpr int LineHeight = 22;
     explicit LessonProgressTable(const LearningSummary& summary);
+    // The narrowest width that shows every column whole.
+    static int MinimumWidth();
     // Unit caption and lesson lines, the heading not counted.
     int Lines() const { return int(lines_.size()); }
     // Of the heading and `count` lines.

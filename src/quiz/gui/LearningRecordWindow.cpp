@@ -120,7 +120,7 @@ LearningRecordWindow::LearningRecordWindow(const LearningSummary& summary,
     setWindowTitle(QStringLiteral("学习记录"));
     setModal(true);
     setFont(PixelFont(12));
-    resize(1000, 680);
+    resize(1040, 680);
 
     const QString covered =
         summary_.FirstRecord.isValid()
@@ -151,7 +151,8 @@ LearningRecordWindow::LearningRecordWindow(const LearningSummary& summary,
     });
     const int lessonLines = LessonProgressTable(summary_).Lines();
     LessonProgress->setMinimumSize(
-        620, lessonLines > 0 ? LessonProgressTable::Height(lessonLines) + 2 * kPartMargin : 120);
+        LessonProgressTable::MinimumWidth() + 2 * kPartMargin,
+        lessonLines > 0 ? LessonProgressTable::Height(lessonLines) + 2 * kPartMargin : 120);
     LessonProgressArea = Scrolling("LessonProgressArea", LessonProgress);
 
     ScoreCurve = new PicturePart(
@@ -191,8 +192,8 @@ LearningRecordWindow::LearningRecordWindow(const LearningSummary& summary,
     grid->addWidget(Group(QStringLiteral("课本进度"), LessonProgressArea), 2, 0);
     grid->addWidget(Group(QStringLiteral("易错单词"), hardWords), 2, 1);
     grid->addLayout(buttons, 3, 0, 1, 2);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(0, 5);
+    grid->setColumnStretch(1, 3);
     grid->setRowStretch(2, 1);
 
     connect(BtnWrongWordDictation, &QPushButton::clicked, this,
