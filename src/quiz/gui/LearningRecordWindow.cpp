@@ -180,6 +180,7 @@ LearningRecordWindow::LearningRecordWindow(const LearningSummary& summary,
     buttons->addWidget(BtnPrintReport);
     buttons->addStretch(1);
     buttons->addWidget(BtnClose);
+    BtnExportTable->setEnabled(bool(actions_.ExportTable));
     for (QPushButton* b : {BtnWrongWordDictation, BtnExportTable, BtnPrintReport, BtnClose}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(88);

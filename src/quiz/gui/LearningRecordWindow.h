@@ -24,7 +24,7 @@ QString AskSaveFileNameWithDialog(QWidget* parent, const QString& caption, const
 
 struct LearningRecordActions {
     // Writes the tests and answers as CSV to `path`; the error text, or
-    // empty when written.
+    // empty when written. Without it "导出表格" is disabled.
     std::function<QString(const QString& path)> ExportTable;
     // The file to save to, asked of the pupil; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& caption, const QString& filter,

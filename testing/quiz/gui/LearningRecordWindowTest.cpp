@@ -23,6 +23,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <climits>
 
 using namespace zarelo;
 
@@ -269,6 +270,9 @@ void LearningRecordWindowTest::calendarShadesDaysByMinutesAndMarksToday()
     QCOMPARE(today.left(), monday.left());
     QCOMPARE(today.top() - monday.top(), 2 * layout.Step());
     QCOMPARE(layout.DayRect(index(QDate(2024, 5, 8))).left(), today.left() - layout.Step());
+    const QRect sunday = layout.DayRect(index(QDate(2024, 5, 12)));
+    QCOMPARE(sunday.left(), today.left() - layout.Step());
+    QCOMPARE(sunday.top() - monday.top(), 6 * layout.Step());
     QCOMPARE(layout.DayRect(0).left(), today.left() - 25 * layout.Step());
     QVERIFY(today.right() < part->width());
 
@@ -529,6 +533,11 @@ void LearningRecordWindowTest::exportAsksTheFileAndShowsItsError()
     QCOMPARE(w.messages.shown[0].caption, QStringLiteral("提示"));
     QCOMPARE(w.messages.shown[0].owner, &w.view);
     QVERIFY(w.view.isVisible());
+
+    // No writer, no export.
+    QVERIFY(w.view.BtnExportTable->isEnabled());
+    Window bare(KnownSummary());
+    QVERIFY(!bare.view.BtnExportTable->isEnabled());
 
     // A book name with a slash still suggests a plain file name.
     LearningSummary slashed = KnownSummary();
