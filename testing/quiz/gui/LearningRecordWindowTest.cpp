@@ -32,6 +32,16 @@ namespace {
 const QDate kToday(2024, 5, 15);        // a Wednesday
 const QDate kFirstMonday(2023, 11, 20); // 25 weeks before today's Monday
 
+LessonProgress Lesson(const QString& unit, const QString& name, int words, int passed)
+{
+    LessonProgress lesson;
+    lesson.Unit = unit;
+    lesson.Lesson = name;
+    lesson.Words = words;
+    lesson.PassedWords = passed;
+    return lesson;
+}
+
 // 26 weeks of days ending today, practice on a few of them; three lessons in
 // two units; dictation and sentence scores rising; three hard words.
 LearningSummary KnownSummary()
@@ -54,12 +64,12 @@ LearningSummary KnownSummary()
     const auto at = [](int month, int dayOfMonth) {
         return QDateTime(QDate(2024, month, dayOfMonth), QTime(18, 0));
     };
-    LessonProgress one{QStringLiteral("Unit 1"), QStringLiteral("Lesson 1"), 20, 5};
+    LessonProgress one = Lesson(QStringLiteral("Unit 1"), QStringLiteral("Lesson 1"), 20, 5);
     one.Results[size_t(RecordedMode::Dictation) - 1] = {true, 80, at(5, 10)};
     one.Recordings = 3;
     one.ReadMinutes = 12;
-    LessonProgress two{QStringLiteral("Unit 1"), QStringLiteral("Lesson 2"), 20, 15};
-    LessonProgress three{QStringLiteral("Unit 2"), QStringLiteral("Lesson 3"), 10, 10};
+    LessonProgress two = Lesson(QStringLiteral("Unit 1"), QStringLiteral("Lesson 2"), 20, 15);
+    LessonProgress three = Lesson(QStringLiteral("Unit 2"), QStringLiteral("Lesson 3"), 10, 10);
     three.Results[size_t(RecordedMode::Sentence) - 1] = {true, 90, at(5, 14)};
     s.Lessons = {one, two, three};
 
@@ -375,7 +385,7 @@ void LearningRecordWindowTest::lessonProgressGroupsUnitsAndBarsFollowTheShare()
     LearningSummary longBook = summary;
     for (int i = 0; i < 40; ++i)
         longBook.Lessons.push_back(
-            {QStringLiteral("Unit 3"), QStringLiteral("Extra %1").arg(i), 8, 2});
+            Lesson(QStringLiteral("Unit 3"), QStringLiteral("Extra %1").arg(i), 8, 2));
     Window tall(longBook);
     QVERIFY(tall.view.LessonProgressArea->verticalScrollBar()->maximum() > 0);
     QVERIFY(w.view.LessonProgressArea->verticalScrollBar()->maximum() == 0);
@@ -627,8 +637,8 @@ void LearningRecordWindowTest::reportRendersBackWithTheCalendarOnPageOne()
     // A long book: two pages, the calendar only on the first.
     LearningSummary longBook = summary;
     for (int i = 0; i < 60; ++i)
-        longBook.Lessons.push_back(
-            {QStringLiteral("Unit %1").arg(3 + i / 6), QStringLiteral("Extra %1").arg(i), 8, 8});
+        longBook.Lessons.push_back(Lesson(QStringLiteral("Unit %1").arg(3 + i / 6),
+                                          QStringLiteral("Extra %1").arg(i), 8, 8));
     const QList<QImage> two = writeAndRender(longBook, QStringLiteral("record-report-long"));
     QCOMPARE(two.size(), 2);
     QVERIFY(PixelsNear(two[0], MinutesShade(90), 10).count > side * side / 2);
