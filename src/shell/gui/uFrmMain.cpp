@@ -9,6 +9,8 @@
 #include "book/Gbk.h"
 #include "book/gui/UnitTree.h"
 #include "oral/gui/uFollowRead.h"
+#include "quiz/LearningRecord.h"
+#include "quiz/gui/LearningRecordWindow.h"
 #include "quiz/gui/uFrmSentTest.h"
 #include "quiz/gui/uFrmWordTest.h"
 #include "reading/gui/uOrvane.h"
@@ -98,7 +100,7 @@ void TfrmMain::buildControls()
     pnlRightTop->setColourValue(15969921);
     pnlMainMenu = MakePanel(pnlRightTop, "pnlMainMenu", B::None, B::None);
     pnlMainMenu->setColourValue(15969921);
-    pnlMainMenu->setGeometry(8, 0, 153, 297);
+    pnlMainMenu->setGeometry(8, 0, 153, 332);
 
     auto button = [this](const char* name, int y, const QString& text) {
         auto* b = new QToolButton(pnlMainMenu);
@@ -115,7 +117,8 @@ void TfrmMain::buildControls()
     sbtWriteWord = button("sbtWriteWord", 156, QStringLiteral("背单词"));
     sbtSetting = button("sbtSetting", 191, QStringLiteral("设置"));
     sbtFollow = button("sbtFollow", 226, QStringLiteral("口语训练"));
-    SpeedButton3 = button("SpeedButton3", 261, QStringLiteral("退出"));
+    sbtRecord = button("sbtRecord", 261, QStringLiteral("学习记录"));
+    SpeedButton3 = button("SpeedButton3", 296, QStringLiteral("退出"));
     connectGuarded(SbtSelectBook, &TfrmMain::SbtSelectBookClick);
     connectGuarded(sbtHearUnit, &TfrmMain::sbtHearUnitClick);
     connectGuarded(sbtSelectSet, &TfrmMain::sbtSelectSetClick);
@@ -123,11 +126,12 @@ void TfrmMain::buildControls()
     connectGuarded(sbtWriteWord, &TfrmMain::sbtWriteWordClick);
     connectGuarded(sbtSetting, &TfrmMain::sbtSettingClick);
     connectGuarded(sbtFollow, &TfrmMain::sbtFollowClick);
+    connectGuarded(sbtRecord, &TfrmMain::sbtRecordClick);
     connectGuarded(SpeedButton3, &TfrmMain::SpeedButton3Click);
 
     Panel1 = MakePanel(pnlRightTop, "Panel1", B::Raised, B::None);
     Panel1->setColourValue(15969921);
-    Panel1->setGeometry(0, 304, 178, 55);
+    Panel1->setGeometry(0, 339, 178, 55);
     Label_Title = MakeLabel(Panel1, "Label_Title", QStringLiteral("书名"), {2, 0}, Navy, font());
     Label_Public = MakeLabel(Panel1, "Label_Public", QStringLiteral("出版社"), {0, 16}, Lime,
                              PixelFont(16, false, QStringLiteral("宋体")));
@@ -135,7 +139,7 @@ void TfrmMain::buildControls()
 
     TrvUnitLesson = new QTreeWidget(pnlRightTop);
     TrvUnitLesson->setObjectName(QStringLiteral("TrvUnitLesson"));
-    TrvUnitLesson->setGeometry(0, 360, 176, 184);
+    TrvUnitLesson->setGeometry(0, 395, 176, 184);
     TrvUnitLesson->setFrameShape(QFrame::NoFrame);
     TrvUnitLesson->setHeaderHidden(true);
     TrvUnitLesson->setRootIsDecorated(false);
@@ -444,6 +448,30 @@ void TfrmMain::sbtFollowClick()
             return;
         unopened.release()->exec();
     });
+}
+
+void TfrmMain::sbtRecordClick()
+{
+    LearningRecord record(app_.dmMain->databasePath());
+    const LearningSummary summary =
+        record.Summarize(app_.Book, app_.Settings, QDateTime::currentDateTime());
+    LearningRecordActions actions;
+    actions.ExportTable = [&record](const QString& path) { return record.ExportCsv(path); };
+    // Like oral training, the window borrows the player: reading stops, a
+    // running test waits and goes on afterwards.
+    bool wrongWords = false;
+    modes_.Lend([&] {
+        LearningRecordWindow window(summary, actions, app_.Messages, this);
+        wrongWords = window.exec() == LearningRecordWindow::StartWrongWordDictation;
+    });
+    if (!wrongWords)
+        return;
+    QStringList words;
+    for (const HardWord& word : summary.HardWords)
+        words << word.Word;
+    makeWordTestView();
+    frmWordTest->controller().AskWordsNext(words);
+    showMode(Mode::Dictation, sbtLessonWord);
 }
 
 void TfrmMain::SpeedButton3Click()

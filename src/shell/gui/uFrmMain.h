@@ -58,6 +58,7 @@ public:
     QToolButton* sbtWriteWord;
     QToolButton* sbtSetting;
     QToolButton* sbtFollow;
+    QToolButton* sbtRecord; // "学习记录"
     QToolButton* SpeedButton3;
     Panel* Panel1;
     QLabel* Label_Title;
@@ -84,6 +85,9 @@ public slots:
     void sbtWriteWordClick();
     void sbtSettingClick();
     void sbtFollowClick();
+    // "学习记录": the learning record window over the open book; its
+    // "错词听写" starts a dictation of the words answered wrong most often.
+    void sbtRecordClick();
     void SpeedButton3Click();
     void TrvUnitLessonDblClick();
 
@@ -116,7 +120,7 @@ private:
 
     AppContext& app_;
     ModeOwner modes_;
-    int rightTopHeight_ = 544; // pnlRightTop, moved by Splitter2
+    int rightTopHeight_ = 579; // pnlRightTop, moved by Splitter2
     bool shownOnce_ = false;
     // The key press last forwarded and the widget it was first delivered
     // to, so that its passing up through the parents is not forwarded again.

@@ -189,9 +189,9 @@ private slots:
         QCOMPARE(w.pnlRight->fillColour(), QColor(0x81, 0xAE, 0xF3)); // stored 15969921
         QCOMPARE(w.pnlClient->bevelOuter(), Panel::Bevel::Lowered);
         QCOMPARE(w.pnlClient->bevelInner(), Panel::Bevel::Raised);
-        QCOMPARE(w.pnlRightTop->geometry(), QRect(0, 0, 178, 544));
+        QCOMPARE(w.pnlRightTop->geometry(), QRect(0, 0, 178, 579));
         QCOMPARE(w.pnlRightTop->bevelOuter(), Panel::Bevel::None);
-        QCOMPARE(w.pnlMainMenu->geometry(), QRect(8, 0, 153, 297));
+        QCOMPARE(w.pnlMainMenu->geometry(), QRect(8, 0, 153, 332));
         QCOMPARE(w.pnlMainMenu->parentWidget(), w.pnlRightTop);
 
         const struct {
@@ -207,7 +207,8 @@ private slots:
             {w.sbtWriteWord, "sbtWriteWord", 156, QStringLiteral("背单词")},
             {w.sbtSetting, "sbtSetting", 191, QStringLiteral("设置")},
             {w.sbtFollow, "sbtFollow", 226, QStringLiteral("口语训练")},
-            {w.SpeedButton3, "SpeedButton3", 261, QStringLiteral("退出")},
+            {w.sbtRecord, "sbtRecord", 261, QStringLiteral("学习记录")},
+            {w.SpeedButton3, "SpeedButton3", 296, QStringLiteral("退出")},
         };
         for (const auto& b : buttons) {
             QCOMPARE(w.findChild<QToolButton*>(QString::fromLatin1(b.name)), b.button);
@@ -216,7 +217,7 @@ private slots:
             QCOMPARE(b.button->text(), b.text);
         }
 
-        QCOMPARE(w.Panel1->geometry(), QRect(0, 304, 178, 55));
+        QCOMPARE(w.Panel1->geometry(), QRect(0, 339, 178, 55));
         QCOMPARE(w.Panel1->parentWidget(), w.pnlRightTop);
         QCOMPARE(w.Label_Title->pos(), QPoint(2, 0));
         QCOMPARE(w.Label_Title->text(), QStringLiteral("书名"));
@@ -230,7 +231,7 @@ private slots:
         QCOMPARE(w.Label_Unit->pos(), QPoint(2, 40));
         QCOMPARE(w.Label_Unit->text(), QStringLiteral("单元"));
 
-        QCOMPARE(w.TrvUnitLesson->geometry(), QRect(0, 360, 176, 184));
+        QCOMPARE(w.TrvUnitLesson->geometry(), QRect(0, 395, 176, 184));
         QCOMPARE(w.TrvUnitLesson->frameShape(), QFrame::NoFrame);
         QCOMPARE(w.TrvUnitLesson->palette().color(QPalette::Base),
                  QColor(0xD5, 0xE7, 0xEA)); // 15394773
@@ -239,8 +240,8 @@ private slots:
         QVERIFY(!w.TrvUnitLesson->rootIsDecorated());
         QCOMPARE(w.TrvUnitLesson->editTriggers(), QAbstractItemView::NoEditTriggers);
 
-        QCOMPARE(w.Splitter2->geometry(), QRect(0, 544, 178, 3));
-        QCOMPARE(w.WebBrowser1->geometry(), QRect(0, 547, 178, height - 547));
+        QCOMPARE(w.Splitter2->geometry(), QRect(0, 579, 178, 3));
+        QCOMPARE(w.WebBrowser1->geometry(), QRect(0, 582, 178, height - 582));
 
         // Dragging the splitter moves the browser's top edge.
         QTest::mousePress(w.Splitter2, Qt::LeftButton, {}, QPoint(80, 1));
@@ -249,8 +250,8 @@ private slots:
                          Qt::NoModifier);
         QApplication::sendEvent(w.Splitter2, &move);
         QTest::mouseRelease(w.Splitter2, Qt::LeftButton, {}, QPoint(80, -39));
-        QCOMPARE(w.pnlRightTop->height(), 504);
-        QCOMPARE(w.WebBrowser1->y(), 507);
+        QCOMPARE(w.pnlRightTop->height(), 539);
+        QCOMPARE(w.WebBrowser1->y(), 542);
     }
 
     void startWithoutABookDisablesTheModeButtons()
