@@ -145,12 +145,14 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
     for (int i = 0; i < dayCount; ++i)
         summary.Days.push_back({firstDay.addDays(i), 0, 0});
 
-    std::vector<std::pair<int, int>> lessonRows; // (tree node, lesson row) of each lesson
+    std::vector<std::pair<int, int>> lessonRows; // (tree node, lesson table row) of each line
     const std::vector<UnitTreeNode> nodes = BuildUnitTreeNodes(book.Content.LessonIndexLines);
     for (int i = 0; i < int(nodes.size()); ++i) {
         const UnitTreeNode& node = nodes[size_t(i)];
         const int row = FindLessonRow(book.Content.Lessons, node.Data.Name, node.Data.Title);
-        if (node.ImageIndex == 4 && row >= 0)
+        // Units with pages of their own are lines too: a test of the
+        // current lesson may be over a unit's pages.
+        if (row >= 0)
             lessonRows.emplace_back(i, row);
     }
 
@@ -187,7 +189,8 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
     }
     for (PracticeDay& day : summary.Days) {
         const auto s = seconds.find(day.Day);
-        day.Minutes = s == seconds.end() ? 0 : int((s->second + 30) / 60);
+        // Any practice at all shows: a day counts its minutes begun.
+        day.Minutes = s == seconds.end() ? 0 : int((s->second + 59) / 60);
         const auto t = tests.find(day.Day);
         day.Tests = t == tests.end() ? 0 : t->second;
     }
@@ -224,7 +227,7 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
     for (const auto& [node, row] : lessonRows) {
         LessonProgress lesson;
         const UnitTreeNode& n = nodes[size_t(node)];
-        lesson.Unit = n.Parent >= 0 ? nodes[size_t(n.Parent)].Caption : QString();
+        lesson.Unit = n.Parent >= 0 ? nodes[size_t(n.Parent)].Caption : n.Caption;
         lesson.Lesson = n.Caption;
         for (const int wordRow : LessonWordRows(book, row)) {
             ++lesson.Words;

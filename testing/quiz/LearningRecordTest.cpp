@@ -252,7 +252,7 @@ TEST(LearningRecordSummary, AKnownHistoryGivesItsCalendarLessonsScoresAndHardWor
     const auto day = [&](int d) { return summary.Days[summary.Days.size() - 1 - (3 - d)]; };
     EXPECT_EQ(day(1).Minutes, 10);
     EXPECT_EQ(day(1).Tests, 1);
-    EXPECT_EQ(day(2).Minutes, 10 + 5 + 0) << "the test's last ten minutes, reading";
+    EXPECT_EQ(day(2).Minutes, 16) << "the test's last ten minutes, reading, 20 s of training";
     EXPECT_EQ(day(2).Tests, 0);
     EXPECT_EQ(day(3).Minutes, 30);
     EXPECT_EQ(day(3).Tests, 4);

@@ -58,6 +58,9 @@ public:
     static constexpr int kPartMargin = 6;
     static QRect PictureArea(const QWidget* part);
 
+    // What the window shows.
+    const LearningSummary& Summary() const { return summary_; }
+
     // The suggested file name "学习记录-<book>-<today>.<suffix>".
     QString SuggestedFileName(const QString& suffix) const;
 
