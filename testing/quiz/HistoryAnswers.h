@@ -18,4 +18,11 @@ inline bool right(int i)
     return (i * 7) % 10 < 6;
 }
 
+// What was typed for answer i, a sentence-long text with quotes and commas.
+inline QString typed(int i)
+{
+    return right(i) ? word(i)
+                    : QStringLiteral("typed \"%1\", wrongly, as answer %2").arg(word(i)).arg(i);
+}
+
 } // namespace zarelo::history_answers

@@ -1,7 +1,8 @@
 // The history survives its writer being killed at any moment: a child process
-// answers words one after the other and reports each answer that returned;
-// the test kills it (SIGKILL) in the middle, reopens the file and finds every
-// reported answer and no damaged row. Three rounds on the same file, so each
+// answers words one after the other, each with its learning record row, and
+// reports each answer that returned; the test kills it (SIGKILL) in the
+// middle, reopens the file and finds every reported answer with its record
+// row, whole, and no damaged row. Three rounds on the same file, so each
 // round also starts from a file whose writer was killed.
 #include "HistoryAnswers.h"
 #include "HistoryFile.h"
@@ -98,6 +99,21 @@ TEST(HistoryCrash, AKilledWriterLosesNoFinishedAnswerAndDamagesNoRow)
             recorded = reported + 1;
         else
             FAIL() << "the file does not hold the " << reported << " reported answers";
+
+        // Exactly one whole record row per answer the counters hold, and each
+        // round's test counts the right ones among its rows.
+        const auto rows = file.all("SELECT Item, Typed, Right, Ms FROM AnswerRecord ORDER BY Id");
+        ASSERT_EQ(rows.size(), recorded);
+        for (int i = 0; i < recorded; ++i) {
+            ASSERT_EQ(rows[i]["Ms"].toInt(), i);
+            EXPECT_EQ(rows[i]["Item"].toString(), history_answers::word(i));
+            EXPECT_EQ(rows[i]["Typed"].toString(), history_answers::typed(i));
+            EXPECT_EQ(rows[i]["Right"].toInt() == 1, history_answers::right(i));
+        }
+        for (const auto& test : file.all(
+                 "SELECT t.RightItems, (SELECT count(*) FROM AnswerRecord a WHERE a.TestId = t.Id"
+                 " AND a.Right = 1) AS Counted FROM TestRecord t"))
+            EXPECT_EQ(test["RightItems"], test["Counted"]);
     }
 
     // The store itself opens the file and goes on from it.

@@ -1,5 +1,6 @@
 // Child process of the crash test: answers the history's words one after the
-// other and prints the index of each answer once it has returned (and so been
+// other, each with its learning record row in a test begun for the run, and
+// prints the index of each answer once it has returned (and so been
 // committed), one line each, unbuffered.
 //
 // Usage: quiz_history_writer <program folder> <first index> <count>
@@ -27,11 +28,14 @@ int main(int argc, char** argv)
     dmMain.DataModuleCreate();
     if (!dmMain.IsConnected())
         return 3;
+    const int64_t test = dmMain.BeginTest(RecordedMode::Dictation, {"Pub", "Book", ""}, count);
     for (int i = first; i < first + count; ++i) {
+        const ItemAnswer answer{test, history_answers::word(i), history_answers::typed(i),
+                                history_answers::right(i), i};
         if (history_answers::right(i))
-            dmMain.RecordRightAnswer(history_answers::word(i), nullptr);
+            dmMain.RecordRightAnswer(history_answers::word(i), nullptr, &answer);
         else
-            dmMain.RecordWrongAnswer(history_answers::word(i), nullptr);
+            dmMain.RecordWrongAnswer(history_answers::word(i), nullptr, &answer);
         if (!messages.shown.isEmpty())
             return 4;
         std::printf("%d\n", i);
