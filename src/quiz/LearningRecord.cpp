@@ -26,19 +26,38 @@ constexpr int kScorePoints = 50;
 constexpr int kHardWords = 20;
 constexpr int kMisspellings = 3;
 
-QDateTime TimeOf(const QVariant& value)
+// A time column as a wall-clock time: the written local date and time, kept
+// in a time spec without a time zone so that reading thousands of them never
+// asks the system's zone rules. Invalid when unreadable.
+QDateTime WallTime(const QVariant& value)
 {
-    return QDateTime::fromString(value.toString(), kHistoryTimeFormat);
+    const QString text = value.toString();
+    if (text.size() != 19)
+        return {};
+    const auto number = [&](int from, int length) {
+        return QStringView(text).mid(from, length).toInt();
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
 }
 
-// Seconds per day of the span start..end, split at midnight.
+// A wall-clock time as the local time it was written in, for the summary.
+QDateTime Local(const QDateTime& wall)
+{
+    return wall.isValid() ? QDateTime(wall.date(), wall.time()) : QDateTime();
+}
+
+// Seconds per day of the wall-clock span start..end, split at midnight.
 void AddSpan(std::map<QDate, int64_t>& seconds, const QDateTime& start, const QDateTime& end)
 {
     if (!start.isValid() || !end.isValid() || end <= start)
         return;
     QDateTime from = start;
     while (from < end) {
-        const QDateTime midnight(from.date().addDays(1), QTime(0, 0));
+        const QDateTime midnight(from.date().addDays(1), QTime(0, 0), Qt::UTC);
         const QDateTime to = std::min(midnight, end);
         seconds[from.date()] += from.secsTo(to);
         from = to;
@@ -170,8 +189,8 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
             r.run(QStringLiteral("SELECT StartTime, EndTime FROM TestRecord WHERE EndTime >= ?"),
                   {since});
         while (q.next()) {
-            const QDateTime start = TimeOf(q.value(0));
-            AddSpan(seconds, start, TimeOf(q.value(1)));
+            const QDateTime start = WallTime(q.value(0));
+            AddSpan(seconds, start, WallTime(q.value(1)));
             if (start.isValid())
                 ++tests[start.date()];
         }
@@ -179,13 +198,13 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
             QStringLiteral("SELECT StartTime, Seconds FROM PracticeRecord WHERE StartTime >= ?"),
             {since});
         while (q.next()) {
-            const QDateTime start = TimeOf(q.value(0));
+            const QDateTime start = WallTime(q.value(0));
             AddSpan(seconds, start, start.addSecs(q.value(1).toLongLong()));
         }
         q = r.run(QStringLiteral("SELECT min(StartTime) FROM (SELECT StartTime FROM TestRecord"
                                  " UNION ALL SELECT StartTime FROM PracticeRecord)"));
         if (q.next())
-            summary.FirstRecord = TimeOf(q.value(0)).date();
+            summary.FirstRecord = WallTime(q.value(0)).date();
     }
     for (PracticeDay& day : summary.Days) {
         const auto s = seconds.find(day.Day);
@@ -197,7 +216,8 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
 
     // The lessons: words passed, last results, recordings and reading.
     QHash<QString, WordCounters> counters; // by lower-case English
-    std::map<std::pair<QString, int>, ModeResult> results;
+    // The latest finished test per lesson and mode: score and end time.
+    std::map<std::pair<QString, int>, std::pair<int, QVariant>> results;
     std::map<QString, std::pair<int64_t, int>> reading, oral; // seconds and items per lesson
     if (hasFile) {
         QSqlQuery q = r.run(QStringLiteral("SELECT English, RightTimes, SeriRightTimes, "
@@ -214,8 +234,7 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
                                  " ORDER BY EndTime, Id"),
                   thisBook);
         while (q.next())
-            results[{q.value(0).toString(), q.value(1).toInt()}] =
-                ModeResult{true, q.value(2).toInt(), TimeOf(q.value(3))};
+            results[{q.value(0).toString(), q.value(1).toInt()}] = {q.value(2).toInt(), q.value(3)};
         q = r.run(QStringLiteral("SELECT Lesson, Kind, sum(Seconds), sum(Items) FROM PracticeRecord"
                                  " WHERE Publisher = ? AND Book = ? GROUP BY Lesson, Kind"),
                   thisBook);
@@ -241,7 +260,8 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
         for (int mode = 1; mode <= kRecordedModes; ++mode) {
             const auto result = results.find({name, mode});
             if (result != results.end())
-                lesson.Results[size_t(mode - 1)] = result->second;
+                lesson.Results[size_t(mode - 1)] =
+                    ModeResult{true, result->second.first, Local(WallTime(result->second.second))};
         }
         if (const auto o = oral.find(name); o != oral.end())
             lesson.Recordings = o->second.second;
@@ -261,8 +281,8 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
     while (q.next()) {
         const int mode = q.value(1).toInt();
         if (mode >= 1 && mode <= kRecordedModes)
-            summary.Scores.push_back(
-                {TimeOf(q.value(0)), RecordedMode(mode), std::clamp(q.value(2).toInt(), 0, 100)});
+            summary.Scores.push_back({Local(WallTime(q.value(0))), RecordedMode(mode),
+                                      std::clamp(q.value(2).toInt(), 0, 100)});
     }
     std::reverse(summary.Scores.begin(), summary.Scores.end());
 
@@ -285,7 +305,7 @@ LearningSummary LearningRecord::Summarize(const OpenBook& book, const TestSettin
         word.Word = q.value(0).toString();
         word.Wrong = q.value(1).toInt();
         word.Right = q.value(2).toInt();
-        word.LastTested = TimeOf(q.value(4));
+        word.LastTested = Local(WallTime(q.value(4)));
         hardIndex.insert(word.Word.toLower(), int(summary.HardWords.size()));
         summary.HardWords.push_back(std::move(word));
     }
