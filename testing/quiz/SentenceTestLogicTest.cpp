@@ -266,3 +266,47 @@ TEST(SentenceTestPacing, ClicksDuringTheStartCueAreIgnored)
     EXPECT_FALSE(rig.state.AnswerRight);
     EXPECT_EQ(rig.settings.WaitMs, 2000);
 }
+
+// The record of a sentence test: the lesson it covers, each item with the
+// last sentence clicked while it was asked (a wrong click, then the right
+// one, or nothing) and its time to the right click, and the finish with
+// its score.
+TEST(SentenceTestRecord, EachItemKeepsTheLastSentenceClickedAndItsTime)
+{
+    Rig rig;
+    AddRow(rig.book, 1, "sent", "first one is here", "v1", 10, 16);
+    AddRow(rig.book, 1, "sent", "second one is here", "v1", 20, 26);
+    rig.test->BuildSentenceTest(1);
+    rig.start();
+    ASSERT_EQ(rig.journal.tests.size(), 1u);
+    EXPECT_EQ(rig.journal.tests[0].Mode, RecordedMode::Sentence);
+    EXPECT_EQ(rig.journal.tests[0].Place.Lesson, QStringLiteral("Unit 1"));
+    EXPECT_EQ(rig.journal.tests[0].Items, 2);
+
+    rig.test->Timer_PlayTimer(); // the first item plays
+    const QString first = rig.playing();
+    const QString other = first.startsWith("first") ? "second one is here" : "first one is here";
+    rig.clock.advance(400);
+    rig.test->SentenceLabelClick(rig.labelOf(other));
+    rig.clock.advance(300);
+    rig.test->SentenceLabelClick(rig.labelOf(first));
+    rig.clock.advance(500);
+    rig.playPastEnd();
+    rig.test->Timer_PlayTimer();
+    rig.clock.advance(10);
+    rig.test->Timer_PlayTimer(); // closed; the second plays, nothing clicked
+    rig.playPastEnd();
+    rig.test->Timer_PlayTimer();
+    rig.clock.advance(2000);
+    rig.test->Timer_PlayTimer();
+
+    ASSERT_EQ(rig.journal.items.size(), 2u);
+    EXPECT_EQ(rig.journal.items[0].Item, first);
+    EXPECT_EQ(rig.journal.items[0].Typed, first);
+    EXPECT_TRUE(rig.journal.items[0].Right);
+    EXPECT_EQ(rig.journal.items[0].Ms, 700);
+    EXPECT_TRUE(rig.journal.items[1].Typed.isEmpty());
+    EXPECT_FALSE(rig.journal.items[1].Right);
+    EXPECT_EQ(rig.journal.tests[0].RightItems, 1);
+    EXPECT_EQ(rig.journal.tests[0].Score, 50);
+}
