@@ -308,3 +308,29 @@ TEST(ModeOwner, RebuildingFollowsTheLessonOnlyForATest)
     p.owner.RebuildTest();
     EXPECT_EQ(p.owner.VoiceHolder(), Mode::None) << "no test holds the player: nothing is built";
 }
+
+// Reading is practice while entries play: each entry counts, its end (the
+// timer finding the player stopped) pauses the session, and being replaced
+// by another mode ends it; a lent player pauses it too.
+TEST(ModeOwner, ReadingCountsEntriesPausesAtItsStopAndEndsWhenReplaced)
+{
+    struct Log final : PracticeLog {
+        QStringList calls;
+        void Played(int items) override { calls << QStringLiteral("played %1").arg(items); }
+        void Paused() override { calls << "paused"; }
+        void Ended() override { calls << "ended"; }
+    } log;
+    Program p;
+    p.reading.SetPracticeLog(&log);
+    p.owner.Show(Mode::ReadAloud);
+    p.reading.PagePressed(0);
+    p.reading.PagePressed(1);
+    p.reading.PagePressed(-1); // beside every box: playback stops
+    p.reading.Timer_PlayTimer();
+    EXPECT_EQ(log.calls, (QStringList{"played 1", "played 1", "paused"}));
+    p.reading.PagePressed(0);
+    p.owner.Lend([] {});
+    p.reading.PagePressed(1);
+    p.owner.Show(Mode::Dictation);
+    EXPECT_EQ(log.calls.mid(3), (QStringList{"played 1", "paused", "played 1", "paused", "ended"}));
+}
