@@ -327,8 +327,8 @@ void OralController::DrawReferenceWave()
 {
     const QSize size = view_.PictureSize();
     ReferenceMax = LevelMax(ReferenceLevels);
-    ReferenceWavePicture = zarelo::DrawReferenceWave(ReferenceLevels, size.width(), size.height(),
-                                                     &referenceStretch_);
+    ReferenceWavePicture =
+        zarelo::DrawReferenceWave(ReferenceLevels, size.width(), size.height(), &referenceStretch_);
     view_.ShowReferencePicture();
 }
 
@@ -410,8 +410,7 @@ void OralController::alignmentArrived(AlignResult result)
 namespace {
 
 // Word `index` of `words` when it was found.
-std::optional<speech::WordTiming> FoundWord(const std::vector<speech::WordTiming>& words,
-                                            int index)
+std::optional<speech::WordTiming> FoundWord(const std::vector<speech::WordTiming>& words, int index)
 {
     if (index < 0 || size_t(index) >= words.size() || !words[size_t(index)].Found)
         return std::nullopt;

@@ -6,9 +6,9 @@
 // comparison plays the recording once), the levels and loudness pictures
 // of both voices, and the sentence's words: each one found in the book's
 // recording and in the pupil's (off this thread, by WordAlignWorker), played
-// one after the other and marked on both pictures when clicked. It drives the window through OralView and the voice player
-// through its own rules (HoldsVoice, SelectVoice, PlayRange, RangeFinished),
-// so that the same rules run in the window and in unit tests.
+// one after the other and marked on both pictures when clicked. It drives the window through
+// OralView and the voice player through its own rules (HoldsVoice, SelectVoice, PlayRange,
+// RangeFinished), so that the same rules run in the window and in unit tests.
 //
 // Threads: user-interface thread only; the recording's capture thread
 // touches only OralRecorder's buffer (see OralRecorder.h).
@@ -220,7 +220,7 @@ private:
     std::array<float, TSpectrum::kValues> spectrumValues_{};
 
     std::unique_ptr<WordAlignWorker> aligner_; // made by FormCreate, gone in FormDestroy
-    int bookTicket_ = 0; // of the newest alignment asked for, per kind
+    int bookTicket_ = 0;                       // of the newest alignment asked for, per kind
     int ownTicket_ = 0;
     bool alignErrorShown_ = false;
     WaveStretch referenceStretch_; // what each picture was drawn over

@@ -54,9 +54,8 @@ void WordAlignWorker::run()
         }
         AlignResult result = align(job);
         QMetaObject::invokeMethod(
-            receiver_.get(), [this, result = std::move(result)]() mutable {
-                deliver_(std::move(result));
-            },
+            receiver_.get(),
+            [this, result = std::move(result)]() mutable { deliver_(std::move(result)); },
             Qt::QueuedConnection);
     }
     aligner_.reset();
@@ -105,8 +104,8 @@ AlignResult WordAlignWorker::align(const AlignJob& job)
         return size_t(std::clamp(frame, 0.0, double(decodedFrames_.size())));
     };
     const size_t from = frameAt(job.FromSeconds);
-    const size_t to = job.ToSeconds < 0 ? decodedFrames_.size()
-                                        : std::max(from, frameAt(job.ToSeconds));
+    const size_t to =
+        job.ToSeconds < 0 ? decodedFrames_.size() : std::max(from, frameAt(job.ToSeconds));
     const speech::PcmView pcm{std::span(decodedFrames_).subspan(from, to - from), decodedRate_, 1};
     try {
         result.Words = aligner_->Align(job.Text, pcm);

@@ -48,7 +48,7 @@ struct AlignResult {
     AlignKind Kind = AlignKind::Book;
     int Ticket = 0;
     std::vector<speech::WordTiming> Words; // one per word of the text
-    QString Error; // not empty: no alignment was made, and why
+    QString Error;                         // not empty: no alignment was made, and why
 };
 
 class WordAlignWorker {
