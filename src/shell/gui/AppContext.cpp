@@ -23,7 +23,7 @@ AppContext::AppContext(AppSeams seams)
             seams.UserFolder,
             seams.LibraryFolders},
       Messages(*messages_), Ticks(*ticks_), Audio(*engine_),
-      Voice(*engine_, Book, Paths, *messages_)
+      Voice(*engine_, Book, Paths, *messages_), MakeWordAligner(std::move(seams.MakeWordAligner))
 {
     // An installed program writes into the user's folder, made now: the
     // history opens in it at start. Without it the program goes on without

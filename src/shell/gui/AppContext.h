@@ -12,6 +12,7 @@
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
+#include "oral/WordAlignWorker.h"
 #include "quiz/uDmMain.h"
 #include "shell/gui/SkinLayer.h"
 
@@ -36,6 +37,9 @@ struct AppSeams {
     std::unique_ptr<UserMessages> Messages;
     std::unique_ptr<TickSource> Ticks;
     std::unique_ptr<AudioDevice> Device; // null: there is no sound device
+    // Makes the aligner that finds the words of the oral training's
+    // sentences; called on the aligning thread. Empty: no word row.
+    WordAlignWorker::MakeAligner MakeWordAligner;
 };
 
 // The caption of the general error report's box (the application title).
@@ -64,6 +68,8 @@ public:
     AudioEngine& Audio;
     VoicePlayer Voice;
     SkinLayer Skin;
+    // From the seams; handed to the oral training window.
+    WordAlignWorker::MakeAligner MakeWordAligner;
     // The data module over the word history; its DataModuleCreate runs once,
     // directly after the main window is made (until then every word is new).
     std::unique_ptr<TdmMain> dmMain;

@@ -426,7 +426,8 @@ void TfrmMain::sbtFollowClick()
     modes_.Lend([this] {
         auto* frmFollow = new TfrmFollow(
             FollowWindowContext{app_.Paths, app_.Book, app_.Voice, app_.Audio, app_.Messages,
-                                [this](const QString& text) { app_.ReportError(text); }},
+                                [this](const QString& text) { app_.ReportError(text); },
+                                app_.MakeWordAligner},
             this);
         // Freed when it closes, after exec returns.
         frmFollow->setAttribute(Qt::WA_DeleteOnClose);
