@@ -1,6 +1,7 @@
 #include "oral/WordAlignWorker.h"
 
 #include "audio/SoundFile.h"
+#include "base/BookError.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -72,8 +73,10 @@ AlignResult WordAlignWorker::align(const AlignJob& job)
             aligner_ = make_();
             if (!aligner_)
                 makeError_ = QStringLiteral("no word aligner is available");
+        } catch (const BookError& error) {
+            makeError_ = error.message();
         } catch (const std::exception& error) {
-            makeError_ = QString::fromLocal8Bit(error.what());
+            makeError_ = QString::fromUtf8(error.what());
         }
     }
     if (!aligner_) {
@@ -109,8 +112,10 @@ AlignResult WordAlignWorker::align(const AlignJob& job)
     const speech::PcmView pcm{std::span(decodedFrames_).subspan(from, to - from), decodedRate_, 1};
     try {
         result.Words = aligner_->Align(job.Text, pcm);
+    } catch (const BookError& error) {
+        result.Error = error.message();
     } catch (const std::exception& error) {
-        result.Error = QString::fromLocal8Bit(error.what());
+        result.Error = QString::fromUtf8(error.what());
     }
     return result;
 }

@@ -38,9 +38,16 @@ struct AppSeams {
     std::unique_ptr<TickSource> Ticks;
     std::unique_ptr<AudioDevice> Device; // null: there is no sound device
     // Makes the aligner that finds the words of the oral training's
-    // sentences; called on the aligning thread. Empty: no word row.
+    // sentences; called on the aligning thread. Empty: the installed speech
+    // model's (InstalledWordAligner).
     WordAlignWorker::MakeAligner MakeWordAligner;
 };
+
+// Aligners over the installed speech model and the hand dictionary of
+// `paths`: the dictionaries are read once a run, by the first aligning thread
+// that needs them, and shared by every aligner made after. Each call may
+// throw BookError naming the file that cannot be read.
+WordAlignWorker::MakeAligner InstalledWordAligner(const ProgramPaths& paths);
 
 // The caption of the general error report's box (the application title).
 inline const QString ApplicationTitle = QStringLiteral("Zarelo英语学习软件");
