@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cmath>
 
@@ -108,16 +109,20 @@ void OralTrainingPlaysWords::aWordIsHeardFromTheBookThenFromTheReading()
                 return;
             OralController& c = follow->controller();
             // The book's sentence is aligned while the window is on show.
-            if (!QTest::qWaitFor([&] { return c.BookWords.size() == 3; }, 60000))
-                return follow->close();
+            if (!QTest::qWaitFor([&] { return c.BookWords.size() == 3; }, 60000)) {
+                follow->close();
+                return;
+            }
             OralRecorder& recorder = follow->Recorder();
             QTest::mouseClick(follow->bRecord, Qt::LeftButton);
             const size_t wanted = 44 + reading.size() * 2 + kRate;
             const bool recorded =
                 QTest::qWaitFor([&] { return recorder.Buffer.size() >= wanted; }, 20000);
             QTest::mouseClick(follow->bRecord, Qt::LeftButton);
-            if (!recorded || !QTest::qWaitFor([&] { return c.OwnWords.size() == 3; }, 60000))
-                return follow->close();
+            if (!recorded || !QTest::qWaitFor([&] { return c.OwnWords.size() == 3; }, 60000)) {
+                follow->close();
+                return;
+            }
             voice = app.Voice.VoiceBytes;
             sentenceStart = app.Voice.PlayRangeStart;
             book = c.BookWords[2];
@@ -136,8 +141,8 @@ void OralTrainingPlaysWords::aWordIsHeardFromTheBookThenFromTheReading()
             follow->close();
         });
         QTest::mouseClick(window.sbtFollow, Qt::LeftButton);
-        QVERIFY2(done, "the words were not found or not played");
         QVERIFY2(shown.shown.isEmpty(), qPrintable(shown.texts().join(u'|')));
+        QVERIFY2(done, "the words were not found or not played");
         window.close();
     } // the engine closes the device: the output file is complete
 
