@@ -14,6 +14,8 @@ install(DIRECTORY ${ZARELO_PROGRAM_DIR}/skin DESTINATION ${data_dir} COMPONENT p
 install(FILES ${ZARELO_PROGRAM_DIR}/smalldefault.htm ${ZARELO_PROGRAM_DIR}/Start.wav
               ${ZARELO_PROGRAM_DIR}/Succ.wav ${ZARELO_PROGRAM_DIR}/fire2.tga
         DESTINATION ${data_dir} COMPONENT program)
+install(FILES ${ZARELO_PROGRAM_DIR}/speech/names.dict DESTINATION ${data_dir}/speech
+        COMPONENT program)
 foreach(publisher ${ZARELO_SAMPLE_PUBLISHERS})
     install(DIRECTORY ${ZARELO_PROGRAM_DIR}/${publisher} DESTINATION ${data_dir}/books
             COMPONENT program)
@@ -75,7 +77,8 @@ that records the pupil's voice and compares it with the book's.
 A sample library is included.")
 # The SQLite driver is a plugin, which the library scan cannot see; the
 # fonts stand in for the Chinese and calligraphic faces the windows name.
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+# The word aligner reads the US English speech model of pocketsphinx.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "libqt6sql6-sqlite, pocketsphinx-en-us")
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "fonts-wqy-zenhei, fonts-arphic-ukai, fonts-liberation2")
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_NAME zarelo-bookmaker)
 set(CPACK_DEBIAN_BOOKMAKER_DESCRIPTION
@@ -83,7 +86,7 @@ set(CPACK_DEBIAN_BOOKMAKER_DESCRIPTION
 Builds books for Zarelo English from plain-text sources: pages drawn or
 read from scans (Tesseract), voices spoken by espeak-ng or cut from
 recordings. Checks made books as the program reads them.")
-set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_DEPENDS "tesseract-ocr-eng")
+set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_DEPENDS "tesseract-ocr-eng, pocketsphinx-en-us")
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_RECOMMENDS "espeak-ng, zarelo")
 set(CPACK_DEBIAN_BOOKMAKER_PACKAGE_SECTION education)
 include(CPack)

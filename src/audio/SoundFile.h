@@ -1,7 +1,8 @@
 #pragma once
-// Decoding a whole recording at once, for tools that analyse it (the book
-// maker finds the pauses of a book's recording). The program itself never
-// does this: it decodes voices on the fly through the engine.
+// Decoding a whole recording at once, for code that analyses it (the book
+// maker finds the pauses of a book's recording; the oral training finds the
+// words of a sentence off the user-interface thread). Playing never does
+// this: it decodes voices on the fly through the engine.
 
 #include <QByteArrayView>
 #include <cstdint>

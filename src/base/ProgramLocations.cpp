@@ -26,6 +26,11 @@ bool HoldsWritableData(const QString& folder)
 
 } // namespace
 
+QString ProgramPaths::HandDictionary() const
+{
+    return Data() + QStringLiteral("/speech/names.dict");
+}
+
 QString ProgramPaths::RecordingFile() const
 {
     if (UserFolder.isEmpty())

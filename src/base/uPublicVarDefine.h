@@ -38,6 +38,9 @@ struct ProgramPaths {
     // extension replaced by "tmp.wav" ("build/bin/zarelo" gives
     // "build/bin/zarelotmp.wav"); for an installed one that name in UserFolder.
     QString RecordingFile() const;
+    // The program's own pronunciations for the speech aligner (the textbooks'
+    // names), "speech/names.dict" in the data folder.
+    QString HandDictionary() const;
 };
 
 // The test settings, loaded by ReadSettings.

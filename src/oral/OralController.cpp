@@ -52,6 +52,9 @@ bool OralController::FormCreate()
         if (!(recorder_.InputFlags(i, nullptr) & BASS_INPUT_OFF))
             view_.SetCurrentInput(i);
     ComboBox1Change();
+    if (ctx_.MakeAligner)
+        aligner_ = std::make_unique<WordAlignWorker>(
+            ctx_.MakeAligner, [this](AlignResult result) { alignmentArrived(std::move(result)); });
     SelectFirstSentence();
     const QSize size = view_.PictureSize();
     OwnWavePicture = Surface(size.width(), size.height(), MakePixel(255, 255, 255));
@@ -67,6 +70,9 @@ void OralController::FormDestroy()
     destroyed_ = true;
     view_.SetPosTimerActive(false);
     view_.SetTimer1Active(false);
+    stopWord();
+    // Waits for an alignment in progress; no result arrives afterwards.
+    aligner_.reset();
     // The recording ends before its buffer goes, and the stream reading the
     // buffer in place goes before the buffer.
     recorder_.Release();
@@ -105,6 +111,7 @@ void OralController::bRecordClick()
 {
     // By the controller's own state rather than the device's: a capture that
     // ended by itself is still a recording to keep, not one to replace.
+    stopWord();
     if (recording_) {
         finishRecording();
     } else {
@@ -121,6 +128,7 @@ void OralController::finishRecording()
         ctx_.Practice->Played(1);
     saveRecording();
     MeasureOwnVoice();
+    alignRecording();
 }
 
 void OralController::StartRecording()
@@ -134,6 +142,13 @@ void OralController::StartRecording()
     recording_ = true;
     view_.SetRecordCaption(QStringLiteral("停止录音"));
     view_.SetOwnVoiceEnabled(false);
+    // The words of the last recording are gone with it.
+    ++ownTicket_;
+    OwnWords.clear();
+    for (int i = 0; i < Words.size(); ++i)
+        view_.SetWordMissing(i, false);
+    markedWord_ = -1;
+    view_.ShowReferencePicture();
 }
 
 void OralController::StopRecording()
@@ -171,6 +186,7 @@ void OralController::Button1Click()
 
 void OralController::bPlayClick()
 {
+    stopWord();
     ctx_.Player.StopVoice();
     ctx_.Engine.BASS_ChannelPlay(recorder_.OwnVoiceStream, true);
 }
@@ -178,6 +194,7 @@ void OralController::bPlayClick()
 void OralController::btnPlayOrginClick()
 {
     VoicePlayer& player = ctx_.Player;
+    stopWord();
     ctx_.Engine.BASS_ChannelStop(recorder_.OwnVoiceStream);
     player.PlayRange(player.PlayRangeStart, player.PlayRangeEnd);
     view_.SetTimer1Active(true);
@@ -185,6 +202,28 @@ void OralController::btnPlayOrginClick()
 
 void OralController::Timer1Timer()
 {
+    if (wordPhase_ == WordPhase::Book) {
+        if (!ctx_.Player.RangeFinished())
+            return;
+        ctx_.Player.StopVoice();
+        restoreSentenceRange();
+        wordPhase_ = WordPhase::None;
+        if (ownWord_)
+            playOwnWord();
+        else
+            view_.SetTimer1Active(false);
+        return;
+    }
+    if (wordPhase_ == WordPhase::Own) {
+        AudioEngine& engine = ctx_.Engine;
+        const HSTREAM own = recorder_.OwnVoiceStream;
+        if (engine.BASS_ChannelIsActive(own) &&
+            engine.BASS_ChannelGetPosition(own, BASS_POS_BYTE) <= ownWordEnd_)
+            return;
+        stopWord();
+        view_.SetTimer1Active(false);
+        return;
+    }
     if (!ctx_.Player.RangeFinished())
         return;
     ctx_.Player.StopVoice();
@@ -245,8 +284,10 @@ void OralController::ShowSentence(int index)
 
 void OralController::showAndMeasure(int index)
 {
+    stopWord();
     ShowSentence(index);
     MeasureReferenceVoice(ctx_.Player.PlayRangeStart, ctx_.Player.PlayRangeEnd);
+    alignSentence();
 }
 
 void OralController::SelectFirstSentence()
@@ -292,15 +333,170 @@ void OralController::DrawReferenceWave()
 {
     const QSize size = view_.PictureSize();
     ReferenceMax = LevelMax(ReferenceLevels);
-    ReferenceWavePicture = zarelo::DrawReferenceWave(ReferenceLevels, size.width(), size.height());
+    ReferenceWavePicture =
+        zarelo::DrawReferenceWave(ReferenceLevels, size.width(), size.height(), &referenceStretch_);
     view_.ShowReferencePicture();
 }
 
 void OralController::DrawOwnWave()
 {
     OwnMax = zarelo::DrawOwnWave(OwnLevels, ReferenceMax, view_.NoiseThreshold(),
-                                 view_.PictureSize().width(), OwnWavePicture);
+                                 view_.PictureSize().width(), OwnWavePicture, &ownStretch_);
     view_.ShowOwnPicture();
+}
+
+// ---- the sentence's words ----
+
+void OralController::alignSentence()
+{
+    ++bookTicket_;
+    ++ownTicket_; // a recording of the sentence before is not of this one
+    Words.clear();
+    BookWords.clear();
+    OwnWords.clear();
+    markedWord_ = -1;
+    view_.ShowWords({});
+    if (!aligner_)
+        return;
+    const VoicePlayer& player = ctx_.Player;
+    AlignJob job;
+    job.Kind = AlignKind::Book;
+    job.Ticket = bookTicket_;
+    job.Text = fromGbk(ctx_.Book.Content.Sentences.EnglishText[ctx_.Book.CurrentSentence]);
+    job.Sound = player.VoiceBytes;
+    job.FromSeconds = player.PlayRangeStart / 10;
+    job.ToSeconds = player.PlayRangeEnd / 10;
+    aligner_->Post(std::move(job));
+}
+
+void OralController::alignRecording()
+{
+    // A recording that cannot be played has no words to play either.
+    if (!aligner_ || recorder_.OwnVoiceStream == 0)
+        return;
+    const RecordingBuffer& buffer = recorder_.Buffer;
+    AlignJob job;
+    job.Kind = AlignKind::Own;
+    job.Ticket = ++ownTicket_;
+    job.Text = fromGbk(ctx_.Book.Content.Sentences.EnglishText[ctx_.Book.CurrentSentence]);
+    job.Sound = QByteArray(reinterpret_cast<const char*>(buffer.data()), qsizetype(buffer.size()));
+    aligner_->Post(std::move(job));
+}
+
+void OralController::alignmentArrived(AlignResult result)
+{
+    const bool book = result.Kind == AlignKind::Book;
+    if (destroyed_ || result.Ticket != (book ? bookTicket_ : ownTicket_))
+        return; // asked for a sentence or a recording no longer shown
+    if (!result.Error.isEmpty()) {
+        // Once a window: the next sentence would only say the same.
+        if (!alignErrorShown_) {
+            alignErrorShown_ = true;
+            ReportUnexpected(QStringLiteral("无法找出句中各词的位置：%1").arg(result.Error),
+                             ctx_.ReportError, ctx_.Messages, view_.MessageOwner());
+        }
+        return;
+    }
+    if (Words.isEmpty()) {
+        for (const speech::WordTiming& word : result.Words)
+            Words << word.Word;
+        view_.ShowWords(Words);
+    }
+    if (book) {
+        BookWords = std::move(result.Words);
+        view_.ShowReferencePicture();
+        return;
+    }
+    OwnWords = std::move(result.Words);
+    for (int i = 0; i < Words.size(); ++i)
+        view_.SetWordMissing(i, size_t(i) < OwnWords.size() && !OwnWords[size_t(i)].Found);
+    view_.ShowOwnPicture();
+}
+
+namespace {
+
+// Word `index` of `words` when it was found.
+std::optional<speech::WordTiming> FoundWord(const std::vector<speech::WordTiming>& words, int index)
+{
+    if (index < 0 || size_t(index) >= words.size() || !words[size_t(index)].Found)
+        return std::nullopt;
+    return words[size_t(index)];
+}
+
+} // namespace
+
+void OralController::WordClick(int index)
+{
+    if (index < 0 || index >= Words.size())
+        return;
+    stopWord();
+    ComparePending = false;
+    ctx_.Player.StopVoice();
+    ctx_.Engine.BASS_ChannelStop(recorder_.OwnVoiceStream);
+    markedWord_ = index;
+    view_.ShowReferencePicture();
+    view_.ShowOwnPicture();
+    ownWord_ = recorder_.OwnVoiceStream != 0 ? FoundWord(OwnWords, index) : std::nullopt;
+    if (const auto book = FoundWord(BookWords, index)) {
+        // Times from the range's start, in tenths of a second.
+        const double start = ctx_.Player.PlayRangeStart;
+        ctx_.Player.PlayRange(start + book->StartMs / 100.0, start + book->EndMs / 100.0);
+        wordPhase_ = WordPhase::Book;
+        view_.SetTimer1Active(true);
+    } else if (ownWord_) {
+        playOwnWord();
+    }
+}
+
+void OralController::playOwnWord()
+{
+    AudioEngine& engine = ctx_.Engine;
+    const HSTREAM own = recorder_.OwnVoiceStream;
+    const QWORD start = engine.BASS_ChannelSeconds2Bytes(own, ownWord_->StartMs / 1000.0);
+    ownWordEnd_ = engine.BASS_ChannelSeconds2Bytes(own, ownWord_->EndMs / 1000.0);
+    ownWord_.reset();
+    {
+        // The jump and the start reach the device together.
+        auto hold = engine.HoldDevice();
+        engine.BASS_ChannelStop(own);
+        engine.BASS_ChannelSetPosition(own, start, BASS_POS_BYTE);
+        engine.BASS_ChannelPlay(own, false);
+    }
+    wordPhase_ = WordPhase::Own;
+    view_.SetTimer1Active(true);
+}
+
+void OralController::stopWord()
+{
+    if (wordPhase_ == WordPhase::Book)
+        restoreSentenceRange();
+    else if (wordPhase_ == WordPhase::Own)
+        ctx_.Engine.BASS_ChannelStop(recorder_.OwnVoiceStream);
+    wordPhase_ = WordPhase::None;
+    ownWord_.reset();
+}
+
+void OralController::restoreSentenceRange()
+{
+    const SentenceTable& table = ctx_.Book.Content.Sentences;
+    const auto row = size_t(ctx_.Book.CurrentSentence);
+    ctx_.Player.SetRange(table.StartTime[row], table.EndTime[row]);
+}
+
+std::optional<std::pair<int, int>> OralController::ReferenceMark() const
+{
+    const auto word = FoundWord(BookWords, markedWord_);
+    if (!word)
+        return std::nullopt;
+    return ColumnsOf(referenceStretch_, word->StartMs, word->EndMs, ReferenceWavePicture.Width);
+}
+
+std::optional<std::pair<int, int>> OralController::OwnMark() const
+{
+    const auto word = FoundWord(OwnWords, markedWord_);
+    if (!word || recorder_.OwnVoiceStream == 0)
+        return std::nullopt;
+    return ColumnsOf(ownStretch_, word->StartMs, word->EndMs, OwnWavePicture.Width);
 }
 
 } // namespace zarelo

@@ -3,10 +3,12 @@
 // voice, the pupil's recording (start, stop, save, a capture that ends by
 // itself), the two timers' rules (PosTimer: the recording's size and live
 // spectrum; Timer1: the end of the reference range, after which a pending
-// comparison plays the recording once), and the levels and loudness pictures
-// of both voices. It drives the window through OralView and the voice player
-// through its own rules (HoldsVoice, SelectVoice, PlayRange, RangeFinished),
-// so that the same rules run in the window and in unit tests.
+// comparison plays the recording once), the levels and loudness pictures
+// of both voices, and the sentence's words: each one found in the book's
+// recording and in the pupil's (off this thread, by WordAlignWorker), played
+// one after the other and marked on both pictures when clicked. It drives the window through
+// OralView and the voice player through its own rules (HoldsVoice, SelectVoice, PlayRange,
+// RangeFinished), so that the same rules run in the window and in unit tests.
 //
 // Threads: user-interface thread only; the recording's capture thread
 // touches only OralRecorder's buffer (see OralRecorder.h).
@@ -15,6 +17,8 @@
 #include "base/PracticeLog.h"
 #include "base/Surface.h"
 #include "oral/OralRecorder.h"
+#include "oral/VoiceWave.h"
+#include "oral/WordAlignWorker.h"
 #include "oral/spectrum_vis.h"
 
 #include <QSize>
@@ -24,6 +28,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QObject;
@@ -46,6 +53,9 @@ struct OralContext {
     // The general error report for an unexpected error inside a handler;
     // the handler ends there. Empty: a "提示" box through Messages.
     std::function<void(const QString& text)> ReportError;
+    // Makes the aligner that finds the sentence's words in both recordings;
+    // called once, on the aligning thread. Empty: the word row stays empty.
+    WordAlignWorker::MakeAligner MakeAligner;
     // Where the training is recorded as practice (from the window's start
     // to its end, counting recordings); none: not recorded.
     PracticeLog* Practice = nullptr;
@@ -85,6 +95,11 @@ public:
     virtual void ShowOwnPicture() = 0;
     // Owner of the window's message boxes.
     virtual QObject* MessageOwner() = 0;
+    // The word row: one button per word, in order, none greyed; an empty
+    // list empties the row. A click on button i reports WordClick(i).
+    virtual void ShowWords(const QStringList& words) = 0;
+    // Greys word `index` ("没有录到这个词") or shows it plainly again.
+    virtual void SetWordMissing(int index, bool missing) = 0;
 };
 
 class OralController {
@@ -148,6 +163,25 @@ public:
     // Every 50 ms: once the reference is past its range's end it stops, the
     // timer too, and a pending comparison plays the recording.
     void Timer1Timer();
+    // Word `index` of the row: the book's word plays (its span of the
+    // sentence's range), then, once the Timer1 tick finds it over, the
+    // pupil's same word (its span of the recording) when the recording holds
+    // it. Either span is marked on its picture. Whatever played stops first.
+    void WordClick(int index);
+
+    // The words of the sentence on show as the row shows them; empty until
+    // the first alignment of the sentence arrives.
+    QStringList Words;
+    // Where each word lies in the sentence's range of the book's voice
+    // (times from the range's start) and in the last recording; empty until
+    // their alignments arrive. The recording's is emptied when a recording
+    // starts or another sentence is shown.
+    std::vector<speech::WordTiming> BookWords;
+    std::vector<speech::WordTiming> OwnWords;
+    // The columns [left, right) of the clicked word on each picture; nullopt
+    // when no word is marked there.
+    std::optional<std::pair<int, int>> ReferenceMark() const;
+    std::optional<std::pair<int, int>> OwnMark() const;
 
     void StartRecording();
     void StopRecording();
@@ -169,6 +203,17 @@ private:
     // ShowSentence(index), then the reference voice of its range measured and drawn.
     void showAndMeasure(int index);
     void showError(const QString& text);
+    // The sentence's words asked of the aligner; earlier answers go stale.
+    void alignSentence();
+    void alignRecording();
+    // On the user-interface thread, for every alignment made.
+    void alignmentArrived(AlignResult result);
+    void playOwnWord();
+    // Ends a word's playing; the play range is the sentence's again.
+    void stopWord();
+    void restoreSentenceRange();
+
+    enum class WordPhase { None, Book, Own };
 
     OralContext ctx_;
     OralView& view_;
@@ -177,6 +222,17 @@ private:
     bool saved_ = false; // the recording file holds the last recording
     bool destroyed_ = false;
     std::array<float, TSpectrum::kValues> spectrumValues_{};
+
+    std::unique_ptr<WordAlignWorker> aligner_; // made by FormCreate, gone in FormDestroy
+    int bookTicket_ = 0;                       // of the newest alignment asked for, per kind
+    int ownTicket_ = 0;
+    bool alignErrorShown_ = false;
+    WaveStretch referenceStretch_; // what each picture was drawn over
+    WaveStretch ownStretch_;
+    int markedWord_ = -1;
+    WordPhase wordPhase_ = WordPhase::None;
+    std::optional<speech::WordTiming> ownWord_; // to play after the book's word
+    QWORD ownWordEnd_ = 0;                      // byte position of OwnVoiceStream
 };
 
 } // namespace zarelo

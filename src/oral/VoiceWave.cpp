@@ -82,7 +82,26 @@ int LevelMax(const std::vector<uint32_t>& levels)
     return most;
 }
 
-Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int height)
+std::optional<std::pair<int, int>> ColumnsOf(const WaveStretch& stretch, int64_t startMs,
+                                             int64_t endMs, int width)
+{
+    if (stretch.Last <= stretch.First || endMs < startMs)
+        return std::nullopt;
+    // Entry i stands at x = (i - First) x width / (Last - First); a time
+    // between two entries lies between their columns.
+    const double perEntry = double(width) / (stretch.Last - stretch.First);
+    const auto column = [&](int64_t ms) { return (ms / 20.0 - stretch.First) * perEntry; };
+    const double left = column(startMs);
+    const double right = column(endMs);
+    if (right < 0 || left > width)
+        return std::nullopt;
+    const int from = std::clamp(int(std::floor(left)), 0, width - 1);
+    const int to = std::clamp(int(std::ceil(right)), from + 1, width);
+    return std::pair(from, to);
+}
+
+Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int height,
+                          WaveStretch* drawn)
 {
     Surface picture(width, height, kWaveBackground);
     const int mid = height / 2;
@@ -92,6 +111,8 @@ Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int he
                3;
     };
     const auto [first, last] = soundStretch(levels, silent, silent);
+    if (drawn)
+        *drawn = {first, last};
     drawStretch(picture, levels, first, last, width, [mid](LevelHalves h) {
         return std::pair(pixelsOf(h.Left / double(kFullLevel) * mid),
                          pixelsOf(h.Right / double(kFullLevel) * mid));
@@ -100,10 +121,12 @@ Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int he
 }
 
 int DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int threshold, int width,
-                Surface& picture)
+                Surface& picture, WaveStretch* drawn)
 {
     const int height = picture.Height;
     picture = Surface(width, height, kWaveBackground);
+    if (drawn)
+        *drawn = {};
     const int ownMax = LevelMax(levels);
     if (ownMax == 0)
         return 0;
@@ -116,6 +139,8 @@ int DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int thres
         [&](LevelHalves h) {
             return pixelsOf(scaled(h.Left)) + pixelsOf(scaled(h.Right)) < threshold;
         });
+    if (drawn)
+        *drawn = {first, last};
     drawStretch(picture, levels, first, last, width, [&](LevelHalves h) {
         return std::pair(pixelsOf(scaled(h.Left)), pixelsOf(scaled(h.Right)));
     });

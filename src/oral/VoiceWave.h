@@ -9,6 +9,8 @@
 #include "base/Surface.h"
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace zarelo {
@@ -52,7 +54,23 @@ int LevelMax(const std::vector<uint32_t>& levels);
 // 32768 above the middle line, right level below. An entry is silent when its
 // two halves, each on a scale of 140, add up to less than 3. Every entry
 // silent: nothing is drawn. One entry to draw: at x = 0.
-Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int height);
+// The level entries a picture was drawn over: entry First at x = 0, entry
+// Last at the picture's width. Nothing was drawn when Last <= First but for
+// the one entry at x = 0.
+struct WaveStretch {
+    int First = 0;
+    int Last = -1;
+};
+
+// The columns [left, right) that the sound from `startMs` to `endMs` (from
+// the start of the levels, 20 ms an entry) covers on a picture `width` wide
+// drawn over `stretch`, clipped to the picture and at least one column wide.
+// nullopt when the picture spans no time or the sound lies wholly outside it.
+std::optional<std::pair<int, int>> ColumnsOf(const WaveStretch& stretch, int64_t startMs,
+                                             int64_t endMs, int width);
+
+Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int height,
+                          WaveStretch* drawn = nullptr);
 
 // The pupil's picture, redrawn in place over `picture` (its height kept, its
 // width set to `width`): as the reference picture, but each half scaled by
@@ -61,7 +79,8 @@ Surface DrawReferenceWave(const std::vector<uint32_t>& levels, int width, int he
 // two scaled halves add up to less than `threshold` (the noise setting,
 // 2..8). A recording whose levels are all 0 leaves the picture black.
 // Returns the recording's largest left + right.
+// `drawn` (when given) receives the stretch drawn.
 int DrawOwnWave(const std::vector<uint32_t>& levels, int referenceMax, int threshold, int width,
-                Surface& picture);
+                Surface& picture, WaveStretch* drawn = nullptr);
 
 } // namespace zarelo

@@ -22,9 +22,9 @@ struct PcmView {
 };
 
 struct WordTiming {
-    QString Word;         // as written in the text
+    QString Word; // as written in the text
     bool Found = false;
-    int64_t StartMs = 0;  // from the start of the recording; 0 when not found
+    int64_t StartMs = 0; // from the start of the recording; 0 when not found
     int64_t EndMs = 0;
     double Confidence = 0; // 0..1; 0 when not found
 };

@@ -87,13 +87,15 @@ inline void CopyFolder(const QString& from, const QString& to)
 }
 
 // Copies the publisher folder `publisher` of the build's program folder
-// (ZARELO_PROGRAM_DIR) and its program-folder files `files` into the run's
-// program folder.
+// (ZARELO_PROGRAM_DIR), its speech data (the aligner's hand dictionary) and
+// its program-folder files `files` into the run's program folder.
 inline void CopyProgramParts(const RunFolders& folders, const QString& publisher,
                              std::initializer_list<const char*> files = {})
 {
     const QString built = qEnvironmentVariable("ZARELO_PROGRAM_DIR");
     CopyFolder(built + u'/' + publisher, folders.ProgramFolder + u'/' + publisher);
+    CopyFolder(built + QStringLiteral("/speech"),
+               folders.ProgramFolder + QStringLiteral("/speech"));
     for (const char* name : files)
         QVERIFY(QFile::copy(built + u'/' + QLatin1String(name),
                             folders.ProgramFolder + u'/' + QLatin1String(name)));

@@ -1,16 +1,20 @@
 // The oral training controller over a fake window, with the real engine and
 // voice player on the manual sound device and a test book in a temporary
-// folder: what is heard in which order, the sentences offered, and a
-// recording whose capture ends without the pupil's click.
+// folder: what is heard in which order, the sentences offered, a
+// recording whose capture ends without the pupil's click, and the word row
+// over a scripted aligner on the controller's aligning thread.
 
 #include "oral/OralController.h"
 #include "base/uPublicVarDefine.h"
 #include "oral/VoiceWave.h"
 #include "support/ManualVoice.h"
+#include "support/ScriptedAligner.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 #include "support/Wav.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -76,6 +80,15 @@ struct FakeView final : OralView {
     void ShowReferencePicture() override { ++referenceShown; }
     void ShowOwnPicture() override { ++ownShown; }
     QObject* MessageOwner() override { return nullptr; }
+    // The word row: every list shown, and the greyed words of the last one.
+    std::vector<QStringList> shownWords;
+    std::vector<bool> missing;
+    void ShowWords(const QStringList& words) override
+    {
+        shownWords.push_back(words);
+        missing.assign(size_t(words.size()), false);
+    }
+    void SetWordMissing(int index, bool on) override { missing.at(size_t(index)) = on; }
 };
 
 // A program folder with book Pub/Book: row 0 sentence "Hello there." (page
@@ -83,6 +96,12 @@ struct FakeView final : OralView {
 // voice v2, 22050 Hz); each row's tone over [row s, row.6 s] of its voice.
 // The controller over it, created.
 struct Rig {
+    // The aligner's results come back through the event loop.
+    int argc = 1;
+    char name[8] = "oral";
+    char* argv[1] = {name};
+    QCoreApplication app{argc, argv};
+    fakes::AlignerScript aligner;
     QTemporaryDir dir;
     ProgramPaths paths;
     OpenBook book;
@@ -94,8 +113,10 @@ struct Rig {
     FakeView view;
     std::unique_ptr<OralController> controller;
 
-    Rig()
+    // aligning: with the scripted aligner, its calls held back when `held`.
+    explicit Rig(bool aligning = false, bool held = false)
     {
+        aligner.hold(held);
         paths.ProgramFolder = dir.path();
         paths.TempFolder = dir.path();
         paths.SettingsPath = dir.filePath("settings.ini");
@@ -120,7 +141,8 @@ struct Rig {
         book.CurrentPage = 1;
         controller = std::make_unique<OralController>(
             OralContext{paths, book, *player, *engine, messages,
-                        [this](const QString& text) { errors << text; }},
+                        [this](const QString& text) { errors << text; },
+                        aligning ? aligner.factory() : WordAlignWorker::MakeAligner()},
             view);
         if (!controller->FormCreate())
             ADD_FAILURE() << "no recording device";
@@ -145,6 +167,18 @@ struct Rig {
         controller->bRecordClick();
         device->feedCapture(samples);
         controller->bRecordClick();
+    }
+    // Runs the event loop until `done` holds; false after 10 s without.
+    bool waitFor(const std::function<bool()>& done)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done()) {
+            if (waited.elapsed() > 10000)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
     }
     QByteArray recordingFile() const
     {
@@ -284,6 +318,169 @@ TEST(OralController, ACaptureThatEndsByItselfIsKeptAsAfterStopRecording)
     c.bPlayClick();
     EXPECT_EQ(rig.play(0.1), again);
     EXPECT_TRUE(rig.messages.shown.isEmpty()) << rig.messages.texts().join(u'|').toStdString();
+    EXPECT_TRUE(rig.errors.isEmpty());
+}
+
+// A reading of "Hello there.": 0.2 s of one tone, 0.1 s of silence, 0.2 s
+// of another, 0.1 s of silence (stereo, as recorded).
+std::vector<int16_t> Reading()
+{
+    std::vector<int16_t> frames = Tone(0.2, 1000, 6000);
+    frames.resize(frames.size() + size_t(0.1 * kRate) * 2);
+    const std::vector<int16_t> there = Tone(0.2, 2000, 6000);
+    frames.insert(frames.end(), there.begin(), there.end());
+    frames.resize(frames.size() + size_t(0.1 * kRate) * 2);
+    return frames;
+}
+
+TEST(OralController, AClickedWordPlaysTheBooksSpanThenTheRecordingsAndMarksBoth)
+{
+    // Held until the answers are written: the first call comes at once.
+    Rig rig(true, true);
+    OralController& c = *rig.controller;
+    rig.aligner.answer({fakes::FoundAt("Hello", 0, 250), fakes::FoundAt("there", 300, 550)});
+    rig.aligner.answer({fakes::FoundAt("Hello", 0, 200), fakes::FoundAt("there", 300, 500)});
+    rig.aligner.hold(false);
+    // The row is empty until the book's sentence has been aligned: its
+    // range of the book's voice, 0.6 s of the row's tone, in mono.
+    ASSERT_TRUE(rig.waitFor([&] { return c.Words.size() == 2; }));
+    ASSERT_EQ(rig.view.shownWords.size(), 2u);
+    EXPECT_TRUE(rig.view.shownWords[0].isEmpty());
+    EXPECT_EQ(rig.view.shownWords[1], (QStringList{"Hello", "there"}));
+    const fakes::AlignCall book = rig.aligner.calls().at(0);
+    EXPECT_EQ(book.Text, QStringLiteral("Hello there."));
+    EXPECT_EQ(book.Rate, kRate);
+    EXPECT_EQ(book.Channels, 1);
+    ASSERT_EQ(book.Samples.size(), size_t(0.6 * kRate));
+    const auto peak = *std::max_element(book.Samples.begin(), book.Samples.end());
+    EXPECT_NEAR(peak, fakes::TestBook::ToneAmplitude, 2);
+
+    // Not recorded yet: the book's word alone, and the sentence's range is
+    // the range again afterwards.
+    c.WordClick(1);
+    EXPECT_TRUE(rig.view.timer1);
+    EXPECT_EQ(rig.player->PlayRangeStart, 3.0);
+    EXPECT_EQ(rig.player->PlayRangeEnd, 5.5);
+    EXPECT_EQ(rig.rowHeard(rig.play(0.26)), 0);
+    c.Timer1Timer();
+    EXPECT_FALSE(rig.view.timer1);
+    EXPECT_EQ(rig.player->PlayRangeStart, 0.0);
+    EXPECT_EQ(rig.player->PlayRangeEnd, 6.0);
+    EXPECT_TRUE(Silent(rig.play(0.2)));
+    // Marked on the book's picture only: 300..550 ms of the 0..600 ms drawn.
+    EXPECT_EQ(c.ReferenceMark(), std::pair(300, 550));
+    EXPECT_EQ(c.OwnMark(), std::nullopt);
+
+    // The pupil's reading is aligned once the recording ends: all of it, in mono.
+    const std::vector<int16_t> reading = Reading();
+    rig.record(reading);
+    ASSERT_TRUE(rig.waitFor([&] { return c.OwnWords.size() == 2; }));
+    const fakes::AlignCall own = rig.aligner.calls().at(1);
+    EXPECT_EQ(own.Text, QStringLiteral("Hello there."));
+    EXPECT_EQ(own.Samples.size(), reading.size() / 2);
+    EXPECT_EQ(own.Samples[size_t(0.25 * kRate)], 0);
+    EXPECT_EQ(rig.view.missing, (std::vector<bool>{false, false}));
+
+    // The book's "there", then at the tick past its end the pupil's "there"
+    // from its first frame, stopped at the first tick past its end.
+    c.WordClick(1);
+    EXPECT_EQ(rig.rowHeard(rig.play(0.26)), 0);
+    c.Timer1Timer();
+    EXPECT_TRUE(rig.view.timer1);
+    const auto at = [&](double seconds) { return reading.begin() + long(seconds * kRate) * 2; };
+    EXPECT_EQ(rig.play(0.2), std::vector<int16_t>(at(0.3), at(0.5)));
+    c.Timer1Timer();
+    EXPECT_TRUE(rig.view.timer1) << "the end has only just been reached";
+    rig.play(0.02);
+    c.Timer1Timer();
+    EXPECT_FALSE(rig.view.timer1);
+    EXPECT_TRUE(Silent(rig.play(0.2)));
+    // The recording's picture spans 0..500 ms (its silent end cut off).
+    EXPECT_EQ(c.ReferenceMark(), std::pair(300, 550));
+    EXPECT_EQ(c.OwnMark(), std::pair(360, 600));
+
+    // Another control stops a word at once: "播放原音" plays the sentence.
+    c.WordClick(0);
+    c.btnPlayOrginClick();
+    EXPECT_EQ(rig.player->PlayRangeStart, 0.0);
+    EXPECT_EQ(rig.player->PlayRangeEnd, 6.0);
+    EXPECT_EQ(rig.rowHeard(rig.play(0.5)), 0);
+    EXPECT_TRUE(rig.messages.shown.isEmpty());
+    EXPECT_TRUE(rig.errors.isEmpty());
+}
+
+TEST(OralController, AWordMissingFromTheRecordingIsGreyedAndOnlyTheBooksPlays)
+{
+    Rig rig(true, true);
+    OralController& c = *rig.controller;
+    rig.aligner.answer({fakes::FoundAt("Hello", 0, 250), fakes::FoundAt("there", 300, 550)});
+    rig.aligner.answer({fakes::FoundAt("Hello", 0, 200), fakes::NotFound("there")});
+    rig.aligner.hold(false);
+    ASSERT_TRUE(rig.waitFor([&] { return c.Words.size() == 2; }));
+    rig.record(Reading());
+    ASSERT_TRUE(rig.waitFor([&] { return !c.OwnWords.empty(); }));
+    EXPECT_EQ(rig.view.missing, (std::vector<bool>{false, true}));
+
+    c.WordClick(1);
+    EXPECT_EQ(rig.rowHeard(rig.play(0.26)), 0);
+    c.Timer1Timer();
+    EXPECT_FALSE(rig.view.timer1);
+    EXPECT_TRUE(Silent(rig.play(0.3)));
+    EXPECT_EQ(c.ReferenceMark(), std::pair(300, 550));
+    EXPECT_EQ(c.OwnMark(), std::nullopt);
+
+    // The next recording starts with every word plain again.
+    c.bRecordClick();
+    EXPECT_EQ(rig.view.missing, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(c.OwnWords.empty());
+    EXPECT_EQ(c.ReferenceMark(), std::nullopt);
+    c.bRecordClick();
+}
+
+TEST(OralController, StaleAlignmentsAreDroppedAndEachRecordingIsAlignedAgain)
+{
+    // The first sentence's alignment is under way when the pupil moves on.
+    Rig rig(true, true);
+    OralController& c = *rig.controller;
+    ASSERT_TRUE(rig.waitFor([&] { return rig.aligner.callCount() == 1; }));
+    rig.aligner.answer({fakes::FoundAt("Hello", 0, 250), fakes::FoundAt("there", 300, 550)});
+    rig.aligner.answer({fakes::FoundAt("Goodbye", 100, 500)});
+    c.Button4Click();
+    rig.aligner.hold(false);
+    ASSERT_TRUE(rig.waitFor([&] { return !c.Words.isEmpty(); }));
+    EXPECT_EQ(c.Words, QStringList{"Goodbye"});
+    EXPECT_EQ(rig.aligner.calls().at(1).Text, QStringLiteral("Goodbye."));
+    EXPECT_EQ(rig.aligner.calls().at(1).Rate, 22050);
+    for (const QStringList& shown : rig.view.shownWords)
+        EXPECT_FALSE(shown.contains(QStringLiteral("Hello")));
+
+    // Each recording is aligned anew: missing, then found.
+    rig.aligner.answer({fakes::NotFound("Goodbye")});
+    rig.aligner.answer({fakes::FoundAt("Goodbye", 50, 400)});
+    rig.record(Tone(0.3, 1200, 5000));
+    ASSERT_TRUE(rig.waitFor([&] { return rig.view.missing == std::vector<bool>{true}; }));
+    rig.record(Tone(0.5, 1200, 5000));
+    ASSERT_TRUE(rig.waitFor([&] { return !c.OwnWords.empty(); }));
+    EXPECT_EQ(rig.view.missing, std::vector<bool>{false});
+    EXPECT_EQ(rig.aligner.calls().at(3).Samples.size(), size_t(0.5 * kRate));
+    EXPECT_EQ(c.OwnWords.at(0).StartMs, 50);
+
+    // A recording's alignment still under way when the sentence changes is
+    // not of the sentence on show: it is dropped.
+    rig.aligner.hold(true);
+    rig.aligner.answer({fakes::FoundAt("Goodbye", 50, 400)});
+    rig.aligner.answer({fakes::FoundAt("Hello", 0, 250), fakes::FoundAt("there", 300, 550)});
+    rig.record(Tone(0.3, 1200, 5000));
+    ASSERT_TRUE(rig.waitFor([&] { return rig.aligner.callCount() == 5; }));
+    c.Button3Click();
+    rig.aligner.hold(false);
+    ASSERT_TRUE(rig.waitFor([&] { return rig.aligner.callCount() == 6 && !c.Words.isEmpty(); }));
+    EXPECT_EQ(c.Words, (QStringList{"Hello", "there"}));
+    EXPECT_EQ(c.BookWords.at(1).StartMs, 300);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(c.OwnWords.empty());
+    EXPECT_EQ(rig.view.missing, (std::vector<bool>{false, false}));
     EXPECT_TRUE(rig.errors.isEmpty());
 }
 

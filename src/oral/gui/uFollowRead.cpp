@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -22,6 +23,16 @@ namespace {
 constexpr int kTimerMs = 50;       // PosTimer and Timer1
 constexpr int kPictureWidth = 600; // PaintOrgin and PaintFrame
 constexpr int kPictureHeight = 100;
+constexpr int kWordRowHeight = 36; // the window grows by it
+// A clicked word's span on a picture: a translucent band over the wave.
+const QColor kWordMark(255, 255, 0, 96);
+
+// Shades columns [left, right) of a picture.
+void DrawMark(QPainter& painter, const std::optional<std::pair<int, int>>& columns, int height)
+{
+    if (columns)
+        painter.fillRect(columns->first, 0, columns->second - columns->first, height, kWordMark);
+}
 const QString kSongTi = QStringLiteral("宋体");
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect at)
@@ -58,7 +69,7 @@ TfrmFollow::TfrmFollow(const FollowWindowContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmFollow"));
     setWindowTitle(QStringLiteral("口语跟读练习"));
     setFont(PixelFont(12, false, kSongTi));
-    setFixedSize(641, 451);
+    setFixedSize(641, 451 + kWordRowHeight);
     buildControls();
     PosTimer->start();
     Timer1->start();
@@ -125,6 +136,15 @@ void TfrmFollow::buildControls()
     bSave->hide();
     Button1 = MakeButton(this, "Button1", QStringLiteral("测试"), {110, 430, 96, 18});
     Button1->hide();
+
+    // The word row: the place is the window's new bottom strip, so that
+    // every control above keeps its place.
+    WordRow = named(new QWidget(this), "WordRow");
+    WordRow->setGeometry(8, 451, 625, kWordRowHeight - 6);
+    auto* words = new QHBoxLayout(WordRow);
+    words->setContentsMargins(0, 0, 0, 0);
+    words->setSpacing(4);
+    words->addStretch();
 
     PosTimer = named(new QTimer(this), "PosTimer");
     PosTimer->setInterval(kTimerMs);
@@ -325,11 +345,38 @@ void TfrmFollow::ShowOwnPicture()
     PaintFrame->Repaint();
 }
 
+void TfrmFollow::ShowWords(const QStringList& words)
+{
+    for (QPushButton* button : WordButtons)
+        delete button;
+    WordButtons.clear();
+    auto* row = static_cast<QHBoxLayout*>(WordRow->layout());
+    for (int i = 0; i < words.size(); ++i) {
+        auto* button = new QPushButton(words[i], WordRow);
+        button->setObjectName(QStringLiteral("WordButton%1").arg(i));
+        button->setAutoDefault(false);
+        // Before the stretch that keeps the buttons to the left.
+        row->insertWidget(i, button);
+        connect(button, &QPushButton::clicked, this,
+                [this, i] { guarded([&] { controller_.WordClick(i); }); });
+        WordButtons.push_back(button);
+    }
+}
+
+void TfrmFollow::SetWordMissing(int index, bool missing)
+{
+    QPushButton* button = WordButtons.at(size_t(index));
+    // Greyed but still clickable: the book's word plays alone.
+    button->setStyleSheet(missing ? QStringLiteral("color: #a0a0a0;") : QString());
+    button->setToolTip(missing ? QStringLiteral("没有录到这个词") : QString());
+}
+
 void TfrmFollow::PaintOrginPaint(QPainter& painter)
 {
     const Surface& picture = controller_.ReferenceWavePicture;
     if (!picture.isNull())
         painter.drawImage(0, 0, ImageOf(picture));
+    DrawMark(painter, controller_.ReferenceMark(), PaintOrgin->height());
 }
 
 void TfrmFollow::PaintFramePaint(QPainter& painter)
@@ -337,6 +384,7 @@ void TfrmFollow::PaintFramePaint(QPainter& painter)
     const Surface& picture = controller_.OwnWavePicture;
     if (!picture.isNull())
         painter.drawImage(0, 0, ImageOf(picture));
+    DrawMark(painter, controller_.OwnMark(), PaintFrame->height());
 }
 
 } // namespace zarelo

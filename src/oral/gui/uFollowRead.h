@@ -3,7 +3,9 @@
 // book with its reference voice (原音) and its loudness picture, the pupil's
 // recording (我的声音) with its picture scaled to the reference, the live
 // spectrum while recording, the input list and its volume, and the
-// comparison that plays the reference and then the recording. The rules live
+// comparison that plays the reference and then the recording, and below
+// the pictures the row of the sentence's words: a click plays the book's
+// word and then the pupil's and marks both on the pictures. The rules live
 // in OralController; this window builds the controls, draws the pictures and
 // the spectrum it is handed, and forwards its events and timers. Made for one
 // use, shown modally and freed. UI thread only.
@@ -14,6 +16,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -24,6 +27,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QTimer;
+class QWidget;
 
 namespace zarelo {
 
@@ -84,6 +88,9 @@ public:
     QLabel* lPos;
     QPushButton* bSave;   // hidden
     QPushButton* Button1; // hidden
+    QWidget* WordRow;     // below the pictures' row of controls
+    // The sentence's words, in order; objectName "WordButton<i>".
+    std::vector<QPushButton*> WordButtons;
     QTimer* PosTimer;
     QTimer* Timer1;
 
@@ -126,6 +133,8 @@ private:
     void ShowReferencePicture() override;
     void ShowOwnPicture() override;
     QObject* MessageOwner() override { return this; }
+    void ShowWords(const QStringList& words) override;
+    void SetWordMissing(int index, bool missing) override;
 
     void buildControls();
     template <class F> void guarded(F&& handler);

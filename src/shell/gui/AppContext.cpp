@@ -5,8 +5,10 @@
 #include "base/SettingsKey.h"
 #include "book/gui/uSelectBook.h"
 #include "quiz/LearningRecord.h"
+#include "speech/SphinxAligner.h"
 
 #include <QDir>
+#include <mutex>
 #include <utility>
 
 namespace zarelo {
@@ -24,7 +26,9 @@ AppContext::AppContext(AppSeams seams)
             seams.UserFolder,
             seams.LibraryFolders},
       Messages(*messages_), Ticks(*ticks_), Audio(*engine_),
-      Voice(*engine_, Book, Paths, *messages_)
+      Voice(*engine_, Book, Paths, *messages_),
+      MakeWordAligner(seams.MakeWordAligner ? std::move(seams.MakeWordAligner)
+                                            : InstalledWordAligner(Paths))
 {
     // An installed program writes into the user's folder, made now: the
     // history opens in it at start. Without it the program goes on without
@@ -87,6 +91,26 @@ QString ErrorText(const std::exception& error)
     if (const auto* book = dynamic_cast<const BookError*>(&error))
         return book->message();
     return QString::fromUtf8(error.what());
+}
+
+WordAlignWorker::MakeAligner InstalledWordAligner(const ProgramPaths& paths)
+{
+    struct Shared {
+        std::mutex Mutex;
+        std::shared_ptr<const speech::Lexicon> Lexicon;
+    };
+    auto shared = std::make_shared<Shared>();
+    const speech::SpeechModel model = speech::SpeechModel::Installed(paths);
+    return [shared, model]() -> std::unique_ptr<speech::WordAligner> {
+        std::shared_ptr<const speech::Lexicon> lexicon;
+        {
+            std::lock_guard lock(shared->Mutex);
+            if (!shared->Lexicon)
+                shared->Lexicon = speech::LoadLexicon(model);
+            lexicon = shared->Lexicon;
+        }
+        return std::make_unique<speech::SphinxAligner>(model, std::move(lexicon));
+    };
 }
 
 } // namespace zarelo

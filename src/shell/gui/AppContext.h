@@ -12,6 +12,7 @@
 #include "base/uFunc.h"
 #include "base/uPublicVarDefine.h"
 #include "book/BookContent.h"
+#include "oral/WordAlignWorker.h"
 #include "quiz/PracticeTracker.h"
 #include "quiz/uDmMain.h"
 #include "shell/gui/SkinLayer.h"
@@ -37,7 +38,17 @@ struct AppSeams {
     std::unique_ptr<UserMessages> Messages;
     std::unique_ptr<TickSource> Ticks;
     std::unique_ptr<AudioDevice> Device; // null: there is no sound device
+    // Makes the aligner that finds the words of the oral training's
+    // sentences; called on the aligning thread. Empty: the installed speech
+    // model's (InstalledWordAligner).
+    WordAlignWorker::MakeAligner MakeWordAligner;
 };
+
+// Aligners over the installed speech model and the hand dictionary of
+// `paths`: the dictionaries are read once a run, by the first aligning thread
+// that needs them, and shared by every aligner made after. Each call may
+// throw BookError naming the file that cannot be read.
+WordAlignWorker::MakeAligner InstalledWordAligner(const ProgramPaths& paths);
 
 // The caption of the general error report's box (the application title).
 inline const QString ApplicationTitle = QStringLiteral("Zarelo英语学习软件");
@@ -65,6 +76,8 @@ public:
     AudioEngine& Audio;
     VoicePlayer Voice;
     SkinLayer Skin;
+    // From the seams; handed to the oral training window.
+    WordAlignWorker::MakeAligner MakeWordAligner;
     // The data module over the word history; its DataModuleCreate runs once,
     // directly after the main window is made (until then every word is new).
     std::unique_ptr<TdmMain> dmMain;

@@ -439,7 +439,7 @@ void TfrmMain::sbtFollowClick()
         auto* frmFollow = new TfrmFollow(
             FollowWindowContext{app_.Paths, app_.Book, app_.Voice, app_.Audio, app_.Messages,
                                 [this](const QString& text) { app_.ReportError(text); },
-                                app_.OralPractice.get()},
+                                app_.MakeWordAligner, app_.OralPractice.get()},
             this);
         // Freed when it closes, after exec returns.
         frmFollow->setAttribute(Qt::WA_DeleteOnClose);

@@ -3,7 +3,8 @@
 // folder. The device records exactly the frames a test feeds it and plays
 // exactly the frames a test renders; the window's two timers never fire on
 // their own here: each test renders the frames that stand for the time
-// passing and then ticks them.
+// passing and then ticks them. The aligner behind the word row is scripted:
+// the test writes where each word lies.
 
 #include "audio/AudioDevice.h"
 #include "audio/AudioEngine.h"
@@ -12,12 +13,15 @@
 #include "book/BookLoader.h"
 #include "oral/gui/SurfaceBox.h"
 #include "oral/gui/uFollowRead.h"
+#include "support/ScriptedAligner.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 #include "support/Wav.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -138,6 +142,7 @@ private:
 //   3 other page 2, 4 sent page 3, 5 sent page 4 in voice v2,
 // each row's tone over [row s, row.6 s] of its voice; the window over it.
 struct Rig {
+    fakes::AlignerScript aligner;
     QTemporaryDir dir;
     ProgramPaths paths;
     OpenBook book;
@@ -151,7 +156,7 @@ struct Rig {
     bool opened = false;
 
     explicit Rig(int currentPage = 1, std::vector<std::string> inputs = {"Manual input"},
-                 const QString& programFile = {}, bool hasPlayback = true)
+                 const QString& programFile = {}, bool hasPlayback = true, bool holdAligner = false)
     {
         paths.ProgramFolder = dir.path();
         paths.TempFolder = dir.path();
@@ -190,8 +195,10 @@ struct Rig {
             qFatal("the test book does not load");
         book.CurrentPage = currentPage;
 
-        window = std::make_unique<TfrmFollow>(FollowWindowContext{
-            paths, book, *player, *engine, messages, [this](const QString& t) { errors << t; }});
+        aligner.hold(holdAligner);
+        window = std::make_unique<TfrmFollow>(
+            FollowWindowContext{paths, book, *player, *engine, messages,
+                                [this](const QString& t) { errors << t; }, aligner.factory()});
         window->PosTimer->setInterval(kNever); // ticked by the test
         window->Timer1->setInterval(kNever);
         opened = window->FormCreate();
@@ -201,6 +208,7 @@ struct Rig {
 
     ~Rig()
     {
+        aligner.hold(false);
         window.reset();
         player.reset();
         engine.reset();
@@ -240,6 +248,7 @@ private slots:
     void closingWhileRecordingEndsTheRecordingFirst();
     void noRecordingDeviceClosesOnlyTheWindow();
     void failuresSayWhatWentWrongAndKeepTheWindowUsable();
+    void aWordClickedPlaysTheBooksThenTheRecordingsAndAMissingOneIsGreyed();
 };
 
 void FollowWindowTest::opensOnTheFirstSentenceWithItsPictureAndTheInput()
@@ -248,7 +257,12 @@ void FollowWindowTest::opensOnTheFirstSentenceWithItsPictureAndTheInput()
     QVERIFY(rig.opened);
     TfrmFollow& w = *rig.window;
     QCOMPARE(w.windowTitle(), QStringLiteral("口语跟读练习"));
-    QCOMPARE(w.size(), QSize(641, 451));
+    // One row taller than the controls above it, which keep their places.
+    QCOMPARE(w.size(), QSize(641, 487));
+    QCOMPARE(w.GroupBox3->geometry(), QRect(8, 226, 625, 124));
+    QCOMPARE(w.bRecord->geometry(), QRect(8, 396, 96, 30));
+    QVERIFY(w.WordRow->geometry().top() >= w.Bevel1->geometry().bottom());
+    QVERIFY(w.WordRow->geometry().bottom() < w.height());
     QCOMPARE(rig.book.CurrentSentence, 1);
     QCOMPARE(w.memoSentText->toPlainText(), QStringLiteral("Good morning."));
     QCOMPARE(rig.player->PlayRangeStart, 10.0);
@@ -463,7 +477,7 @@ void FollowWindowTest::closingWhileRecordingEndsTheRecordingFirst()
     QCOMPARE(rig.rowHeard(rig.play(0.4)), 1);
     // And a new window records again.
     rig.window = std::make_unique<TfrmFollow>(
-        FollowWindowContext{rig.paths, rig.book, *rig.player, *rig.engine, rig.messages, {}});
+        FollowWindowContext{rig.paths, rig.book, *rig.player, *rig.engine, rig.messages, {}, {}});
     QVERIFY(rig.window->FormCreate());
     const std::vector<int16_t> voice = Tone(0.1, 700, 3000);
     rig.record(voice);
@@ -553,6 +567,89 @@ void FollowWindowTest::failuresSayWhatWentWrongAndKeepTheWindowUsable()
     QVERIFY(w.Recorder().Buffer.empty());
     w.PosTimerTimer(); // nothing to show
     QVERIFY(rig.errors.isEmpty());
+}
+
+// Pixels of `image` inside a margin of 4 that are nearly black: the text
+// of a plain button, none on a greyed one.
+int DarkPixels(const QImage& image)
+{
+    int dark = 0;
+    for (int y = 4; y < image.height() - 4; ++y)
+        for (int x = 4; x < image.width() - 4; ++x)
+            if (qGray(image.pixel(x, y)) < 60)
+                ++dark;
+    return dark;
+}
+
+void FollowWindowTest::aWordClickedPlaysTheBooksThenTheRecordingsAndAMissingOneIsGreyed()
+{
+    // Held until the answers are written: the first call comes at once.
+    Rig rig(1, {"Manual input"}, {}, true, true);
+    TfrmFollow& w = *rig.window;
+    rig.aligner.answer({fakes::FoundAt("Good", 0, 250), fakes::FoundAt("morning", 300, 600)});
+    rig.aligner.answer({fakes::FoundAt("Good", 0, 200), fakes::NotFound("morning")});
+    rig.aligner.hold(false);
+    QTRY_COMPARE(int(w.WordButtons.size()), 2);
+    QCOMPARE(w.WordButtons[0]->text(), QStringLiteral("Good"));
+    QCOMPARE(w.WordButtons[1]->text(), QStringLiteral("morning"));
+    QCOMPARE(w.WordButtons[1]->objectName(), QStringLiteral("WordButton1"));
+
+    // A known reading: "Good" as a tone, a pause, then a sound the aligner
+    // does not take for "morning".
+    std::vector<int16_t> reading = Tone(0.2, 1000, 6000);
+    reading.resize(reading.size() + size_t(0.1 * kRate) * 2);
+    const std::vector<int16_t> other = Tone(0.2, 2000, 6000);
+    reading.insert(reading.end(), other.begin(), other.end());
+    reading.resize(reading.size() + size_t(0.1 * kRate) * 2);
+    rig.record(reading);
+    QTRY_VERIFY(!w.WordButtons[1]->toolTip().isEmpty());
+    QCOMPARE(w.WordButtons[1]->toolTip(), QStringLiteral("没有录到这个词"));
+    QCOMPARE(w.WordButtons[0]->toolTip(), QString());
+    QVERIFY(w.WordButtons[1]->isEnabled());
+    QVERIFY(DarkPixels(w.WordButtons[0]->grab().toImage()) > 0);
+    QCOMPARE(DarkPixels(w.WordButtons[1]->grab().toImage()), 0);
+
+    // "Good": the book's 0..250 ms of the sentence, then the pupil's 0..200 ms.
+    w.Timer1->stop();
+    rig.click(w.WordButtons[0]);
+    QVERIFY(w.Timer1->isActive());
+    QCOMPARE(rig.rowHeard(rig.play(0.26)), 1);
+    w.Timer1Timer();
+    QCOMPARE(rig.play(0.2), std::vector<int16_t>(reading.begin(), reading.begin() + 2 * 8820));
+    rig.play(0.02);
+    w.Timer1Timer();
+    QVERIFY(!w.Timer1->isActive());
+    QVERIFY(Silent(rig.play(0.2)));
+    // Marked on both pictures: a band over the book's 0..250 ms (of 0..600)
+    // and over the pupil's 0..200 ms (of the 0..500 ms drawn).
+    const QColor band(96, 96, 0);
+    const QImage reference = w.PaintOrgin->grab().toImage();
+    QCOMPARE(reference.pixelColor(100, 10), band);
+    QCOMPARE(reference.pixelColor(245, 10), band);
+    QCOMPARE(reference.pixelColor(260, 10), QColor(Qt::black));
+    const QImage own = w.PaintFrame->grab().toImage();
+    QCOMPARE(own.pixelColor(100, 5), band);
+    QCOMPARE(own.pixelColor(235, 5), band);
+    QCOMPARE(own.pixelColor(250, 5), QColor(Qt::black));
+    w.grab().save(QDir::temp().filePath("zarelo-follow-words.png"));
+
+    // "morning", greyed: the book's word alone; the mark leaves the pupil's picture.
+    rig.click(w.WordButtons[1]);
+    QCOMPARE(rig.rowHeard(rig.play(0.31)), 1);
+    w.Timer1Timer();
+    QVERIFY(!w.Timer1->isActive());
+    QVERIFY(Silent(rig.play(0.3)));
+    QCOMPARE(w.PaintOrgin->grab().toImage().pixelColor(400, 10), band);
+    QCOMPARE(w.PaintOrgin->grab().toImage().pixelColor(100, 10), QColor(Qt::black));
+    QCOMPARE(w.PaintFrame->grab().toImage().pixelColor(100, 5), QColor(Qt::black));
+
+    // The next sentence empties the row until its own words are found.
+    rig.click(w.Button4);
+    QVERIFY(w.WordButtons.empty());
+    QTRY_COMPARE(int(w.WordButtons.size()), 1);
+    QCOMPARE(w.WordButtons[0]->text(), QStringLiteral("Goodbye"));
+    QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.texts().join(u'|')));
+    QVERIFY2(rig.errors.isEmpty(), qPrintable(rig.errors.join(u'|')));
 }
 
 QTEST_MAIN(FollowWindowTest)

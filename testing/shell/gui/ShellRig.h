@@ -2,7 +2,8 @@
 // A run of the shell for window tests: a temporary program folder (with
 // skins and, on request, a small book library), a settings file of its own,
 // scripted messages, a clock that moves 10 ms at every reading (so Delay
-// ends without real waiting) and the manual sound device (or none).
+// ends without real waiting), the manual sound device (or none) and a
+// scripted word aligner (every word not found, unless a test scripts it).
 
 #include "audio/ManualAudioDevice.h"
 #include "base/SettingsKey.h"
@@ -11,6 +12,7 @@
 #include "shell/gui/AppContext.h"
 #include "support/ManualClock.h"
 #include "support/ModalAnswer.h"
+#include "support/ScriptedAligner.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestBook.h"
 
@@ -56,6 +58,7 @@ public:
     fakes::ScriptedMessages* Messages = nullptr;
     fakes::ManualClock* Clock = nullptr;
     ManualAudioDevice* Device = nullptr;
+    fakes::AlignerScript Aligner; // declared before App: its aligners use it
     std::unique_ptr<AppContext> App;
 
     ShellRig()
@@ -90,6 +93,7 @@ public:
             Device = device.get();
             seams.Device = std::move(device);
         }
+        seams.MakeWordAligner = Aligner.factory();
         return seams;
     }
 

@@ -1,0 +1,123 @@
+#include "oral/WordAlignWorker.h"
+
+#include "audio/SoundFile.h"
+#include "base/BookError.h"
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace zarelo {
+
+WordAlignWorker::WordAlignWorker(MakeAligner make, Delivery deliver)
+    : make_(std::move(make)), deliver_(std::move(deliver)), receiver_(std::make_unique<QObject>()),
+      thread_([this] { run(); })
+{
+}
+
+WordAlignWorker::~WordAlignWorker()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+    // Deleting the receiver drops the deliveries still queued to it.
+    receiver_.reset();
+}
+
+void WordAlignWorker::Post(AlignJob job)
+{
+    {
+        std::lock_guard lock(mutex_);
+        waiting_[int(job.Kind)] = std::move(job);
+    }
+    wake_.notify_one();
+}
+
+void WordAlignWorker::run()
+{
+    for (;;) {
+        AlignJob job;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || waiting_[0] || waiting_[1]; });
+            if (stopping_)
+                break;
+            // The book's sentence first: the word buttons come from it.
+            std::optional<AlignJob>& next = waiting_[0] ? waiting_[0] : waiting_[1];
+            job = std::move(*next);
+            next.reset();
+        }
+        AlignResult result = align(job);
+        QMetaObject::invokeMethod(
+            receiver_.get(),
+            [this, result = std::move(result)]() mutable { deliver_(std::move(result)); },
+            Qt::QueuedConnection);
+    }
+    aligner_.reset();
+}
+
+AlignResult WordAlignWorker::align(const AlignJob& job)
+{
+    AlignResult result;
+    result.Kind = job.Kind;
+    result.Ticket = job.Ticket;
+    if (!made_) {
+        made_ = true;
+        try {
+            aligner_ = make_();
+            if (!aligner_)
+                makeError_ = QStringLiteral("no word aligner is available");
+        } catch (const BookError& error) {
+            makeError_ = error.message();
+        } catch (const std::exception& error) {
+            makeError_ = QString::fromUtf8(error.what());
+        }
+    }
+    if (!aligner_) {
+        result.Error = makeError_;
+        return result;
+    }
+    // Shallow copies share their data, so the same pointer and size is the
+    // same sound, held alive by decodedBytes_.
+    if (job.Sound.constData() != decodedBytes_.constData() ||
+        job.Sound.size() != decodedBytes_.size()) {
+        decodedBytes_.clear();
+        decodedFrames_.clear();
+        const std::optional<MonoRecording> decoded = DecodeRecording(job.Sound);
+        if (!decoded) {
+            result.Error = QStringLiteral("the recording is not a sound file that can be decoded");
+            return result;
+        }
+        decodedFrames_.resize(decoded->Frames.size());
+        std::transform(decoded->Frames.begin(), decoded->Frames.end(), decodedFrames_.begin(),
+                       [](float f) {
+                           return int16_t(std::clamp(std::lround(f * 32768.0f), -32768L, 32767L));
+                       });
+        decodedRate_ = decoded->Rate;
+        decodedBytes_ = job.Sound;
+    }
+    const auto frameAt = [this](double seconds) {
+        const double frame = std::floor(seconds * decodedRate_);
+        return size_t(std::clamp(frame, 0.0, double(decodedFrames_.size())));
+    };
+    const size_t from = frameAt(job.FromSeconds);
+    const size_t to =
+        job.ToSeconds < 0 ? decodedFrames_.size() : std::max(from, frameAt(job.ToSeconds));
+    const speech::PcmView pcm{std::span(decodedFrames_).subspan(from, to - from), decodedRate_, 1};
+    try {
+        result.Words = aligner_->Align(job.Text, pcm);
+    } catch (const BookError& error) {
+        result.Error = error.message();
+    } catch (const std::exception& error) {
+        result.Error = QString::fromUtf8(error.what());
+    }
+    return result;
+}
+
+} // namespace zarelo

@@ -1,0 +1,320 @@
+#include "speech/SphinxAligner.h"
+
+#include "base/BookError.h"
+#include "base/uPublicVarDefine.h"
+
+#include <pocketsphinx.h>
+#include <samplerate.h>
+#include <sphinxbase/fsg_model.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+namespace zarelo::speech {
+
+namespace {
+
+constexpr int kSpeechRate = 16000;
+constexpr int kFrameMs = 10;
+
+// The Debian package pocketsphinx-en-us.
+constexpr auto kModelFolder = "/usr/share/pocketsphinx/model/en-us";
+
+// Grammar weights (probabilities before the language weight). A word is
+// preferred to skipping it; every garbage phone costs, so a spoken word is
+// cheaper as itself than as a run of phones, and only sound that matches no
+// word of the text goes to the garbage path.
+constexpr double kWordProbability = 1.0;
+constexpr double kSkipProbability = 1e-4;
+constexpr double kGarbageProbability = 2e-3;
+// Silence may stand between any two words (the decoder's usual weight). The
+// model's noise words are left out: they would take speech as well as noise,
+// which the garbage phones take instead.
+constexpr double kSilenceProbability = 0.005;
+
+// A word's confidence is exp(-d / scale), d the natural-log acoustic score
+// per frame by which a free run of phones beats the word over its frames.
+constexpr double kConfidenceScale = 1.0;
+
+QString garbageWord(const QString& phone)
+{
+    return QStringLiteral("+%1+g").arg(phone.toLower());
+}
+
+} // namespace
+
+SpeechModel SpeechModel::Installed(const ProgramPaths& paths)
+{
+    SpeechModel model;
+    model.AcousticModel = QString::fromLatin1(kModelFolder) + QStringLiteral("/en-us");
+    model.Dictionary = QString::fromLatin1(kModelFolder) + QStringLiteral("/cmudict-en-us.dict");
+    model.HandDictionary = paths.HandDictionary();
+    return model;
+}
+
+std::shared_ptr<const Lexicon> LoadLexicon(const SpeechModel& model)
+{
+    auto lexicon = std::make_shared<Lexicon>();
+    lexicon->ReadFile(model.Dictionary);
+    if (!model.HandDictionary.isEmpty())
+        lexicon->ReadFile(model.HandDictionary);
+    return lexicon;
+}
+
+SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lexicon> lexicon)
+    : lexicon_(std::move(lexicon))
+{
+    if (!QFileInfo(model.AcousticModel + QStringLiteral("/mdef")).isFile())
+        throw BookError(QStringLiteral("cannot open the speech model in %1: it has no file "
+                                       "“mdef” (is the package pocketsphinx-en-us installed?)")
+                            .arg(QDir::toNativeSeparators(model.AcousticModel)));
+    const QByteArray hmm = QFile::encodeName(model.AcousticModel);
+    // -remove_silence no keeps frame numbers equal to times; wide beams keep a
+    // path alive through long or unusual recordings (the cap on active HMMs
+    // keeps the time bounded); the cepstral mean of each whole recording
+    // (batch), not one carried over from the last call. The decoder's own dither draws from one
+    // generator for the decoder's life, so that the same call could answer
+    // differently the second time: Align dithers each recording itself, from
+    // a fixed seed.
+    config_ = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-remove_silence",
+                          "no", "-dither", "no", "-beam", "1e-80", "-wbeam", "1e-60", "-pbeam",
+                          "1e-80", "-maxhmmpf", "10000", "-bestpath", "no", "-fsgusefiller", "no",
+                          "-cmn", "batch", "-logfn", "/dev/null", "-samprate", "16000", nullptr);
+    if (config_ == nullptr)
+        throw BookError(QStringLiteral("cannot set up the speech decoder for the model in %1")
+                            .arg(QDir::toNativeSeparators(model.AcousticModel)));
+    decoder_ = ps_init(config_);
+    if (decoder_ == nullptr) {
+        cmd_ln_free_r(config_);
+        config_ = nullptr;
+        throw BookError(QStringLiteral("cannot open the speech model in %1")
+                            .arg(QDir::toNativeSeparators(model.AcousticModel)));
+    }
+    for (const QString& phone : SpeechPhones()) {
+        ps_add_word(decoder_, garbageWord(phone).toLatin1().constData(),
+                    phone.toLatin1().constData(), FALSE);
+    }
+    // The free run of phones the confidence compares a word with.
+    logmath_t* lmath = ps_get_logmath(decoder_);
+    const float lw = cmd_ln_float32_r(config_, "-lw");
+    fsg_model_t* fsg = fsg_model_init("phones", lmath, lw, 2);
+    fsg->start_state = 0;
+    fsg->final_state = 1;
+    addGarbage(fsg, 1, static_cast<int32>(logmath_log(lmath, kGarbageProbability) * lw));
+    fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
+    fsg_model_null_trans_add(fsg, 0, 1, 0);
+    const bool ready = ps_set_fsg(decoder_, "phones", fsg) == 0;
+    fsg_model_free(fsg);
+    if (!ready)
+        throw BookError(QStringLiteral("cannot set up the speech decoder for the model in %1")
+                            .arg(QDir::toNativeSeparators(model.AcousticModel)));
+}
+
+SphinxAligner::~SphinxAligner()
+{
+    if (decoder_ != nullptr)
+        ps_free(decoder_);
+    if (config_ != nullptr)
+        cmd_ln_free_r(config_);
+}
+
+bool SphinxAligner::SetPronunciation(const QString& word, const QString& phones)
+{
+    const QString cleaned = phones.simplified();
+    if (word.isEmpty() || !ValidPhones(cleaned))
+        return false;
+    given_[word.toLower()] = QStringList{cleaned};
+    return true;
+}
+
+QStringList SphinxAligner::pronunciationsOf(const QString& word) const
+{
+    const auto given = given_.constFind(word.toLower());
+    if (given != given_.constEnd())
+        return *given;
+    return lexicon_->Pronounce(word);
+}
+
+QString SphinxAligner::decoderWord(const QString& key)
+{
+    // `key` is "occurrence|phones"; each gets its own word in the decoder's
+    // dictionary, so that a word of the result names its place in the text.
+    const auto known = added_.constFind(key);
+    if (known != added_.constEnd())
+        return *known;
+    const QString name = QStringLiteral("w%1").arg(added_.size());
+    const QString phones = key.section(QLatin1Char('|'), 1);
+    ps_add_word(decoder_, name.toLatin1().constData(), phones.toLatin1().constData(), FALSE);
+    added_.insert(key, name);
+    return name;
+}
+
+std::vector<int16_t> SphinxAligner::ToSpeechRate(const PcmView& recording)
+{
+    const int channels = recording.Channels;
+    if (channels <= 0 || recording.Rate <= 0)
+        return {};
+    const size_t frames = recording.Samples.size() / static_cast<size_t>(channels);
+    std::vector<float> mono(frames);
+    for (size_t f = 0; f < frames; ++f) {
+        float sum = 0;
+        for (int c = 0; c < channels; ++c)
+            sum += recording.Samples[f * channels + c];
+        mono[f] = sum / (32768.0f * channels);
+    }
+    std::vector<float> converted;
+    if (recording.Rate == kSpeechRate || frames == 0) {
+        converted = std::move(mono);
+    } else {
+        const double ratio = double(kSpeechRate) / recording.Rate;
+        // libsamplerate takes ratios from 1/256 to 256.
+        if (ratio < 1.0 / 256 || ratio > 256)
+            return {};
+        converted.resize(static_cast<size_t>(std::ceil(frames * ratio)) + 16);
+        SRC_DATA data{};
+        data.data_in = mono.data();
+        data.input_frames = static_cast<long>(frames);
+        data.data_out = converted.data();
+        data.output_frames = static_cast<long>(converted.size());
+        data.src_ratio = ratio;
+        if (src_simple(&data, SRC_SINC_FASTEST, 1) != 0)
+            return {};
+        converted.resize(static_cast<size_t>(data.output_frames_gen));
+    }
+    std::vector<int16_t> pcm(converted.size());
+    for (size_t i = 0; i < converted.size(); ++i)
+        pcm[i] = static_cast<int16_t>(
+            std::lround(std::clamp(converted[i], -1.0f, 32767.0f / 32768) * 32768.0f));
+    return pcm;
+}
+
+std::vector<SphinxAligner::Segment> SphinxAligner::decode(const char* search,
+                                                          const std::vector<int16_t>& pcm)
+{
+    std::vector<Segment> segments;
+    if (ps_set_search(decoder_, search) != 0 || ps_start_utt(decoder_) < 0)
+        return segments;
+    ps_process_raw(decoder_, pcm.data(), pcm.size(), FALSE, TRUE);
+    ps_end_utt(decoder_);
+    int32 score = 0;
+    if (ps_get_hyp(decoder_, &score) == nullptr)
+        return segments;
+    for (ps_seg_t* seg = ps_seg_iter(decoder_); seg != nullptr; seg = ps_seg_next(seg)) {
+        Segment segment;
+        segment.Word = QString::fromLatin1(ps_seg_word(seg));
+        ps_seg_frames(seg, &segment.FirstFrame, &segment.LastFrame);
+        int32 acoustic = 0, language = 0, backoff = 0;
+        ps_seg_prob(seg, &acoustic, &language, &backoff);
+        segment.Acoustic = acoustic;
+        segments.push_back(segment);
+    }
+    return segments;
+}
+
+std::vector<int16_t> SphinxAligner::dithered(std::vector<int16_t> pcm)
+{
+    // Digital silence has no spectrum to take the logarithm of: add noise of
+    // one sample unit, from a fixed seed so that equal calls give equal
+    // answers.
+    uint32_t state = 0x2545F491u;
+    for (int16_t& s : pcm) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        const int noise = int(state % 3) - 1;
+        s = static_cast<int16_t>(std::clamp(int(s) + noise, -32768, 32767));
+    }
+    return pcm;
+}
+
+std::vector<WordTiming> SphinxAligner::Align(const QString& text, const PcmView& recording)
+{
+    const QStringList words = SplitWords(text);
+    std::vector<WordTiming> result(words.size());
+    for (qsizetype i = 0; i < words.size(); ++i)
+        result[i].Word = words[i];
+    // Less than a tenth of a second holds no word.
+    const std::vector<int16_t> pcm = dithered(ToSpeechRate(recording));
+    if (words.isEmpty() || pcm.size() < kSpeechRate / 10)
+        return result;
+
+    // The grammar: state i is "before word i"; word i or nothing leads to
+    // state i + 1; garbage phones loop on every state.
+    logmath_t* lmath = ps_get_logmath(decoder_);
+    const float lw = cmd_ln_float32_r(config_, "-lw");
+    auto weight = [&](double p) { return static_cast<int32>(logmath_log(lmath, p) * lw); };
+    const int states = static_cast<int>(words.size()) + 1;
+    fsg_model_t* fsg = fsg_model_init("align", lmath, lw, states);
+    fsg->start_state = 0;
+    fsg->final_state = states - 1;
+    QHash<QString, qsizetype> place; // decoder word -> index of the word in the text
+    QHash<QString, int> occurrences;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString lower = words[i].toLower();
+        const int occurrence = occurrences[lower]++;
+        for (const QString& phones : pronunciationsOf(words[i])) {
+            const QString name =
+                decoderWord(QStringLiteral("%1~%2|%3").arg(lower).arg(occurrence).arg(phones));
+            place.insert(name, i);
+            const int wid = fsg_model_word_add(fsg, name.toLatin1().constData());
+            fsg_model_trans_add(fsg, int(i), int(i) + 1, weight(kWordProbability), wid);
+        }
+        fsg_model_null_trans_add(fsg, int(i), int(i) + 1, weight(kSkipProbability));
+    }
+    addGarbage(fsg, states, weight(kGarbageProbability));
+    fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
+    const bool ready = ps_set_fsg(decoder_, "align", fsg) == 0;
+    fsg_model_free(fsg);
+    if (!ready)
+        return result;
+
+    std::vector<int32_t> wordScores(result.size(), 0);
+    for (const Segment& segment : decode("align", pcm)) {
+        const auto at = place.constFind(segment.Word);
+        if (at == place.constEnd())
+            continue;
+        WordTiming& timing = result[*at];
+        timing.Found = true;
+        timing.StartMs = int64_t(segment.FirstFrame) * kFrameMs;
+        timing.EndMs = int64_t(segment.LastFrame + 1) * kFrameMs;
+        wordScores[*at] = segment.Acoustic;
+    }
+
+    // Confidence: the word's sound against the best free run of phones over
+    // the same frames. A spoken word scores nearly as well as the phones; a
+    // word forced onto other sound scores far worse.
+    if (std::none_of(result.begin(), result.end(), [](const WordTiming& w) { return w.Found; }))
+        return result;
+    const std::vector<Segment> phones = decode("phones", pcm);
+    for (size_t i = 0; i < result.size(); ++i) {
+        if (!result[i].Found)
+            continue;
+        const int first = int(result[i].StartMs / kFrameMs);
+        const int last = int(result[i].EndMs / kFrameMs) - 1;
+        double loop = 0;
+        for (const Segment& phone : phones) {
+            const int overlap =
+                std::min(last, phone.LastFrame) - std::max(first, phone.FirstFrame) + 1;
+            if (overlap > 0)
+                loop += double(phone.Acoustic) * overlap / (phone.LastFrame - phone.FirstFrame + 1);
+        }
+        // Scores are in logmath units (log base 1.0001); per frame.
+        const double worse = (loop - wordScores[i]) / (last - first + 1) * std::log(1.0001);
+        result[i].Confidence =
+            std::clamp(std::exp(-std::max(worse, 0.0) / kConfidenceScale), 0.0, 1.0);
+    }
+    return result;
+}
+
+void SphinxAligner::addGarbage(fsg_model_s* fsg, int states, int32_t weight)
+{
+    for (const QString& phone : SpeechPhones()) {
+        const int wid = fsg_model_word_add(fsg, garbageWord(phone).toLatin1().constData());
+        for (int s = 0; s < states; ++s)
+            fsg_model_trans_add(fsg, s, s, weight, wid);
+    }
+}
+
+} // namespace zarelo::speech

@@ -1,0 +1,82 @@
+#pragma once
+// The word aligner over pocketsphinx and its US English model.
+//
+// The text becomes a grammar in which each word is optional and competes with
+// a garbage path of single phones: sound that is not the next word (a word
+// left out, an instruction, music, noise) is taken by the garbage path, and a
+// word whose sound is not there is skipped and reported not found. The
+// recording is converted to 16 kHz mono (libsamplerate); frames are 10 ms.
+
+#include "speech/Lexicon.h"
+#include "speech/WordAligner.h"
+
+#include <QHash>
+#include <memory>
+
+struct ps_decoder_s;
+struct cmd_ln_s;
+struct fsg_model_s;
+
+namespace zarelo {
+struct ProgramPaths;
+}
+
+namespace zarelo::speech {
+
+// Where the speech model lies.
+struct SpeechModel {
+    QString AcousticModel;  // folder with mdef, means, variances, ...
+    QString Dictionary;     // the model's pronunciation dictionary (CMU format)
+    QString HandDictionary; // the program's own pronunciations (names); may be empty
+
+    // The Debian package's model (pocketsphinx-en-us) and the program's
+    // hand dictionary from `paths`.
+    static SpeechModel Installed(const ProgramPaths& paths);
+};
+
+// Reads the dictionaries of `model` into one lexicon, to be shared by
+// aligners (it is only read). Throws BookError naming the file that cannot
+// be read.
+std::shared_ptr<const Lexicon> LoadLexicon(const SpeechModel& model);
+
+class SphinxAligner : public WordAligner {
+public:
+    // Opens the acoustic model of `model`. Throws BookError saying which
+    // folder could not be opened.
+    SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lexicon> lexicon);
+    ~SphinxAligner() override;
+    SphinxAligner(const SphinxAligner&) = delete;
+    SphinxAligner& operator=(const SphinxAligner&) = delete;
+
+    // A pronunciation given for this aligner's texts (e.g. written in a book
+    // source), winning over the lexicon's. False when `phones` are not all
+    // phones of the model.
+    bool SetPronunciation(const QString& word, const QString& phones);
+
+    std::vector<WordTiming> Align(const QString& text, const PcmView& recording) override;
+
+    // The recording as the decoder hears it: 16 kHz mono.
+    static std::vector<int16_t> ToSpeechRate(const PcmView& recording);
+
+private:
+    struct Segment {
+        QString Word;
+        int FirstFrame = 0, LastFrame = 0; // 10 ms frames, both inclusive
+        int32_t Acoustic = 0;              // acoustic score, logmath units
+    };
+    // The best path of grammar `search` through `pcm` (16 kHz mono).
+    std::vector<Segment> decode(const char* search, const std::vector<int16_t>& pcm);
+    static std::vector<int16_t> dithered(std::vector<int16_t> pcm);
+    static void addGarbage(fsg_model_s* fsg, int states, int32_t weight);
+    QStringList pronunciationsOf(const QString& word) const;
+    QString decoderWord(const QString& word); // adds it to the decoder when new
+
+    std::shared_ptr<const Lexicon> lexicon_;
+    QHash<QString, QStringList> given_; // lower-case word -> phones
+    QHash<QString, QString> added_;     // "word phones" -> the decoder's word name
+    cmd_ln_s* config_ = nullptr;
+    ps_decoder_s* decoder_ = nullptr;
+    int grammarCount_ = 0;
+};
+
+} // namespace zarelo::speech

@@ -1,0 +1,179 @@
+// The word aligner on espeak-ng readings with known word boundaries.
+#include "SpokenWords.h"
+
+#include "base/BookError.h"
+#include "speech/SphinxAligner.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace zarelo;
+using namespace zarelo::speech;
+
+namespace {
+
+SpeechModel testModel()
+{
+    SpeechModel model;
+    model.AcousticModel = QStringLiteral("/usr/share/pocketsphinx/model/en-us/en-us");
+    model.Dictionary = QStringLiteral("/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict");
+    model.HandDictionary =
+        qEnvironmentVariable("ZARELO_SOURCE_DIR") + QStringLiteral("/data/speech/names.dict");
+    return model;
+}
+
+const std::shared_ptr<const Lexicon>& sharedLexicon()
+{
+    static const auto lexicon = LoadLexicon(testModel());
+    return lexicon;
+}
+
+std::vector<WordTiming> align(const QString& text, const fakes::SpokenText& spoken)
+{
+    SphinxAligner aligner(testModel(), sharedLexicon());
+    return aligner.Align(text, PcmView{spoken.Samples, spoken.Rate, 1});
+}
+
+// Each aligned word holds its own sound and none of its neighbours': its
+// start and end within 130 ms of the truth (a stop's closure or a vowel
+// running into the next may move a boundary), and two thirds of the starts
+// and ends within 50 ms.
+void expectBoundaries(const std::vector<WordTiming>& found, const fakes::SpokenText& truth)
+{
+    ASSERT_EQ(found.size(), truth.Words.size());
+    size_t close = 0;
+    for (size_t i = 0; i < found.size(); ++i) {
+        SCOPED_TRACE(truth.Words[i].Word.toStdString());
+        EXPECT_EQ(found[i].Word, truth.Words[i].Word);
+        ASSERT_TRUE(found[i].Found);
+        EXPECT_NEAR(double(found[i].StartMs), double(truth.Words[i].StartMs), 130.0);
+        EXPECT_NEAR(double(found[i].EndMs), double(truth.Words[i].EndMs), 130.0);
+        close += std::abs(found[i].StartMs - truth.Words[i].StartMs) <= 50;
+        close += std::abs(found[i].EndMs - truth.Words[i].EndMs) <= 50;
+        EXPECT_GT(found[i].Confidence, 0.0);
+        EXPECT_LE(found[i].Confidence, 1.0);
+    }
+    EXPECT_GE(close * 3, found.size() * 2 * 2);
+}
+
+} // namespace
+
+TEST(Aligner, WordBoundariesMatchTheReading)
+{
+    const QStringList words = QString("Good morning how are you today").split(' ');
+    // Uneven pauses, one shorter than a stop's closure.
+    const auto spoken = fakes::SpeakWords(words, {60, 250, 30, 120, 400});
+    expectBoundaries(align(words.join(' '), spoken), spoken);
+
+    // The same reading as 44.1 kHz stereo: the aligner converts it.
+    std::vector<int16_t> stereo;
+    const double step = double(spoken.Rate) / 44100;
+    for (double at = 0; at < spoken.Samples.size() - 1; at += step) {
+        const int16_t s = spoken.Samples[size_t(at)];
+        stereo.push_back(s);
+        stereo.push_back(s);
+    }
+    SphinxAligner aligner(testModel(), sharedLexicon());
+    const auto fromStereo = aligner.Align(words.join(' '), PcmView{stereo, 44100, 2});
+    expectBoundaries(fromStereo, spoken);
+    // Another aligner gives the same answer (the dither has a fixed seed).
+    SphinxAligner another(testModel(), sharedLexicon());
+    const auto again = another.Align(words.join(' '), PcmView{stereo, 44100, 2});
+    for (size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(again[i].StartMs, fromStereo[i].StartMs);
+        EXPECT_EQ(again[i].EndMs, fromStereo[i].EndMs);
+    }
+}
+
+TEST(Aligner, LeftOutWordIsNotFound)
+{
+    const auto spoken = fakes::SpeakWords(QString("I like red apples and pears").split(' '), {200});
+    const auto found = align(QStringLiteral("I like red apples and green pears"), spoken);
+    ASSERT_EQ(found.size(), 7u);
+    EXPECT_FALSE(found[5].Found) << "green at " << found[5].StartMs << "-" << found[5].EndMs;
+    EXPECT_EQ(found[5].StartMs, 0);
+    EXPECT_EQ(found[5].Confidence, 0.0);
+    for (int i : {0, 1, 2, 3, 4, 6}) {
+        SCOPED_TRACE(found[i].Word.toStdString());
+        ASSERT_TRUE(found[i].Found);
+        const auto& truth = spoken.Words[i < 5 ? i : 5];
+        EXPECT_NEAR(double(found[i].StartMs), double(truth.StartMs), 50.0);
+        EXPECT_NEAR(double(found[i].EndMs), double(truth.EndMs), 80.0);
+    }
+
+    // A text none of whose words were spoken finds nothing in the reading.
+    const auto none = align(QStringLiteral("elephant umbrella"), spoken);
+    EXPECT_FALSE(none[0].Found);
+    EXPECT_FALSE(none[1].Found);
+}
+
+TEST(Aligner, NamesOfTheHandDictionaryAlign)
+{
+    ASSERT_FALSE(sharedLexicon()->Lookup("Meimei").isEmpty());
+    const QStringList words = QString("My friends Meimei and Lingling").split(' ');
+    // espeak-ng's default voice says these names so softly nasal that the
+    // model takes them for silence; its third female voice is heard.
+    const auto spoken = fakes::SpeakWords(words, {250}, QStringLiteral("en-us+f3"));
+    expectBoundaries(align(words.join(' '), spoken), spoken);
+}
+
+TEST(Aligner, PronunciationsOfUnknownWords)
+{
+    Lexicon lexicon;
+    lexicon.ReadText("ling L IH NG\nda D AA\nming M IH NG\ntwo T UW\n", "test words");
+    // Joined from the dictionary's words where they fit, letters elsewhere.
+    EXPECT_EQ(lexicon.Derive("Lingling"), "L IH NG L IH NG");
+    EXPECT_EQ(lexicon.Derive("Daming"), "D AA M IH NG");
+    EXPECT_EQ(lexicon.Derive("Xiaoq"), "SH IY AW CH");
+    EXPECT_EQ(lexicon.Derive("B2"), "B T UW");
+    EXPECT_EQ(lexicon.Pronounce("Ming"), QStringList{"M IH NG"});
+    EXPECT_TRUE(lexicon.Derive("…").isEmpty());
+
+    // A dictionary line with a phone the model lacks names its file and line.
+    try {
+        lexicon.ReadText("hello HH AH L OW\nworld W ER L DD\n", "names.dict");
+        FAIL() << "no error";
+    } catch (const BookError& e) {
+        EXPECT_EQ(e.message(),
+                  "names.dict, line 2: expected a word and phones of the speech model, "
+                  "found “world W ER L DD”");
+    }
+    EXPECT_EQ(SplitWords("“Don't!” she said: it's 5 o'clock."),
+              (QStringList{"Don't", "she", "said", "it's", "5", "o'clock"}));
+
+    // A pronunciation given for one aligner wins over the derived one.
+    SphinxAligner aligner(testModel(), sharedLexicon());
+    EXPECT_FALSE(aligner.SetPronunciation("Bobo", "B OW B XX"));
+    EXPECT_TRUE(aligner.SetPronunciation("Bobo", "B OW B OW"));
+    const auto spoken = fakes::SpeakWords({"hello", "Bobo"}, {300});
+    expectBoundaries(aligner.Align("hello Bobo", PcmView{spoken.Samples, spoken.Rate, 1}), spoken);
+}
+
+TEST(Aligner, BadModelAndBadRecordings)
+{
+    QTemporaryDir empty;
+    SpeechModel model = testModel();
+    model.AcousticModel = empty.path();
+    try {
+        SphinxAligner aligner(model, sharedLexicon());
+        FAIL() << "opened a model folder with no model";
+    } catch (const BookError& e) {
+        EXPECT_TRUE(e.message().contains(QDir::toNativeSeparators(empty.path())));
+    }
+    model.Dictionary = empty.path() + "/missing.dict";
+    EXPECT_THROW(LoadLexicon(model), BookError);
+
+    SphinxAligner aligner(testModel(), sharedLexicon());
+    const std::vector<int16_t> samples(16000, 1000);
+    for (const PcmView& bad : {PcmView{samples, 0, 1}, PcmView{samples, 16000, 0},
+                               PcmView{{}, 16000, 1}, PcmView{samples, 1, 1}}) {
+        const auto found = aligner.Align("hello world", bad);
+        ASSERT_EQ(found.size(), 2u);
+        EXPECT_FALSE(found[0].Found);
+        EXPECT_FALSE(found[1].Found);
+    }
+    EXPECT_TRUE(aligner.Align(" ,. ", PcmView{samples, 16000, 1}).empty());
+}
