@@ -95,7 +95,16 @@ struct FakeView final : OralView {
 // 1, voice v1), row 1 a word (page 1), row 2 sentence "Goodbye." (page 2,
 // voice v2, 22050 Hz); each row's tone over [row s, row.6 s] of its voice.
 // The controller over it, created.
+// The practice the training reports, as calls.
+struct PracticeCalls final : PracticeLog {
+    QStringList calls;
+    void Played(int items) override { calls << QStringLiteral("played %1").arg(items); }
+    void Paused() override { calls << QStringLiteral("paused"); }
+    void Ended() override { calls << QStringLiteral("ended"); }
+};
+
 struct Rig {
+    PracticeCalls practice;
     // The aligner's results come back through the event loop.
     int argc = 1;
     char name[8] = "oral";
@@ -142,7 +151,7 @@ struct Rig {
         controller = std::make_unique<OralController>(
             OralContext{paths, book, *player, *engine, messages,
                         [this](const QString& text) { errors << text; },
-                        aligning ? aligner.factory() : WordAlignWorker::MakeAligner()},
+                        aligning ? aligner.factory() : WordAlignWorker::MakeAligner(), &practice},
             view);
         if (!controller->FormCreate())
             ADD_FAILURE() << "no recording device";
@@ -319,6 +328,10 @@ TEST(OralController, ACaptureThatEndsByItselfIsKeptAsAfterStopRecording)
     EXPECT_EQ(rig.play(0.1), again);
     EXPECT_TRUE(rig.messages.shown.isEmpty()) << rig.messages.texts().join(u'|').toStdString();
     EXPECT_TRUE(rig.errors.isEmpty());
+
+    // As practice: the window's start, each recording kept, the window's end.
+    c.FormDestroy();
+    EXPECT_EQ(rig.practice.calls, (QStringList{"played 0", "played 1", "played 1", "ended"}));
 }
 
 // A reading of "Hello there.": 0.2 s of one tone, 0.1 s of silence, 0.2 s
