@@ -67,6 +67,9 @@ private:
     // The best path of grammar `search` through `pcm` (16 kHz mono).
     std::vector<Segment> decode(const char* search, const std::vector<int16_t>& pcm);
     static std::vector<int16_t> dithered(std::vector<int16_t> pcm);
+    // Sets the search "align" to the grammar of `words` with skipping a word
+    // weighted `skip`; *place maps each decoder word to its word's index.
+    bool setGrammar(const QStringList& words, double skip, QHash<QString, qsizetype>* place);
     static void addGarbage(fsg_model_s* fsg, int states, int32_t weight);
     QStringList pronunciationsOf(const QString& word) const;
     QString decoderWord(const QString& word); // adds it to the decoder when new

@@ -104,10 +104,28 @@ TEST(Aligner, LeftOutWordIsNotFound)
         EXPECT_NEAR(double(found[i].EndMs), double(truth.EndMs), 80.0);
     }
 
-    // A text none of whose words were spoken finds nothing in the reading.
-    const auto none = align(QStringLiteral("elephant umbrella"), spoken);
-    EXPECT_FALSE(none[0].Found);
-    EXPECT_FALSE(none[1].Found);
+    // A text that goes on long past the reading: the words read are found
+    // where they were, the rest not at all.
+    const auto longer =
+        align(QStringLiteral("I like red apples and green pears but my friend likes sweet bananas"),
+              spoken);
+    ASSERT_EQ(longer.size(), 13u);
+    for (size_t i = 0; i < longer.size(); ++i) {
+        SCOPED_TRACE(longer[i].Word.toStdString());
+        const bool read = i < 5 || i == 6;
+        EXPECT_EQ(longer[i].Found, read);
+        if (read) {
+            const auto& truth = spoken.Words[i < 5 ? i : 5];
+            EXPECT_NEAR(double(longer[i].StartMs), double(truth.StartMs), 130.0);
+        }
+    }
+
+    // A text none of whose words were spoken finds nothing in the reading,
+    // or nothing it is sure of.
+    for (const WordTiming& word : align(QStringLiteral("elephant umbrella"), spoken)) {
+        SCOPED_TRACE(word.Word.toStdString());
+        EXPECT_TRUE(!word.Found || word.Confidence < 0.5) << word.Confidence;
+    }
 }
 
 TEST(Aligner, NamesOfTheHandDictionaryAlign)
