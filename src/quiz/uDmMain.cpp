@@ -80,12 +80,15 @@ const QString kLookup =
 // Field order of the lookup's result.
 enum LookupField { kRightTimes, kSeriRightTimes, kErrorTimes, kLastTestRightTime };
 
-// Runs a prepared write; its error text goes to `reason`.
-bool run(QSqlQuery& query, QString& reason)
+// Runs a prepared write; its error text goes to `reason`, and the id of the
+// row an insert added to `insertedId` when given.
+bool run(QSqlQuery& query, QString& reason, int64_t* insertedId = nullptr)
 {
     const bool ok = query.exec();
     if (!ok)
         reason = query.lastError().text();
+    else if (insertedId)
+        *insertedId = query.lastInsertId().toLongLong();
     query.finish();
     return ok;
 }
@@ -377,12 +380,7 @@ int64_t TdmMain::BeginTest(RecordedMode mode, const RecordPlace& place, int item
         insert.bindValue(4, now);
         insert.bindValue(5, now);
         insert.bindValue(6, items);
-        const bool ok = insert.exec();
-        if (!ok)
-            reason = insert.lastError().text();
-        id = insert.lastInsertId().toLongLong();
-        insert.finish();
-        return ok;
+        return run(insert, reason, &id);
     });
     return id;
 }
@@ -427,12 +425,7 @@ int64_t TdmMain::BeginPractice(PracticeKind kind, const RecordPlace& place)
         insert.bindValue(2, place.Book);
         insert.bindValue(3, place.Lesson);
         insert.bindValue(4, nowText());
-        const bool ok = insert.exec();
-        if (!ok)
-            reason = insert.lastError().text();
-        id = insert.lastInsertId().toLongLong();
-        insert.finish();
-        return ok;
+        return run(insert, reason, &id);
     });
     return id;
 }

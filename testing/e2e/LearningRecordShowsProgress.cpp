@@ -45,12 +45,9 @@ void LearningRecordShowsProgress::aDictationShowsInTheRecordAndItsWrongWordsAreA
     QTemporaryDir root;
     const RunFolders folders(root.path());
     CopyProgramParts(folders, Publisher, {"Start.wav", "Succ.wav", "fire2.tga"});
+    RememberBook(folders.SettingsPath, Publisher, Book, 3);
     {
         SettingsKey key(folders.SettingsPath);
-        key.writeString(QStringLiteral("bookname"), Book);
-        key.writeString(QStringLiteral("publicname"), Publisher);
-        key.writeString(QStringLiteral("LastPage"), QStringLiteral("3"));
-        key.writeString(QStringLiteral("LastVoiceName"), QString());
         key.writeString(QStringLiteral("testarea"), QStringLiteral("1"));
         key.writeString(QStringLiteral("wordnumber"), QStringLiteral("十个"));
         key.writeString(QStringLiteral("waittime"), QStringLiteral("1"));
