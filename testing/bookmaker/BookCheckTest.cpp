@@ -6,6 +6,7 @@
 #include "book/BookLibrary.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
+#include "speech/Lexicon.h"
 #include "support/TestBook.h"
 
 #include <QDir>
@@ -189,4 +190,39 @@ TEST(BookCheck, RangesBoxesLessonsAndWordsAgainstTheirFiles)
                                                        "note location.dat:7"}))
         << texts(notes);
     EXPECT_EQ(ProblemCount(notes), 0);
+}
+
+TEST(BookCheck, WordsTheAlignerWouldGuessAreNotedAndTheBooksOwnPronunciationsRead)
+{
+    QTemporaryDir program;
+    TestBook book = soundBook();
+    book.Entries[0].English = "Good morning, Lingling";
+    book.Entries[2].English = "Good morning, Zorbix and Lingling";
+    book.Entries[4].English = "Hello, Zorbix";
+    const QString folder = book.write(program.path());
+    speech::Lexicon lexicon;
+    lexicon.ReadText("good G UH D\nmorning M AO R N IH NG\nschool S K UW L\nhello HH AH L OW\n"
+                     "and AH N D\n",
+                     QStringLiteral("test"));
+
+    // Each word no dictionary holds is noted once, at its first line, with
+    // the phones the aligner would guess.
+    auto findings = CheckBookFolder(folder, &lexicon);
+    EXPECT_EQ(places(findings),
+              (std::vector<std::string>{"note location.dat:2", "note location.dat:4"}))
+        << texts(findings);
+    EXPECT_NE(texts(findings).find("“Lingling”"), std::string::npos) << texts(findings);
+    EXPECT_NE(texts(findings).find("“Zorbix”"), std::string::npos) << texts(findings);
+    EXPECT_EQ(ProblemCount(findings), 0);
+
+    // The book's own pronunciations (written from "say" lines) are words the
+    // aligner knows; a line of them with a phone the model lacks is a problem.
+    writeFile(folder + "/pronunciations.dict", "lingling L IH NG L IH NG\nzorbix Z AO R B Q S\n");
+    findings = CheckBookFolder(folder, &lexicon);
+    EXPECT_EQ(ProblemCount(findings), 1) << texts(findings);
+    EXPECT_NE(texts(findings).find("line 2"), std::string::npos) << texts(findings);
+    writeFile(folder + "/pronunciations.dict",
+              "lingling L IH NG L IH NG\nzorbix Z AO R B IH K S\n");
+    findings = CheckBookFolder(folder, &lexicon);
+    EXPECT_TRUE(findings.empty()) << texts(findings);
 }

@@ -33,6 +33,7 @@ const char* const kImageSource = R"(# a small image book
 publisher 测试出版社
 book 测试课本
 layout image
+say Zhang JH AA NG
 
 heading Unit 1 | Test unit
 heading Lesson 1 | First lesson
@@ -123,6 +124,10 @@ TEST(BookMaker, ImageBookReadsBackThroughTheBookReaders)
         EXPECT_EQ(fromGbk(t.EnglishText[row]), e.English);
         EXPECT_EQ(fromGbk(t.VoiceName[row]), e.Voice);
     }
+    // The source's pronunciations lie beside the tables, for the word aligner.
+    QFile said(made->folder + QStringLiteral("/pronunciations.dict"));
+    ASSERT_TRUE(said.open(QIODevice::ReadOnly));
+    EXPECT_EQ(said.readAll(), "zhang JH AA NG\n");
 
     // Table boxes are the rectangles the pages were drawn with.
     for (const SourcePage& page : source.Pages) {
@@ -278,6 +283,10 @@ TEST(BookSource, ErrorsNameTheLine)
         {head + "sent Hi | 嗨 | box 1,2,30,40\n", 6},           // a box on a drawn page
         {head + "sent Hi | 嗨 | box 1,2,30\n", 6},              // three numbers
         {head + "sent Hi | 嗨 | time 2-1.5\n", 6},              // ends before it starts
+        {head + "say Ling ling L IH NG\n", 6},                  // one word only
+        {head + "say Lingling L IH NG L IH NG Q\n", 6},         // not a phone of the model
+        {head + "say Lingling\n", 6},                           // no phones
+        {head + "say Hao HH AW\nsay hao HH AW\n", 7},           // said twice
         {"publisher P\nbook B\nheading Unit 1 | U\nvoice V from nowhere.mp3\n", 4},
         {"publisher P\nbook B\nlayout text\npage 1 from scan.png\n", 4},
     };

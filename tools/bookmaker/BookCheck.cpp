@@ -8,9 +8,11 @@
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/PageImage.h"
+#include "speech/Lexicon.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -28,7 +30,10 @@ constexpr int kTextPageHeight = 1200;
 
 class Checker {
 public:
-    explicit Checker(const QString& folder) : folder_(folder) {}
+    Checker(const QString& folder, const speech::Lexicon* lexicon)
+        : folder_(folder), lexicon_(lexicon)
+    {
+    }
 
     std::vector<Finding> run()
     {
@@ -40,6 +45,8 @@ public:
             readLessons(*lessons);
         checkEntries();
         checkLessons();
+        if (lexicon_ != nullptr && location)
+            checkPronunciations();
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const Finding& a, const Finding& b) {
                              if (!EqualsIgnoringAsciiCase(a.File, b.File))
@@ -395,6 +402,46 @@ private:
                 QStringLiteral("the word “%1” has blanks around it (legal)").arg(word), true);
     }
 
+    // Every word of the entries, once, at its first line.
+    void checkPronunciations()
+    {
+        const QString dictionaryFile = QLatin1String(speech::kBookDictionaryName);
+        speech::Lexicon own;
+        QFile dictionary(folder_ + u'/' + dictionaryFile);
+        if (dictionary.exists()) {
+            try {
+                if (!dictionary.open(QIODevice::ReadOnly))
+                    throw BookError(QStringLiteral("%1: cannot read the file: %2")
+                                        .arg(dictionaryFile, dictionary.errorString()));
+                own.ReadText(dictionary.readAll(), dictionaryFile);
+            } catch (const BookError& e) {
+                addReaderError(dictionaryFile, 0, e);
+            }
+        }
+        QSet<QString> seen;
+        for (int row = 0; row < entries_.count(); ++row) {
+            for (const QString& word : speech::SplitWords(fromGbk(entries_.EnglishText[row]))) {
+                const QString lower = word.toLower();
+                if (seen.contains(lower) || own.Has(lower) || lexicon_->Has(lower))
+                    continue;
+                seen.insert(lower);
+                const QString guess = lexicon_->Derive(lower);
+                if (guess.isEmpty())
+                    add(locationFile_, entryLines_[row],
+                        QStringLiteral("the word aligner cannot say “%1”: no dictionary holds "
+                                       "it (give it with “say” in the book source)")
+                            .arg(word));
+                else
+                    add(locationFile_, entryLines_[row],
+                        QStringLiteral("“%1” is in no dictionary; the word aligner guesses "
+                                       "“%2” from its letters (“say” in the book source gives "
+                                       "its own)")
+                            .arg(word, guess),
+                        true);
+            }
+        }
+    }
+
     void checkLessons()
     {
         const LessonTable& l = lessons_;
@@ -411,6 +458,7 @@ private:
     }
 
     QString folder_;
+    const speech::Lexicon* lexicon_ = nullptr;
     QString locationFile_ = QStringLiteral("location.dat");
     QString lessonFile_ = QStringLiteral("LessonIndex.dat");
     bool isTextBook_ = false;
@@ -428,9 +476,9 @@ private:
 
 } // namespace
 
-std::vector<Finding> CheckBookFolder(const QString& folder)
+std::vector<Finding> CheckBookFolder(const QString& folder, const speech::Lexicon* lexicon)
 {
-    return Checker(folder).run();
+    return Checker(folder, lexicon).run();
 }
 
 int ProblemCount(const std::vector<Finding>& findings)

@@ -7,6 +7,10 @@
 #include <QString>
 #include <vector>
 
+namespace zarelo::speech {
+class Lexicon;
+}
+
 namespace zarelo::bookmaker {
 
 struct Finding {
@@ -18,7 +22,13 @@ struct Finding {
 
 // Every problem and note of the book folder `folder`, ordered by file name
 // (ignoring ASCII case) and line. Never throws for anything the folder holds.
-std::vector<Finding> CheckBookFolder(const QString& folder);
+// With `lexicon` (the speech model's dictionaries and the program's hand
+// dictionary) each word of the entries is looked up there and in the book's
+// own pronunciations: a word the word aligner would have to guess from its
+// letters is a note, one it cannot say at all a problem, and so is a line of
+// the book's pronunciations that does not read.
+std::vector<Finding> CheckBookFolder(const QString& folder,
+                                     const speech::Lexicon* lexicon = nullptr);
 
 // The number of findings that are problems, not notes.
 int ProblemCount(const std::vector<Finding>& findings);

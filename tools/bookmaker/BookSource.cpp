@@ -2,6 +2,7 @@
 
 #include "base/BookError.h"
 #include "book/Gbk.h"
+#include "speech/Lexicon.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,6 +86,8 @@ public:
             section(rest);
         else if (keyword == u"word" || keyword == u"sent" || keyword == u"other")
             entry(keyword, rest);
+        else if (keyword == u"say")
+            say(rest);
         else
             fail(QStringLiteral("unknown keyword “%1”").arg(keyword));
     }
@@ -260,6 +263,29 @@ private:
             p.Items.push_back(PageItem{PageItem::Heading, h, {}});
         pending_.clear();
         return p;
+    }
+
+    // "say WORD PHONES": one word as the aligner splits text, and phones of
+    // the speech model in its spelling ("say Lingling L IH NG L IH NG").
+    void say(const QString& rest)
+    {
+        const qsizetype space = rest.indexOf(u' ');
+        const QString word = space < 0 ? rest : rest.left(space);
+        const QString phones = space < 0 ? QString() : rest.mid(space + 1).simplified();
+        if (speech::SplitWords(word) != QStringList{word})
+            fail(QStringLiteral("“say” needs one word (letters, digits, apostrophes) and its "
+                                "phones"));
+        if (phones.isEmpty())
+            fail(QStringLiteral("“say %1” gives no phones").arg(word));
+        for (const QString& phone : phones.split(u' ')) {
+            if (!speech::ValidPhones(phone))
+                fail(QStringLiteral("“%1” is not a phone of the speech model (%2)")
+                         .arg(phone, speech::SpeechPhones().join(u' ')));
+        }
+        const auto [at, added] =
+            book_.Pronunciations.emplace(word.toLower(), SourcePronunciation{phones, number_});
+        if (!added)
+            fail(QStringLiteral("“%1” is said already on line %2").arg(word).arg(at->second.Line));
     }
 
     void section(const QString& rest)

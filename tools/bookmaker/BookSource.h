@@ -71,6 +71,13 @@ struct SourceRecording {
     int Line = 0;
 };
 
+// "say WORD PHONES": how a word of the book is spoken, for the word aligner,
+// where the speech model's dictionaries do not hold it (a name, say).
+struct SourcePronunciation {
+    QString Phones; // phones of the speech model, separated by one blank
+    int Line = 0;
+};
+
 struct BookSource {
     QString FileName;
     QString Publisher;
@@ -78,8 +85,9 @@ struct BookSource {
     bool IsTextBook = false;
     std::vector<SourceEntry> Entries;
     std::vector<SourceHeading> Headings;
-    std::vector<SourcePage> Pages;                 // page i holds number i + 1
-    std::map<QString, SourceRecording> Recordings; // by voice name
+    std::vector<SourcePage> Pages;                         // page i holds number i + 1
+    std::map<QString, SourceRecording> Recordings;         // by voice name
+    std::map<QString, SourcePronunciation> Pronunciations; // by word in lower case
 
     // The top-level heading whose pages hold `page`, or -1.
     int topHeadingOf(int page) const;

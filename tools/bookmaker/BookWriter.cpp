@@ -5,6 +5,7 @@
 #include "book/PackedFile.h"
 #include "bookmaker/PageImport.h"
 #include "bookmaker/VoiceImport.h"
+#include "speech/Lexicon.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,6 +168,12 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
               PackBytes(toGbk(LocationText(book, boxes, times))));
     writeFile(making + QStringLiteral("/LessonIndex.dat"),
               PackBytes(toGbk(LessonIndexText(book, times))));
+    if (!book.Pronunciations.empty()) {
+        QByteArray dictionary;
+        for (const auto& [word, said] : book.Pronunciations)
+            dictionary += word.toUtf8() + ' ' + said.Phones.toLatin1() + '\n';
+        writeFile(making + u'/' + QLatin1String(speech::kBookDictionaryName), dictionary);
+    }
 
     return static_cast<int>(voiceNames.size());
 }

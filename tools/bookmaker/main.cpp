@@ -11,12 +11,15 @@
 #include "bookmaker/Flame.h"
 #include "bookmaker/Icon.h"
 #include "bookmaker/Wav.h"
+#include "speech/SphinxAligner.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
+#include <map>
+#include <memory>
 
 using namespace zarelo;
 using namespace zarelo::bookmaker;
@@ -53,8 +56,39 @@ QString bookFolderOf(const QString& name, const QStringList& libraries)
     return FindBookFolder(libraries, name.left(slash), name.mid(slash + 1));
 }
 
+// The dictionaries the program's word aligner would use for the book in
+// `folder`: the speech model's and the hand dictionary of the program folder
+// the book lies in, or else of the installed program. Null, with a note
+// printed, when the model's dictionary cannot be read.
+std::shared_ptr<const speech::Lexicon> lexiconFor(const QString& folder,
+                                                  const ProgramEnvironment& environment)
+{
+    static std::map<QString, std::shared_ptr<const speech::Lexicon>> loaded;
+    ProgramPaths paths = LocateProgram(environment);
+    const QString library = QFileInfo(folder + QStringLiteral("/../..")).canonicalFilePath();
+    ProgramPaths beside;
+    beside.ProgramFolder = library;
+    if (QFileInfo(beside.HandDictionary()).isFile())
+        paths = beside;
+    speech::SpeechModel model = speech::SpeechModel::Installed(paths);
+    if (!QFileInfo(model.HandDictionary).isFile())
+        model.HandDictionary.clear();
+    auto& lexicon = loaded[model.HandDictionary];
+    if (!lexicon) {
+        try {
+            lexicon = speech::LoadLexicon(model);
+        } catch (const BookError& e) {
+            std::printf("note: the words' pronunciations were not checked: %s\n",
+                        qPrintable(e.message()));
+            return nullptr;
+        }
+    }
+    return lexicon;
+}
+
 // Prints every finding of each book; 0 when none is a problem.
-int check(const QStringList& books, const QStringList& libraries)
+int check(const QStringList& books, const QStringList& libraries,
+          const ProgramEnvironment& environment)
 {
     int problems = 0;
     for (const QString& book : books) {
@@ -65,7 +99,8 @@ int check(const QStringList& books, const QStringList& libraries)
             ++problems;
             continue;
         }
-        const std::vector<Finding> findings = CheckBookFolder(folder);
+        const std::vector<Finding> findings =
+            CheckBookFolder(folder, lexiconFor(folder, environment).get());
         if (books.size() > 1)
             std::printf("%s:\n", qPrintable(folder));
         for (const Finding& f : findings)
@@ -124,7 +159,7 @@ int main(int argc, char** argv)
     if (!args.isEmpty() && args.front() == u"check") {
         if (args.size() < 2)
             parser.showHelp(2);
-        return check(args.mid(1), installedLibraries(environment));
+        return check(args.mid(1), installedLibraries(environment), environment);
     }
     // Without a folder first, every argument is a source and the books go
     // into the user's own library, made when missing.
