@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -69,6 +70,9 @@ public:
 private:
     void run();
     AlignResult align(const AlignJob& job);
+    // On the constructing thread, once per posted event: delivers the oldest
+    // finished result.
+    void deliverNext();
 
     MakeAligner make_;
     Delivery deliver_;
@@ -77,6 +81,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::optional<AlignJob> waiting_[2]; // by AlignKind
+    std::deque<AlignResult> done_;       // finished, one posted event each
     bool stopping_ = false;
 
     // The worker thread's own.

@@ -2,14 +2,16 @@
 // A word aligner whose answers the test writes: each call takes the next
 // answer of the script (none left: every word of the text not found) and is
 // kept with what it was given. A test may hold the calls back to see what
-// happens while an alignment is being made. Shared between the test's thread
-// and the thread the aligner runs on; every field is read under `mutex`.
+// happens while an alignment is being made, and wait until a call has begun.
+// Shared between the test's thread and the thread the aligner runs on; every
+// field is read under `mutex`.
 
 #include "speech/WordAligner.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -63,6 +65,20 @@ public:
         std::lock_guard lock(mutex_);
         return calls_.size();
     }
+    // The calls that have returned their answer (a held call has not).
+    size_t answeredCount() const
+    {
+        std::lock_guard lock(mutex_);
+        return answered_;
+    }
+    // Waits until `count` calls have begun; false after 10 s without, so
+    // that a test whose call never comes fails instead of hanging.
+    bool waitForCalls(size_t count) const
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10),
+                                 [&] { return calls_.size() >= count; });
+    }
     // The factory the oral training's context takes.
     std::function<std::unique_ptr<speech::WordAligner>()> factory();
 
@@ -72,7 +88,9 @@ private:
     {
         std::unique_lock lock(mutex_);
         calls_.push_back({text, {pcm.Samples.begin(), pcm.Samples.end()}, pcm.Rate, pcm.Channels});
+        changed_.notify_all();
         changed_.wait(lock, [this] { return !held_; });
+        ++answered_;
         if (!answers_.empty()) {
             std::vector<speech::WordTiming> words = std::move(answers_.front());
             answers_.pop_front();
@@ -86,9 +104,10 @@ private:
     }
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    mutable std::condition_variable changed_; // a call begun, or the hold changed
     std::deque<std::vector<speech::WordTiming>> answers_;
     std::vector<AlignCall> calls_;
+    size_t answered_ = 0;
     bool held_ = false;
 };
 
