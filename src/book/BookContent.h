@@ -82,6 +82,7 @@ struct BookContent {
     LessonTable Lessons;
     TextColumn LocationLines;    // entry lines of "location.txt", header excluded
     TextColumn LessonIndexLines; // lines of "LessonIndex.txt"
+    QByteArray Pronunciations;   // the book's "pronunciations.dict"; empty when it has none
 };
 
 // The page number of a page name: the whole number after its first four

@@ -9,6 +9,11 @@ namespace zarelo {
 
 enum class EntryKind { File, Folder };
 
+// The file of a book folder that holds the book's own pronunciations for the
+// word aligner (names of its characters, say), in the CMU dictionary format;
+// a book without any has none.
+inline constexpr char kBookPronunciationsName[] = "pronunciations.dict";
+
 // The path of the entry `name` of `kind` inside `folder`: the exact name when
 // such an entry exists; otherwise the first entry, in name order, whose name
 // equals `name` ignoring ASCII case. With no such entry it is the exact path,

@@ -2,6 +2,8 @@
 
 #include "base/BookError.h"
 #include "base/UserMessages.h"
+#include "book/BookFiles.h"
+#include "book/BookLibrary.h"
 #include "book/Gbk.h"
 
 #include <QFile>
@@ -12,6 +14,9 @@
 namespace zarelo {
 
 namespace {
+
+// More than any book's names need; a larger file is not read.
+constexpr qint64 kMaxPronunciationsBytes = 1 << 20;
 
 // The parts of a split, as SplitFields gives them, without allocating: the
 // first N parts are kept, `count` counts them all. The loaders split every
@@ -362,6 +367,13 @@ bool LoadBookContent(const ProgramPaths& paths, OpenBook& book, UserMessages& me
             chooseBook();
         return false;
     }
+    // The book's own pronunciations, for the oral training's word aligner: a
+    // plain text file beside the tables (a few names), read when present.
+    QFile pronunciations(
+        FindBookEntry(BookFolder(paths, book), QLatin1String(kBookPronunciationsName)));
+    if (pronunciations.size() <= kMaxPronunciationsBytes &&
+        pronunciations.open(QIODevice::ReadOnly))
+        fresh.Pronunciations = pronunciations.readAll();
     // Line 1 of "location.txt" is the header.
     ParseLocationLines(fresh.LocationLines, fresh.Sentences, QStringLiteral("location.txt"), 2);
     ParseLessonLines(fresh.LessonIndexLines, fresh.Lessons, QStringLiteral("LessonIndex.txt"), 1);

@@ -363,6 +363,7 @@ void OralController::alignSentence()
     job.Kind = AlignKind::Book;
     job.Ticket = bookTicket_;
     job.Text = fromGbk(ctx_.Book.Content.Sentences.EnglishText[ctx_.Book.CurrentSentence]);
+    job.Pronunciations = ctx_.Book.Content.Pronunciations;
     job.Sound = player.VoiceBytes;
     job.FromSeconds = player.PlayRangeStart / 10;
     job.ToSeconds = player.PlayRangeEnd / 10;
@@ -379,6 +380,7 @@ void OralController::alignRecording()
     job.Kind = AlignKind::Own;
     job.Ticket = ++ownTicket_;
     job.Text = fromGbk(ctx_.Book.Content.Sentences.EnglishText[ctx_.Book.CurrentSentence]);
+    job.Pronunciations = ctx_.Book.Content.Pronunciations;
     job.Sound = QByteArray(reinterpret_cast<const char*>(buffer.data()), qsizetype(buffer.size()));
     aligner_->Post(std::move(job));
 }

@@ -143,6 +143,10 @@ AlignResult WordAlignWorker::align(const AlignJob& job)
         job.ToSeconds < 0 ? decodedFrames_.size() : std::max(from, frameAt(job.ToSeconds));
     const speech::PcmView pcm{std::span(decodedFrames_).subspan(from, to - from), decodedRate_, 1};
     try {
+        if (job.Pronunciations != pronunciations_) {
+            aligner_->UsePronunciations(job.Pronunciations);
+            pronunciations_ = job.Pronunciations;
+        }
         result.Words = aligner_->Align(job.Text, pcm);
     } catch (const BookError& error) {
         result.Error = error.message();

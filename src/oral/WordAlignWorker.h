@@ -43,6 +43,7 @@ struct AlignJob {
     QByteArray Sound; // a shallow copy of the caller's bytes is enough
     double FromSeconds = 0;
     double ToSeconds = -1;
+    QByteArray Pronunciations; // the book's own (CMU dictionary text); may be empty
 };
 
 struct AlignResult {
@@ -91,6 +92,7 @@ private:
     // The last sound decoded, kept while the book's sentences come from one
     // voice file.
     QByteArray decodedBytes_;
+    QByteArray pronunciations_; // the ones the aligner was last given
     std::vector<int16_t> decodedFrames_;
     int decodedRate_ = 0;
 

@@ -58,10 +58,6 @@ private:
     QHash<QString, QStringList> entries_;
 };
 
-// The file of a book folder that holds the book's own pronunciations (names
-// of its characters, say), in the CMU format; a book without any has none.
-inline constexpr char kBookDictionaryName[] = "pronunciations.dict";
-
 // True when `phones` (blank-separated) are all phones of the speech model
 // and there is at least one.
 bool ValidPhones(const QString& phones);

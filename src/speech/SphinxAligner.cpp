@@ -136,12 +136,25 @@ bool SphinxAligner::SetPronunciation(const QString& word, const QString& phones)
     return true;
 }
 
+void SphinxAligner::UsePronunciations(const QByteArray& dictionary)
+{
+    own_ = Lexicon();
+    for (const QByteArray& line : dictionary.split('\n')) {
+        try {
+            own_.ReadText(line, QString());
+        } catch (const BookError&) {
+            // left out, as promised
+        }
+    }
+}
+
 QStringList SphinxAligner::pronunciationsOf(const QString& word) const
 {
     const auto given = given_.constFind(word.toLower());
     if (given != given_.constEnd())
         return *given;
-    return lexicon_->Pronounce(word);
+    const QStringList own = own_.Lookup(word);
+    return own.isEmpty() ? lexicon_->Pronounce(word) : own;
 }
 
 QString SphinxAligner::decoderWord(const QString& key)

@@ -54,6 +54,7 @@ public:
     bool SetPronunciation(const QString& word, const QString& phones);
 
     std::vector<WordTiming> Align(const QString& text, const PcmView& recording) override;
+    void UsePronunciations(const QByteArray& dictionary) override;
 
     // The recording as the decoder hears it: 16 kHz mono.
     static std::vector<int16_t> ToSpeechRate(const PcmView& recording);
@@ -76,6 +77,7 @@ private:
 
     std::shared_ptr<const Lexicon> lexicon_;
     QHash<QString, QStringList> given_; // lower-case word -> phones
+    Lexicon own_;                       // UsePronunciations
     QHash<QString, QString> added_;     // "word phones" -> the decoder's word name
     cmd_ln_s* config_ = nullptr;
     ps_decoder_s* decoder_ = nullptr;

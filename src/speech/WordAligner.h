@@ -7,6 +7,7 @@
 // when the recording does not hold it: a word is never squeezed into the
 // sound of its neighbours.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <span>
@@ -35,6 +36,11 @@ public:
     // One entry per word of `text`, in the text's order. Thread-safe for
     // distinct aligner objects; one object serves one call at a time.
     virtual std::vector<WordTiming> Align(const QString& text, const PcmView& recording) = 0;
+    // How words of the texts to come are said, in the CMU dictionary format
+    // (a book's own pronunciations: the names of its characters), winning over
+    // the aligner's dictionaries; replaces what was given before. Lines that
+    // do not read are left out (a book's check reports them).
+    virtual void UsePronunciations(const QByteArray& dictionary) = 0;
 };
 
 } // namespace zarelo::speech

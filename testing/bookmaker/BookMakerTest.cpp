@@ -124,10 +124,9 @@ TEST(BookMaker, ImageBookReadsBackThroughTheBookReaders)
         EXPECT_EQ(fromGbk(t.EnglishText[row]), e.English);
         EXPECT_EQ(fromGbk(t.VoiceName[row]), e.Voice);
     }
-    // The source's pronunciations lie beside the tables, for the word aligner.
-    QFile said(made->folder + QStringLiteral("/pronunciations.dict"));
-    ASSERT_TRUE(said.open(QIODevice::ReadOnly));
-    EXPECT_EQ(said.readAll(), "zhang JH AA NG\n");
+    // The source's pronunciations lie beside the tables and are read with
+    // them, for the word aligner.
+    EXPECT_EQ(made->open.Content.Pronunciations, "zhang JH AA NG\n");
 
     // Table boxes are the rectangles the pages were drawn with.
     for (const SourcePage& page : source.Pages) {

@@ -28,6 +28,7 @@ namespace zarelo {
 namespace {
 
 constexpr int kRate = 44100;
+const QByteArray kSaid = "there DH EH R\n";
 
 // Stereo frames of a sine of `hz` with peak `amplitude`.
 std::vector<int16_t> Tone(double seconds, double hz, double amplitude)
@@ -143,7 +144,11 @@ struct Rig {
         entry(1, "word", "cat", "v1");
         entry(2, "sent", "Goodbye.", "v2");
         files.Voices = {{"v1", {"v1.wav", kRate}}, {"v2", {"v2.wav", 22050}}};
-        files.write(dir.path());
+        // The book's own pronunciations, handed to the aligner with each job.
+        QFile said(files.write(dir.path()) + QStringLiteral("/pronunciations.dict"));
+        if (!said.open(QIODevice::WriteOnly) || said.write(kSaid) != kSaid.size())
+            ADD_FAILURE() << "cannot write the book's pronunciations";
+        said.close();
 
         if (!fakes::OpenManualVoice(paths, book, messages, device, engine, player, kRate))
             ADD_FAILURE() << "the test book does not load";
@@ -362,6 +367,7 @@ TEST(OralController, AClickedWordPlaysTheBooksSpanThenTheRecordingsAndMarksBoth)
     EXPECT_EQ(rig.view.shownWords[1], (QStringList{"Hello", "there"}));
     const fakes::AlignCall book = rig.aligner.calls().at(0);
     EXPECT_EQ(book.Text, QStringLiteral("Hello there."));
+    EXPECT_EQ(rig.aligner.pronunciations(), kSaid);
     EXPECT_EQ(book.Rate, kRate);
     EXPECT_EQ(book.Channels, 1);
     ASSERT_EQ(book.Samples.size(), size_t(0.6 * kRate));

@@ -168,6 +168,16 @@ TEST(Aligner, PronunciationsOfUnknownWords)
     EXPECT_TRUE(aligner.SetPronunciation("Bobo", "B OW B OW"));
     const auto spoken = fakes::SpeakWords({"hello", "Bobo"}, {300});
     expectBoundaries(aligner.Align("hello Bobo", PcmView{spoken.Samples, spoken.Rate, 1}), spoken);
+
+    // A book's pronunciations: the lines that read are taken, the others left
+    // out. "Qwxq" would be guessed from its letters as nothing like "Bobo".
+    SphinxAligner reader(testModel(), sharedLexicon());
+    reader.UsePronunciations("qwxq B OW B XX\nhello(2) HH AH L OW\nqwxq(2) B OW B OW\n");
+    const auto said = reader.Align("hello Qwxq", PcmView{spoken.Samples, spoken.Rate, 1});
+    ASSERT_EQ(said.size(), 2u);
+    ASSERT_TRUE(said[1].Found);
+    EXPECT_NEAR(double(said[1].StartMs), double(spoken.Words[1].StartMs), 50.0);
+    EXPECT_NEAR(double(said[1].EndMs), double(spoken.Words[1].EndMs), 80.0);
 }
 
 TEST(Aligner, BadModelAndBadRecordings)

@@ -82,8 +82,20 @@ public:
     // The factory the oral training's context takes.
     std::function<std::unique_ptr<speech::WordAligner>()> factory();
 
+    // The pronunciations the aligner was last given.
+    QByteArray pronunciations() const
+    {
+        std::lock_guard lock(mutex_);
+        return pronunciations_;
+    }
+
 private:
     friend class ScriptedAligner;
+    void pronounce(const QByteArray& dictionary)
+    {
+        std::lock_guard lock(mutex_);
+        pronunciations_ = dictionary;
+    }
     std::vector<speech::WordTiming> take(const QString& text, const speech::PcmView& pcm)
     {
         std::unique_lock lock(mutex_);
@@ -108,6 +120,7 @@ private:
     std::deque<std::vector<speech::WordTiming>> answers_;
     std::vector<AlignCall> calls_;
     size_t answered_ = 0;
+    QByteArray pronunciations_;
     bool held_ = false;
 };
 
@@ -119,6 +132,7 @@ public:
     {
         return script_.take(text, recording);
     }
+    void UsePronunciations(const QByteArray& dictionary) override { script_.pronounce(dictionary); }
 
 private:
     AlignerScript& script_;

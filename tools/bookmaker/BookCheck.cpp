@@ -405,7 +405,7 @@ private:
     // Every word of the entries, once, at its first line.
     void checkPronunciations()
     {
-        const QString dictionaryFile = QLatin1String(speech::kBookDictionaryName);
+        const QString dictionaryFile = QLatin1String(kBookPronunciationsName);
         speech::Lexicon own;
         QFile dictionary(folder_ + u'/' + dictionaryFile);
         if (dictionary.exists()) {

@@ -1,11 +1,11 @@
 #include "bookmaker/BookWriter.h"
 
 #include "base/BookError.h"
+#include "book/BookFiles.h"
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "bookmaker/PageImport.h"
 #include "bookmaker/VoiceImport.h"
-#include "speech/Lexicon.h"
 
 #include <QDir>
 #include <QFile>
@@ -172,7 +172,7 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
         QByteArray dictionary;
         for (const auto& [word, said] : book.Pronunciations)
             dictionary += word.toUtf8() + ' ' + said.Phones.toLatin1() + '\n';
-        writeFile(making + u'/' + QLatin1String(speech::kBookDictionaryName), dictionary);
+        writeFile(making + u'/' + QLatin1String(kBookPronunciationsName), dictionary);
     }
 
     return static_cast<int>(voiceNames.size());
