@@ -1,7 +1,8 @@
 // Finding entries in a recording: the pause finder on known tones and
-// silences, the fitting of runs to entries (a stretch split at an inner
-// pause, two runs joined), and the import through the book writer (a time by
-// hand wins; a recording with one entry too few is refused, naming the line).
+// silences (a short burst beside a tone kept, a lone click dropped), the
+// fitting of runs to entries (a stretch split at an inner pause, two runs
+// joined), and the import through the book writer (a time by hand wins; a
+// recording with one entry too few is refused, naming the line).
 
 #include "bookmaker/VoiceImport.h"
 #include "base/BookError.h"
@@ -115,6 +116,33 @@ TEST(PauseFinder, FindsTheTonesBetweenSilences)
     ASSERT_EQ(runs.size(), 3u);
     const double truth[3][2] = {{0.30, 0.80}, {1.20, 1.72}, {2.73, 2.98}};
     for (size_t k = 0; k < 3; ++k) {
+        EXPECT_NEAR(double(runs[k].Begin) / kRate, truth[k][0], 0.002) << "run " << k;
+        EXPECT_NEAR(double(runs[k].End) / kRate, truth[k][1], 0.002) << "run " << k;
+    }
+}
+
+TEST(PauseFinder, KeepsAShortBurstNearSpeechAndDropsALoneClick)
+{
+    // A word ending in a stop: its release, 15 ms, comes 40 ms after the
+    // vowel; another word starts with one 50 ms before its vowel. A 15 ms
+    // click 1 s from any sound is no speech.
+    std::vector<float> frames;
+    append(frames, 0.30, 0);
+    append(frames, 0.40, 440); // 0.30 .. 0.70
+    append(frames, 0.04, 0);
+    append(frames, 0.015, 1000); // 0.74 .. 0.755
+    append(frames, 1.00, 0);
+    append(frames, 0.015, 1000); // 1.755 .. 1.77: the click
+    append(frames, 1.00, 0);
+    append(frames, 0.015, 1000); // 2.77 .. 2.785
+    append(frames, 0.05, 0);
+    append(frames, 0.40, 660); // 2.835 .. 3.235
+    append(frames, 0.30, 0);
+
+    const std::vector<SoundRun> runs = FindSoundRuns(frames, kRate);
+    ASSERT_EQ(runs.size(), 2u);
+    const double truth[2][2] = {{0.30, 0.755}, {2.77, 3.235}};
+    for (size_t k = 0; k < 2; ++k) {
         EXPECT_NEAR(double(runs[k].Begin) / kRate, truth[k][0], 0.002) << "run " << k;
         EXPECT_NEAR(double(runs[k].End) / kRate, truth[k][1], 0.002) << "run " << k;
     }

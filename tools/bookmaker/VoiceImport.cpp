@@ -14,7 +14,8 @@ namespace {
 
 constexpr double kWindowSeconds = 0.010;
 constexpr double kJoinSeconds = 0.030;  // quiet shorter than this stays inside a run
-constexpr double kClickSeconds = 0.020; // shorter runs are left out
+constexpr double kClickSeconds = 0.020; // shorter runs are clicks, unless near a longer run
+constexpr double kNearSeconds = 0.150;  // a short run this close to a longer one is part of it
 constexpr double kLeadSeconds = 0.030;  // range start before the first sound
 constexpr double kTailSeconds = 0.060;  // range end after the last sound
 // Weights of the assignment's cost: a misfit of the lengths (squared log
@@ -72,9 +73,29 @@ std::vector<SoundRun> FindSoundRuns(const std::vector<float>& frames, int rate)
         else
             runs.push_back({first, last + 1});
     }
+    // A short run near a longer one is speech (a stop's release after the
+    // closure that ends a word, "thousand"'s d): it joins that run. Only
+    // short runs that stand alone are clicks and left out.
     const int64_t click = std::llround(rate * kClickSeconds);
-    std::erase_if(runs, [&](const SoundRun& r) { return r.End - r.Begin < click; });
-    return runs;
+    const int64_t near = std::llround(rate * kNearSeconds);
+    const auto isShort = [&](const SoundRun& r) { return r.End - r.Begin < click; };
+    std::vector<SoundRun> after; // short runs joined to the longer run before them
+    for (const SoundRun& r : runs) {
+        if (isShort(r) && !after.empty() && !isShort(after.back()) &&
+            r.Begin - after.back().End < near)
+            after.back().End = r.End;
+        else
+            after.push_back(r);
+    }
+    std::vector<SoundRun> kept; // and those left to the longer run after them, backwards
+    for (auto r = after.rbegin(); r != after.rend(); ++r) {
+        if (!isShort(*r))
+            kept.push_back(*r);
+        else if (!kept.empty() && kept.back().Begin - r->End < near)
+            kept.back().Begin = r->Begin;
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
 }
 
 double SpokenWeight(const QString& english)

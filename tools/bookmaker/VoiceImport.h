@@ -24,7 +24,9 @@ struct SoundRun {
 // threshold 40 dB below the recording's loud level (and well above its noise
 // floor), joined into runs wherever less than 30 ms of quiet lies between
 // them. Each run starts on its first sample above the threshold and ends after
-// its last. Runs shorter than 20 ms (clicks) are left out.
+// its last. A run shorter than 20 ms joins a longer run less than 150 ms
+// away (the release of a stop that ends a word); one with none so near is a
+// click and left out.
 std::vector<SoundRun> FindSoundRuns(const std::vector<float>& frames, int rate);
 
 // How long an English text takes to speak, in no particular unit: letters and
