@@ -45,6 +45,19 @@ constexpr double kSilenceProbability = 0.005;
 constexpr double kConfidenceScale = 3.0;
 constexpr double kNotSpokenBehind = 6.0;
 
+// The garbage path of the grammar: one phone of each kind of sound rather
+// than all of the model's, which takes any speech nearly as well (a
+// diphthong as two vowels, a voiced stop as its voiceless one) at well under
+// two thirds of the search's work. Measured on espeak-ng readings with words
+// left out, every word was found or not found as with all the phones.
+const QStringList& garbagePhones()
+{
+    static const QStringList phones = QStringLiteral("AA AE AH AO EH ER IH IY OW UW S SH F Z TH "
+                                                     "T K P M N L R W Y")
+                                          .split(QLatin1Char(' '));
+    return phones;
+}
+
 QString garbageWord(const QString& phone)
 {
     return QStringLiteral("+%1+g").arg(phone.toLower());
@@ -109,7 +122,8 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
     fsg_model_t* fsg = fsg_model_init("phones", lmath, lw, 2);
     fsg->start_state = 0;
     fsg->final_state = 1;
-    addGarbage(fsg, 1, static_cast<int32>(logmath_log(lmath, kGarbageProbability) * lw));
+    addGarbage(fsg, 1, static_cast<int32>(logmath_log(lmath, kGarbageProbability) * lw),
+               SpeechPhones());
     fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
     fsg_model_null_trans_add(fsg, 0, 1, 0);
     const bool ready = ps_set_fsg(decoder_, "phones", fsg) == 0;
@@ -343,16 +357,17 @@ bool SphinxAligner::setGrammar(const QStringList& words, double skip,
         }
         fsg_model_null_trans_add(fsg, int(i), int(i) + 1, skipWeight);
     }
-    addGarbage(fsg, states, weight(kGarbageProbability));
+    addGarbage(fsg, states, weight(kGarbageProbability), garbagePhones());
     fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
     const bool ready = ps_set_fsg(decoder_, "align", fsg) == 0;
     fsg_model_free(fsg);
     return ready;
 }
 
-void SphinxAligner::addGarbage(fsg_model_s* fsg, int states, int32_t weight)
+void SphinxAligner::addGarbage(fsg_model_s* fsg, int states, int32_t weight,
+                               const QStringList& phones)
 {
-    for (const QString& phone : SpeechPhones()) {
+    for (const QString& phone : phones) {
         const int wid = fsg_model_word_add(fsg, garbageWord(phone).toLatin1().constData());
         for (int s = 0; s < states; ++s)
             fsg_model_trans_add(fsg, s, s, weight, wid);

@@ -71,7 +71,8 @@ private:
     // Sets the search "align" to the grammar of `words` with skipping a word
     // weighted `skip`; *place maps each decoder word to its word's index.
     bool setGrammar(const QStringList& words, double skip, QHash<QString, qsizetype>* place);
-    static void addGarbage(fsg_model_s* fsg, int states, int32_t weight);
+    // Loops of the single phones `phones` on each of `states` states.
+    static void addGarbage(fsg_model_s* fsg, int states, int32_t weight, const QStringList& phones);
     QStringList pronunciationsOf(const QString& word) const;
     QString decoderWord(const QString& word); // adds it to the decoder when new
 
