@@ -44,7 +44,7 @@ std::vector<int16_t> Ramp(int seed)
 AlignJob Job(AlignKind kind, int ticket, const char* text, const QByteArray& sound,
              double fromSeconds = 0, double toSeconds = -1)
 {
-    return {kind, ticket, QString::fromUtf8(text), sound, fromSeconds, toSeconds};
+    return {kind, ticket, QString::fromUtf8(text), sound, fromSeconds, toSeconds, {}};
 }
 
 // The worker, with the results as they are delivered and the thread each
@@ -233,15 +233,19 @@ TEST_F(WordAlignWorkerTest, DestroyingTheWorkerWaitsForTheAlignmentInProgressAnd
     }
     changed.notify_one();
     worker.reset();
-    EXPECT_EQ(script.answeredCount(), 1u) << "the destructor returned during the alignment";
+    // Every alignment begun has ended: "one", and "two" when "one" ended
+    // before the destructor told the thread to stop (the release may come
+    // first; which comes first is not the test's to decide).
+    const size_t called = script.callCount();
+    EXPECT_GE(script.answeredCount(), 1u) << "the destructor returned during the alignment";
+    EXPECT_EQ(script.answeredCount(), called) << "the destructor returned during an alignment";
+    EXPECT_LE(called, 2u);
     releaser.join();
 
-    // The result of "one", posted as the worker ended, never comes; "two",
-    // still waiting, was never aligned.
+    // The results posted as the worker ended never come.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(results.empty());
-    EXPECT_EQ(script.callCount(), 1u);
 }
 
 TEST_F(WordAlignWorkerTest, AnAlignerNotMadeOrASoundNotDecodedGivesResultsCarryingTheError)
