@@ -14,9 +14,9 @@
 #include "support/Wav.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -183,17 +183,7 @@ struct Rig {
         controller->bRecordClick();
     }
     // Runs the event loop until `done` holds; false after 10 s without.
-    bool waitFor(const std::function<bool()>& done)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > 10000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
-    }
+    bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
     QByteArray recordingFile() const
     {
         QFile file(controller->RecordingFile());

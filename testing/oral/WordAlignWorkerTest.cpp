@@ -12,7 +12,7 @@
 #include "support/Wav.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -82,17 +82,7 @@ protected:
         });
     }
     // Runs the event loop until `done` holds; false after 10 s without.
-    bool waitFor(const std::function<bool()>& done)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > 10000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
-    }
+    bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
     bool waitForResults(size_t count)
     {
         return waitFor([&] { return results.size() >= count; });
