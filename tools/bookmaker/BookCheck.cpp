@@ -407,7 +407,8 @@ private:
     {
         const QString dictionaryFile = QLatin1String(kBookPronunciationsName);
         speech::Lexicon own;
-        QFile dictionary(folder_ + u'/' + dictionaryFile);
+        // Found as the program finds it, whatever the letter case of its name.
+        QFile dictionary(FindBookEntry(folder_, dictionaryFile));
         if (dictionary.exists()) {
             try {
                 if (!dictionary.open(QIODevice::ReadOnly))
