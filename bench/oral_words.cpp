@@ -56,7 +56,7 @@ void BM_WordsOfARecordingDelivered(benchmark::State& state)
 {
     ProgramPaths paths;
     paths.ProgramFolder = QStringLiteral(ZARELO_PROGRAM_DIR);
-    const speech::SpeechModel model = speech::SpeechModel::Installed(paths);
+    const speech::SpeechModel model = speech::SpeechModel::Installed(paths.HandDictionary());
     const auto lexicon = speech::LoadLexicon(model);
     QEventLoop loop;
     AlignResult last;

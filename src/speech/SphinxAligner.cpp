@@ -65,12 +65,12 @@ QString garbageWord(const QString& phone)
 
 } // namespace
 
-SpeechModel SpeechModel::Installed(const ProgramPaths& paths)
+SpeechModel SpeechModel::Installed(const QString& handDictionary)
 {
     SpeechModel model;
     model.AcousticModel = QString::fromLatin1(kModelFolder) + QStringLiteral("/en-us");
     model.Dictionary = QString::fromLatin1(kModelFolder) + QStringLiteral("/cmudict-en-us.dict");
-    model.HandDictionary = paths.HandDictionary();
+    model.HandDictionary = handDictionary;
     return model;
 }
 
@@ -122,7 +122,7 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
     fsg_model_t* fsg = fsg_model_init("phones", lmath, lw, 2);
     fsg->start_state = 0;
     fsg->final_state = 1;
-    addGarbage(fsg, 1, static_cast<int32>(logmath_log(lmath, kGarbageProbability) * lw),
+    addGarbage(fsg, {0}, static_cast<int32>(logmath_log(lmath, kGarbageProbability) * lw),
                SpeechPhones());
     fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
     fsg_model_null_trans_add(fsg, 0, 1, 0);
@@ -247,17 +247,23 @@ std::vector<SphinxAligner::Segment> SphinxAligner::decode(const char* search,
     return segments;
 }
 
-std::vector<int16_t> SphinxAligner::dithered(std::vector<int16_t> pcm)
+std::vector<int16_t> SphinxAligner::dithered(std::vector<int16_t> pcm, bool roomNoise)
 {
     // Digital silence has no spectrum to take the logarithm of: add noise of
-    // one sample unit, from a fixed seed so that equal calls give equal
+    // one sample unit, or with `roomNoise` as a quiet room holds, 54 dB below
+    // the recording's peak; from a fixed seed so that equal calls give equal
     // answers.
+    int peak = 0;
+    if (roomNoise)
+        for (int16_t s : pcm)
+            peak = std::max(peak, std::abs(int(s)));
+    const uint32_t spread = uint32_t(std::max(1, peak / 512));
     uint32_t state = 0x2545F491u;
     for (int16_t& s : pcm) {
         state ^= state << 13;
         state ^= state >> 17;
         state ^= state << 5;
-        const int noise = int(state % 3) - 1;
+        const int noise = int(state % (2 * spread + 1)) - int(spread);
         s = static_cast<int16_t>(std::clamp(int(s) + noise, -32768, 32767));
     }
     return pcm;
@@ -265,25 +271,56 @@ std::vector<int16_t> SphinxAligner::dithered(std::vector<int16_t> pcm)
 
 std::vector<WordTiming> SphinxAligner::Align(const QString& text, const PcmView& recording)
 {
+    // Each word is a part of its own: anything may stand between two words.
     const QStringList words = SplitWords(text);
+    std::vector<qsizetype> partEnds(size_t(words.size()));
+    for (qsizetype i = 0; i < words.size(); ++i)
+        partEnds[size_t(i)] = i + 1;
+    return align(words, partEnds, recording, false);
+}
+
+std::vector<std::vector<WordTiming>> SphinxAligner::AlignParts(const QStringList& parts,
+                                                               const PcmView& recording)
+{
+    QStringList words;
+    std::vector<qsizetype> partEnds;
+    for (const QString& part : parts) {
+        words += SplitWords(part);
+        partEnds.push_back(words.size());
+    }
+    // The long pauses between parts may be mastered digital silence, which
+    // reads as silence only under room noise; within a sentence the faintest
+    // noise keeps a pause from passing for a word left out.
+    std::vector<WordTiming> found = align(words, partEnds, recording, true);
+    std::vector<std::vector<WordTiming>> result(size_t(parts.size()));
+    qsizetype begin = 0;
+    for (size_t p = 0; p < partEnds.size(); ++p) {
+        result[p].assign(found.begin() + begin, found.begin() + partEnds[p]);
+        begin = partEnds[p];
+    }
+    return result;
+}
+
+std::vector<WordTiming> SphinxAligner::align(const QStringList& words,
+                                             const std::vector<qsizetype>& partEnds,
+                                             const PcmView& recording, bool roomNoise)
+{
     std::vector<WordTiming> result(words.size());
     for (qsizetype i = 0; i < words.size(); ++i)
         result[i].Word = words[i];
     // Less than a tenth of a second holds no word.
-    const std::vector<int16_t> pcm = dithered(ToSpeechRate(recording));
+    const std::vector<int16_t> pcm = dithered(ToSpeechRate(recording), roomNoise);
     if (words.isEmpty() || pcm.size() < kSpeechRate / 10)
         return result;
 
-    // The grammar: state i is "before word i"; word i or nothing leads to
-    // state i + 1; garbage phones loop on every state. Skipping a word costs,
-    // so that silence does not take a softly spoken word; when so much is
-    // skipped that the search's beam lost every path to the end, the words
-    // are sought again with skipping free.
+    // Skipping a word or a part costs, so that silence does not take a softly
+    // spoken word; when so much is skipped that the search's beam lost every
+    // path to the end, the words are sought again with skipping free.
     std::vector<Segment> segments;
     QHash<QString, qsizetype> place; // decoder word -> index of the word in the text
     for (const double skip : {kSkipProbability, 1.0}) {
         place.clear();
-        if (!setGrammar(words, skip, &place))
+        if (!setGrammar(words, partEnds, skip, &place))
             return result;
         segments = decode("align", pcm);
         if (!segments.empty())
@@ -332,9 +369,12 @@ std::vector<WordTiming> SphinxAligner::Align(const QString& text, const PcmView&
     return result;
 }
 
-bool SphinxAligner::setGrammar(const QStringList& words, double skip,
-                               QHash<QString, qsizetype>* place)
+bool SphinxAligner::setGrammar(const QStringList& words, const std::vector<qsizetype>& partEnds,
+                               double skip, QHash<QString, qsizetype>* place)
 {
+    // State i is "before word i". Word i, or skipping it inside its part,
+    // leads to state i + 1; a whole part may be skipped; garbage phones loop
+    // on the states between parts.
     logmath_t* lmath = ps_get_logmath(decoder_);
     const float lw = cmd_ln_float32_r(config_, "-lw");
     auto weight = [&](double p) { return static_cast<int32>(logmath_log(lmath, p) * lw); };
@@ -342,34 +382,53 @@ bool SphinxAligner::setGrammar(const QStringList& words, double skip,
     fsg_model_t* fsg = fsg_model_init("align", lmath, lw, states);
     fsg->start_state = 0;
     fsg->final_state = states - 1;
-    const int32 skipWeight =
-        std::max(weight(skip), int32(0.8 * logmath_log(lmath, kWordBeam) / words.size()));
-    QHash<QString, int> occurrences;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString lower = words[i].toLower();
-        const int occurrence = occurrences[lower]++;
-        for (const QString& phones : pronunciationsOf(words[i])) {
-            const QString name =
-                decoderWord(QStringLiteral("%1~%2|%3").arg(lower).arg(occurrence).arg(phones));
-            place->insert(name, i);
-            const int wid = fsg_model_word_add(fsg, name.toLatin1().constData());
-            fsg_model_trans_add(fsg, int(i), int(i) + 1, weight(kWordProbability), wid);
-        }
-        fsg_model_null_trans_add(fsg, int(i), int(i) + 1, skipWeight);
+    std::vector<int> partStarts;
+    qsizetype begin = 0;
+    for (qsizetype end : partEnds) {
+        if (end > begin)
+            partStarts.push_back(int(begin));
+        begin = end;
     }
-    addGarbage(fsg, states, weight(kGarbageProbability), garbagePhones());
+    // A path that skips everything pays one skip per part: the skips of a
+    // long text are made cheaper, to keep their sum within four fifths of the
+    // word beam.
+    const int32 skipWeight = std::max(weight(skip), int32(0.8 * logmath_log(lmath, kWordBeam) /
+                                                          std::max<size_t>(1, partStarts.size())));
+    QHash<QString, int> occurrences;
+    begin = 0;
+    for (qsizetype end : partEnds) {
+        for (qsizetype i = begin; i < end; ++i) {
+            const QString lower = words[i].toLower();
+            const int occurrence = occurrences[lower]++;
+            for (const QString& phones : pronunciationsOf(words[i])) {
+                const QString name =
+                    decoderWord(QStringLiteral("%1~%2|%3").arg(lower).arg(occurrence).arg(phones));
+                place->insert(name, i);
+                const int wid = fsg_model_word_add(fsg, name.toLatin1().constData());
+                fsg_model_trans_add(fsg, int(i), int(i) + 1, weight(kWordProbability), wid);
+            }
+            if (end - begin > 1)
+                fsg_model_null_trans_add(fsg, int(i), int(i) + 1, skipWeight);
+        }
+        if (end > begin)
+            fsg_model_null_trans_add(fsg, int(begin), int(end), skipWeight);
+        begin = end;
+    }
+    std::vector<int> between = partStarts;
+    between.push_back(states - 1);
+    addGarbage(fsg, between, weight(kGarbageProbability), garbagePhones());
     fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
     const bool ready = ps_set_fsg(decoder_, "align", fsg) == 0;
     fsg_model_free(fsg);
     return ready;
 }
 
-void SphinxAligner::addGarbage(fsg_model_s* fsg, int states, int32_t weight,
+void SphinxAligner::addGarbage(fsg_model_s* fsg, const std::vector<int>& states, int32_t weight,
                                const QStringList& phones)
 {
     for (const QString& phone : phones) {
         const int wid = fsg_model_word_add(fsg, garbageWord(phone).toLatin1().constData());
-        for (int s = 0; s < states; ++s)
+        for (int s : states)
             fsg_model_trans_add(fsg, s, s, weight, wid);
     }
 }

@@ -17,10 +17,6 @@ struct ps_decoder_s;
 struct cmd_ln_s;
 struct fsg_model_s;
 
-namespace zarelo {
-struct ProgramPaths;
-}
-
 namespace zarelo::speech {
 
 // Where the speech model lies.
@@ -29,9 +25,10 @@ struct SpeechModel {
     QString Dictionary;     // the model's pronunciation dictionary (CMU format)
     QString HandDictionary; // the program's own pronunciations (names); may be empty
 
-    // The Debian package's model (pocketsphinx-en-us) and the program's
-    // hand dictionary from `paths`.
-    static SpeechModel Installed(const ProgramPaths& paths);
+    // The Debian package's model (pocketsphinx-en-us) and the hand
+    // dictionary `handDictionary` (a program's, ProgramPaths::HandDictionary;
+    // empty: none).
+    static SpeechModel Installed(const QString& handDictionary);
 };
 
 // Reads the dictionaries of `model` into one lexicon, to be shared by
@@ -54,6 +51,10 @@ public:
     bool SetPronunciation(const QString& word, const QString& phones);
 
     std::vector<WordTiming> Align(const QString& text, const PcmView& recording) override;
+    // Garbage phones only between parts: the words of a part are read
+    // together, which the search needs far fewer paths for.
+    std::vector<std::vector<WordTiming>> AlignParts(const QStringList& parts,
+                                                    const PcmView& recording) override;
     void UsePronunciations(const QByteArray& dictionary) override;
 
     // The recording as the decoder hears it: 16 kHz mono.
@@ -67,12 +68,19 @@ private:
     };
     // The best path of grammar `search` through `pcm` (16 kHz mono).
     std::vector<Segment> decode(const char* search, const std::vector<int16_t>& pcm);
-    static std::vector<int16_t> dithered(std::vector<int16_t> pcm);
-    // Sets the search "align" to the grammar of `words` with skipping a word
-    // weighted `skip`; *place maps each decoder word to its word's index.
-    bool setGrammar(const QStringList& words, double skip, QHash<QString, qsizetype>* place);
-    // Loops of the single phones `phones` on each of `states` states.
-    static void addGarbage(fsg_model_s* fsg, int states, int32_t weight, const QStringList& phones);
+    static std::vector<int16_t> dithered(std::vector<int16_t> pcm, bool roomNoise);
+    // The words of parts [0, partEnds[0]), [partEnds[0], partEnds[1]), ...;
+    // `roomNoise`: see dithered.
+    std::vector<WordTiming> align(const QStringList& words, const std::vector<qsizetype>& partEnds,
+                                  const PcmView& recording, bool roomNoise);
+    // Sets the search "align" to the grammar of `words` in parts ending at
+    // `partEnds`, skipping a word or a part weighted `skip`; *place maps each
+    // decoder word to its word's index.
+    bool setGrammar(const QStringList& words, const std::vector<qsizetype>& partEnds, double skip,
+                    QHash<QString, qsizetype>* place);
+    // Loops of the single phones `phones` on each of `states`.
+    static void addGarbage(fsg_model_s* fsg, const std::vector<int>& states, int32_t weight,
+                           const QStringList& phones);
     QStringList pronunciationsOf(const QString& word) const;
     QString decoderWord(const QString& word); // adds it to the decoder when new
 

@@ -7,6 +7,8 @@
 // when the recording does not hold it: a word is never squeezed into the
 // sound of its neighbours.
 
+#include "speech/Lexicon.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -36,11 +38,32 @@ public:
     // One entry per word of `text`, in the text's order. Thread-safe for
     // distinct aligner objects; one object serves one call at a time.
     virtual std::vector<WordTiming> Align(const QString& text, const PcmView& recording) = 0;
+    // The words of texts read one after another as separate parts (the
+    // entries of a book's track): one list per part, in order. Each part is
+    // read whole or left out as a whole; anything may lie between two parts
+    // (a title, an instruction, music, a part read twice). Here each part is
+    // sought as a stretch of `Align`'s text; an aligner may know better.
+    virtual std::vector<std::vector<WordTiming>> AlignParts(const QStringList& parts,
+                                                            const PcmView& recording);
     // How words of the texts to come are said, in the CMU dictionary format
     // (a book's own pronunciations: the names of its characters), winning over
     // the aligner's dictionaries; replaces what was given before. Lines that
     // do not read are left out (a book's check reports them).
     virtual void UsePronunciations(const QByteArray& dictionary) = 0;
 };
+
+inline std::vector<std::vector<WordTiming>> WordAligner::AlignParts(const QStringList& parts,
+                                                                    const PcmView& recording)
+{
+    const std::vector<WordTiming> words = Align(parts.join(QLatin1Char(' ')), recording);
+    std::vector<std::vector<WordTiming>> result;
+    size_t next = 0;
+    for (const QString& part : parts) {
+        std::vector<WordTiming>& own = result.emplace_back();
+        for (qsizetype k = SplitWords(part).size(); k > 0 && next < words.size(); --k)
+            own.push_back(words[next++]);
+    }
+    return result;
+}
 
 } // namespace zarelo::speech

@@ -1,14 +1,17 @@
 // Finding entries in a recording: the pause finder on known tones and
 // silences (a short burst beside a tone kept, a lone click dropped), the
-// fitting of runs to entries (a stretch split at an inner pause, two runs
-// joined), and the import through the book writer (a time by hand wins; a
-// recording with one entry too few is refused, naming the line).
+// placing of ranges around heard words on made-up runs and under hiss, and
+// the import by words of espeak-ng readings with a title before the entries
+// (an entry left out named by line, a time by hand winning, an unsure entry
+// listed for `check`, compressed recordings giving the ranges of the WAV).
 
 #include "bookmaker/VoiceImport.h"
 #include "base/BookError.h"
 #include "book/PackedFile.h"
+#include "bookmaker/BookCheck.h"
 #include "bookmaker/BookSource.h"
 #include "bookmaker/BookWriter.h"
+#include "speech/SphinxAligner.h"
 #include "support/Wav.h"
 
 #include <QDir>
@@ -40,38 +43,55 @@ int64_t frameAt(double seconds)
     return std::llround(seconds * kRate);
 }
 
-// Runs of the given lengths (seconds), one after another with the given pauses.
-std::vector<SoundRun> runsOf(const std::vector<double>& lengths, const std::vector<double>& pauses)
+// A heard entry over [begin, end) seconds: `found` of `words` words, the
+// last `unheardLast` of them not heard.
+HeardEntry heard(double begin, double end, int words = 1, int found = 1, int unheardLast = 0)
 {
-    std::vector<SoundRun> runs;
-    double at = 0.5;
-    for (size_t i = 0; i < lengths.size(); ++i) {
-        runs.push_back({frameAt(at), frameAt(at + lengths[i])});
-        at += lengths[i] + (i < pauses.size() ? pauses[i] : 0);
-    }
-    return runs;
+    HeardEntry h{frameAt(begin), frameAt(end), words, found, 0.9};
+    h.UnheardLast = unheardLast;
+    return h;
 }
 
-// Start and end of each range, hundredths.
-std::vector<std::pair<int, int>> ranges(const std::vector<ClipTime>& times)
+std::pair<int, int> range(const PlacedEntry& p)
 {
-    std::vector<std::pair<int, int>> out;
-    for (const ClipTime& t : times)
-        out.push_back({t.Start, t.End});
-    return out;
+    return {p.Time.Start, p.Time.End};
 }
 
-// A recording of three entries: tones of 0.5, 1.0 and 0.5 s apart by 0.6 s
-// pauses, from 0.4 s, and 0.5 s of silence after them.
-std::vector<float> threeTones()
+speech::SphinxAligner& aligner()
 {
-    std::vector<float> frames;
-    for (double length : {0.5, 1.0, 0.5}) {
-        append(frames, frames.empty() ? 0.4 : 0.6, 0);
-        append(frames, length, 440);
+    static const speech::SpeechModel model = speech::SpeechModel::Installed({});
+    static speech::SphinxAligner shared(model, speech::LoadLexicon(model));
+    return shared;
+}
+
+// A recording made of espeak-ng readings: `texts` spoken in turn after
+// `lead` s of silence, `pause` s apart, 0.5 s of silence after; `spans` gets
+// each reading's clip in hundredths (20 ms before its speech to 60 ms after).
+std::vector<float> spoken(const QStringList& texts, double lead, double pause,
+                          std::vector<ClipTime>* spans = nullptr)
+{
+    const std::vector<MonoSound> clips = SpeakAll(texts, SpeechOptions{});
+    std::vector<float> frames(size_t(frameAt(lead)), 0.0f);
+    for (const MonoSound& clip : clips) {
+        EXPECT_EQ(clip.SampleRate, 22050) << "espeak-ng speaks at 22050 Hz";
+        // Resampled by picking: the test only needs speech at kRate.
+        const int64_t begin = int64_t(frames.size());
+        for (int64_t i = 0; i * clip.SampleRate / kRate < int64_t(clip.Samples.size()); ++i)
+            frames.push_back(clip.Samples[size_t(i * clip.SampleRate / kRate)] / 32768.0f);
+        if (spans)
+            spans->push_back({int(begin * 100 / kRate), int(int64_t(frames.size()) * 100 / kRate)});
+        frames.resize(frames.size() + size_t(frameAt(pause)), 0.0f);
     }
-    append(frames, 0.5, 0);
+    frames.resize(frames.size() + size_t(frameAt(0.5 - pause)), 0.0f);
     return frames;
+}
+
+QByteArray wavOf(const std::vector<float>& frames)
+{
+    std::vector<int16_t> samples;
+    for (float f : frames)
+        samples.push_back(int16_t(std::lround(f * 32767)));
+    return fakes::WavBytes(kRate, 1, samples);
 }
 
 // `frames` written by libsndfile in `format` (FLAC, Ogg Vorbis, MP3) to `path`.
@@ -112,7 +132,7 @@ TEST(PauseFinder, FindsTheTonesBetweenSilences)
         f += 0.0005f * (float(seed >> 8) / float(1 << 24) - 0.5f);
     }
 
-    const std::vector<SoundRun> runs = FindSoundRuns(frames, kRate);
+    const std::vector<SoundRun> runs = MapSound(frames, kRate).Runs;
     ASSERT_EQ(runs.size(), 3u);
     const double truth[3][2] = {{0.30, 0.80}, {1.20, 1.72}, {2.73, 2.98}};
     for (size_t k = 0; k < 3; ++k) {
@@ -139,7 +159,7 @@ TEST(PauseFinder, KeepsAShortBurstNearSpeechAndDropsALoneClick)
     append(frames, 0.40, 660); // 2.835 .. 3.235
     append(frames, 0.30, 0);
 
-    const std::vector<SoundRun> runs = FindSoundRuns(frames, kRate);
+    const std::vector<SoundRun> runs = MapSound(frames, kRate).Runs;
     ASSERT_EQ(runs.size(), 2u);
     const double truth[2][2] = {{0.30, 0.755}, {2.77, 3.235}};
     for (size_t k = 0; k < 2; ++k) {
@@ -148,83 +168,184 @@ TEST(PauseFinder, KeepsAShortBurstNearSpeechAndDropsALoneClick)
     }
 }
 
-TEST(FitRuns, SplitsAtAShortPauseAndJoinsAcrossALongerOneWhenTheLengthsSaySo)
+TEST(PlaceEntries, TakesTheEdgesOfTheSoundAroundTheHeardWords)
 {
-    // Entries of 1, 1, 2 and 1 s. The second and third are spoken with only
-    // 80 ms between them; the third holds a 150 ms pause of its own. Ending
-    // entries at the three longest pauses would give lengths 1, 2.08, 1, 1.
-    const std::vector<SoundRun> runs = runsOf({1.0, 1.0, 1.0, 1.0, 1.0}, {0.6, 0.08, 0.15, 0.6});
-    const FittedVoice fitted = FitRuns(runs, {10, 10, 20, 10}, kRate, 0, frameAt(8));
-    EXPECT_TRUE(fitted.Why.isEmpty()) << fitted.Why.toStdString();
-    // Each range 30 ms before its first sound to 60 ms after its last, but
-    // never past the middle of a pause to a neighbour: B ends in the middle of
-    // the 80 ms before C.
-    EXPECT_EQ(ranges(fitted.Times),
-              (std::vector<std::pair<int, int>>{{47, 156}, {207, 314}, {315, 539}, {590, 699}}));
+    const std::vector<SoundRun> runs = {
+        {frameAt(1.00), frameAt(1.50)},                                 // A
+        {frameAt(2.50), frameAt(2.90)}, {frameAt(2.98), frameAt(3.06)}, // B and a release
+        {frameAt(4.00), frameAt(4.60)}, {frameAt(4.75), frameAt(5.10)}, // C, its last word
+        {frameAt(5.40), frameAt(6.50)}, // music running into E's words
+    };
+    SoundMap sound;
+    sound.Rate = kRate;
+    sound.Runs = runs;
+    std::vector<HeardEntry> words = {heard(1.02, 1.48), heard(2.52, 2.90),
+                                     heard(4.01, 4.58, 3, 2, 1), heard(0, 0, 2, 0),
+                                     heard(6.00, 6.50)};
+    words[0].Confidence = 0.95;
+    const std::vector<PlacedEntry> placed = PlaceEntries(words, sound, 0, frameAt(7));
 
-    // With lengths that fit the long pauses, they win.
-    const FittedVoice plain = FitRuns(runs, {10, 20, 10, 10}, kRate, 0, frameAt(8));
-    ASSERT_EQ(plain.Times.size(), 4u);
-    EXPECT_EQ(plain.Times[1].End, 424); // B and the first half of C: 2.1 .. 4.18
-    EXPECT_EQ(plain.Times[2].Start, 430);
+    // 30 ms before the first sound, 50 ms after the last (60 with the
+    // hundredth rounded up to); the release after B's words stays in.
+    EXPECT_EQ(placed[0].How, Placement::Sure);
+    EXPECT_EQ(range(placed[0]), std::make_pair(97, 155));
+    EXPECT_EQ(placed[1].How, Placement::Sure) << placed[1].Why.toStdString();
+    EXPECT_EQ(range(placed[1]), std::make_pair(247, 311));
+    // C's last word was not heard: the sound right after its words is taken
+    // for it, and the entry is listed.
+    EXPECT_EQ(placed[2].How, Placement::Unsure);
+    EXPECT_EQ(range(placed[2]), std::make_pair(397, 515));
+    EXPECT_TRUE(placed[2].Why.contains("only 2 of its 3 words were heard"));
+    // Not one word of D heard: it is not in the recording.
+    EXPECT_EQ(placed[3].How, Placement::Missing);
+    // The sound under E's first word began 0.6 s earlier: the start is the
+    // words', and unsure.
+    EXPECT_EQ(placed[4].How, Placement::Unsure);
+    EXPECT_EQ(placed[4].Time.Start, 597);
+    EXPECT_TRUE(placed[4].Why.contains("its start does not lie where a sound starts"));
 
-    // Fewer runs than entries: the entry left without sound is named.
-    const FittedVoice tooFew = FitRuns(runsOf({1, 1}, {0.6}), {10, 10, 10}, kRate, 0, frameAt(4));
-    EXPECT_TRUE(tooFew.Times.empty());
-    EXPECT_EQ(tooFew.Failed, 2);
+    // A weak match is unsure, however well its edges fit.
+    words[0].Confidence = 0.2;
+    EXPECT_EQ(PlaceEntries(words, sound, 0, frameAt(7))[0].How, Placement::Unsure);
 }
 
-TEST(ImportVoice, HandTimesWinAndARecordingWithOneEntryTooFewIsRefused)
+TEST(PlaceEntries, UnderHissTheSoftStartOfAWordIsKept)
+{
+    // Hiss 30 dB below a tone; before the tone 120 ms of a fricative's hiss,
+    // twice as loud as the noise: below the runs' threshold, but its slope
+    // stands out.
+    std::vector<float> frames;
+    append(frames, 1.00, 0);
+    const int64_t fricative = int64_t(frames.size());
+    uint32_t seed = 7;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(seed >> 8) / float(1 << 24) - 0.5f;
+    };
+    for (int64_t i = 0; i < frameAt(0.12); ++i)
+        frames.push_back(0.032f * noise());
+    append(frames, 0.50, 440);
+    append(frames, 1.00, 0);
+    for (float& f : frames)
+        f += 0.016f * noise();
+
+    const SoundMap sound = MapSound(frames, kRate);
+    ASSERT_FALSE(sound.Runs.empty());
+    EXPECT_GT(sound.Runs.front().Begin, fricative + frameAt(0.1)) << "the runs miss the hiss";
+    const std::vector<PlacedEntry> placed =
+        PlaceEntries({heard(1.12, 1.62)}, sound, 0, int64_t(frames.size()));
+    EXPECT_NEAR(placed[0].Time.Start, fricative * 100 / kRate, 2);
+    // Noise this loud may hide what the slope cannot find either.
+    EXPECT_EQ(placed[0].How, Placement::Unsure);
+    EXPECT_TRUE(placed[0].Why.contains("noise")) << placed[0].Why.toStdString();
+}
+
+TEST(ImportVoice, FindsEntriesByTheirWordsPastATitleAndNamesOneLeftOut)
 {
     QTemporaryDir dir;
-    const std::vector<float> frames = threeTones();
-    std::vector<int16_t> samples;
-    for (float f : frames)
-        samples.push_back(int16_t(std::lround(f * 32767)));
+    std::vector<ClipTime> spans;
+    const std::vector<float> frames =
+        spoken({"Unit one. Listen and repeat.", "Good morning.", "Nice to meet you.", "Goodbye!"},
+               0.4, 0.8, &spans);
     QFile wav(dir.path() + "/track.wav");
     ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
-    wav.write(fakes::WavBytes(kRate, 1, samples));
+    wav.write(wavOf(frames));
     wav.close();
-
     const QByteArray head = "publisher P\nbook B\nheading Lesson 1 | One\nvoice V from track.wav\n"
                             "page 1\nsent Good morning. | 早上好。\n";
     const QString sourceFile = dir.path() + "/b.txt";
-    BookSource book = ParseBookSource(head + "sent Nice to meet you, Lily. | 很高兴见到你。\n"
-                                             "sent Goodbye! | 再见！ | boy Tom | time 3.05-3.65\n",
-                                      sourceFile);
-    const ImportedVoice imported = ImportVoice(book, "V", {0, 1, 2});
-    EXPECT_EQ(ranges(imported.Times),
-              (std::vector<std::pair<int, int>>{{37, 96}, {147, 256}, {305, 365}}));
+
+    // The title is passed over; the last entry's time is given by hand.
+    const QString hand = QStringLiteral("%1-%2")
+                             .arg(spans[3].Start / 100.0, 0, 'f', 2)
+                             .arg(spans[3].End / 100.0, 0, 'f', 2);
+    const BookSource book = ParseBookSource(head +
+                                                "sent Nice to meet you. | 很高兴见到你。\n"
+                                                "sent Goodbye! | 再见！ | time " +
+                                                hand.toUtf8() + "\n",
+                                            sourceFile);
+    const ImportedVoice imported = ImportVoice(book, "V", {0, 1, 2}, aligner());
+    EXPECT_TRUE(imported.Missing.isEmpty()) << imported.Missing.join("\n").toStdString();
+    for (size_t k = 0; k < 2; ++k) {
+        ASSERT_TRUE(imported.Times[k]) << k;
+        // The clip holds 20 ms before the speech and 60 ms after it; the
+        // range 30 ms before and 50-60 ms after.
+        EXPECT_NEAR(imported.Times[k]->Start, spans[k + 1].Start - 1, 2) << k;
+        EXPECT_NEAR(imported.Times[k]->End, spans[k + 1].End, 2) << k;
+    }
+    ASSERT_TRUE(imported.Times[2]);
+    EXPECT_EQ(imported.Times[2]->Start, spans[3].Start);
+    EXPECT_EQ(imported.Times[2]->End, spans[3].End);
     EXPECT_EQ(imported.Bytes.size(), QFile(wav.fileName()).size()) << "the recording is kept as is";
 
-    // Four entries for three spoken parts: refused with the line of the entry
-    // that found no sound, and no book folder is left behind.
-    const BookSource tooMany = ParseBookSource(head + "sent Nice to meet you. | 很高兴见到你。\n"
-                                                      "sent Goodbye! | 再见！\n"
-                                                      "sent See you. | 再见。\n",
+    // An entry the recording lacks, between two it holds: named with its line
+    // and text while the others are found, and no book folder is left behind.
+    const BookSource lacking = ParseBookSource(head + "sent How are you? | 你好吗？\n"
+                                                      "sent Nice to meet you. | 很高兴见到你。\n"
+                                                      "sent Goodbye! | 再见！\n",
                                                sourceFile);
+    const ImportedVoice partial = ImportVoice(lacking, "V", {0, 1, 2, 3}, aligner());
+    EXPECT_TRUE(partial.Times[0] && partial.Times[2] && partial.Times[3]);
+    EXPECT_FALSE(partial.Times[1]);
     const QString program = dir.path() + "/program";
     try {
-        WriteBook(tooMany, program, SpeechOptions{});
-        ADD_FAILURE() << "a recording with one entry too few was accepted";
+        WriteBook(lacking, program, SpeechOptions{});
+        ADD_FAILURE() << "a recording without an entry was accepted";
     } catch (const BookError& e) {
-        EXPECT_TRUE(e.message().startsWith(sourceFile + " line 9: voice V from "))
-            << e.message().toStdString();
-        EXPECT_TRUE(e.message().contains("“See you.”")) << e.message().toStdString();
+        EXPECT_EQ(e.message(), sourceFile + " line 7: voice V from " + dir.path() +
+                                   "/track.wav: “How are you?” is not in the recording");
     }
     EXPECT_FALSE(QDir(program + "/P").exists());
+}
+
+TEST(ImportVoice, AnEntryOnlyPartlyHeardIsListedForCheck)
+{
+    QTemporaryDir dir;
+    QFile wav(dir.path() + "/track.wav");
+    ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
+    wav.write(wavOf(spoken({"Good morning.", "Goodbye!"}, 0.4, 0.8)));
+    wav.close();
+    // The book says more than the recording does.
+    const BookSource book = ParseBookSource(
+        "publisher P\nbook B\nheading Lesson 1 | One\nvoice V from track.wav\npage 1\n"
+        "sent Good morning, Miss Zhang. | 早上好，张老师。\nsent Goodbye! | 再见！\n",
+        dir.path() + "/b.txt");
+    const WrittenBook written = WriteBook(book, dir.path() + "/program", SpeechOptions{});
+    ASSERT_EQ(written.Unsure.size(), 1) << written.Unsure.join("\n").toStdString();
+    EXPECT_TRUE(written.Unsure[0].startsWith(dir.path() + "/b.txt line 6: voice V "));
+    EXPECT_TRUE(written.Unsure[0].contains("“Good morning, Miss Zhang.”: only 2 of its 4 words"));
+
+    // Remembered beside the book and listed by the check, as a note.
+    bool listed = false;
+    for (const Finding& f : CheckBookFolder(written.Folder)) {
+        EXPECT_TRUE(f.Note) << f.Text.toStdString();
+        listed = listed || (f.File == kUnsureRangesName && f.Text.contains(written.Unsure[0]));
+    }
+    EXPECT_TRUE(listed);
 }
 
 TEST(ImportVoice, FlacOggAndMp3RecordingsGiveTheRangesOfTheirWav)
 {
     QTemporaryDir dir;
-    const std::vector<float> frames = threeTones();
+    const std::vector<float> frames =
+        spoken({"Good morning.", "Nice to meet you, Lily.", "Goodbye!"}, 0.4, 0.7);
     const QByteArray source =
         "publisher P\nbook B\nheading Lesson 1 | One\nvoice V from track\n"
         "page 1\nsent Good morning. | 早上好。\n"
         "sent Nice to meet you, Lily. | 很高兴见到你。\nsent Goodbye! | 再见！\n";
-    const std::vector<std::pair<int, int>> expected{{37, 96}, {147, 256}, {307, 366}};
-    // Lossy coding smears the edges of a tone by some milliseconds (Vorbis's
+    const auto rangesOf = [&](int format) {
+        EXPECT_TRUE(writeEncoded(dir.path() + "/track", format, frames));
+        const BookSource book = ParseBookSource(source, dir.path() + "/b.txt");
+        std::vector<std::pair<int, int>> found;
+        for (const auto& t : ImportVoice(book, "V", {0, 1, 2}, aligner()).Times)
+            found.push_back(t ? std::make_pair(t->Start, t->End) : std::make_pair(-1, -1));
+        return found;
+    };
+    const std::vector<std::pair<int, int>> expected = rangesOf(SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_EQ(expected.size(), 3u);
+    for (const auto& [start, end] : expected)
+        ASSERT_GT(start, 0) << "every entry found in the WAV";
+    // Lossy coding smears the edges of a sound by some milliseconds (Vorbis's
     // pre-echo the most); MP3 is decoded gapless, so nothing is shifted.
     const struct {
         const char* name;
@@ -232,13 +353,10 @@ TEST(ImportVoice, FlacOggAndMp3RecordingsGiveTheRangesOfTheirWav)
         int tolerance; // hundredths
     } kinds[] = {{"FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0},
                  {"Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 3},
-                 {"MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1}};
+                 {"MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2}};
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
-        ASSERT_TRUE(writeEncoded(dir.path() + "/track", kind.format, frames));
-        const BookSource book = ParseBookSource(source, dir.path() + "/b.txt");
-        const ImportedVoice imported = ImportVoice(book, "V", {0, 1, 2});
-        const std::vector<std::pair<int, int>> found = ranges(imported.Times);
+        const std::vector<std::pair<int, int>> found = rangesOf(kind.format);
         ASSERT_EQ(found.size(), expected.size());
         for (size_t k = 0; k < found.size(); ++k) {
             EXPECT_NEAR(found[k].first, expected[k].first, kind.tolerance) << k;

@@ -8,6 +8,7 @@
 #include "book/Gbk.h"
 #include "book/PackedFile.h"
 #include "book/PageImage.h"
+#include "bookmaker/VoiceImport.h"
 #include "speech/Lexicon.h"
 
 #include <QDir>
@@ -47,6 +48,7 @@ public:
         checkLessons();
         if (lexicon_ != nullptr && location)
             checkPronunciations();
+        listUnsureRanges();
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const Finding& a, const Finding& b) {
                              if (!EqualsIgnoringAsciiCase(a.File, b.File))
@@ -440,6 +442,29 @@ private:
                             .arg(word, guess),
                         true);
             }
+        }
+    }
+
+    // The ranges the maker placed without certainty when it imported a
+    // recording: worth a listen, each a note.
+    void listUnsureRanges()
+    {
+        const QString name = QLatin1String(kUnsureRangesName);
+        QFile file(FindBookEntry(folder_, name));
+        if (!file.exists())
+            return;
+        if (!file.open(QIODevice::ReadOnly)) {
+            add(name, 0, QStringLiteral("cannot read the file: %1").arg(file.errorString()));
+            return;
+        }
+        int line = 0;
+        for (const QByteArray& text : file.readAll().split('\n')) {
+            ++line;
+            if (!text.trimmed().isEmpty())
+                add(name, line,
+                    QStringLiteral("the import is unsure of this range; listen to it: %1")
+                        .arg(QString::fromUtf8(text.trimmed())),
+                    true);
         }
     }
 

@@ -16,6 +16,14 @@ QString SourceEntry::spokenText() const
     return English.endsWith(u'~') ? English.chopped(1) : English;
 }
 
+QByteArray BookSource::pronunciationDictionary() const
+{
+    QByteArray dictionary;
+    for (const auto& [word, said] : Pronunciations)
+        dictionary += word.toUtf8() + ' ' + said.Phones.toLatin1() + '\n';
+    return dictionary;
+}
+
 int BookSource::topHeadingOf(int page) const
 {
     for (int i = 0; i < static_cast<int>(Headings.size()); ++i) {

@@ -2,6 +2,7 @@
 // A book source: the plain-text (UTF-8) description of one book that the book
 // maker turns into a book folder. The format is described in README.md.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <map>
@@ -91,6 +92,9 @@ struct BookSource {
 
     // The top-level heading whose pages hold `page`, or -1.
     int topHeadingOf(int page) const;
+    // The book's own pronunciations in the CMU dictionary format, one word a
+    // line (empty when it says none).
+    QByteArray pronunciationDictionary() const;
 };
 
 // Parses the UTF-8 text of a book source. Throws BookError with the file

@@ -6,10 +6,12 @@
 #include "book/PackedFile.h"
 #include "bookmaker/PageImport.h"
 #include "bookmaker/VoiceImport.h"
+#include "speech/SphinxAligner.h"
 
 #include <QDir>
 #include <QFile>
 #include <map>
+#include <memory>
 #include <turbojpeg.h>
 
 namespace zarelo::bookmaker {
@@ -97,8 +99,10 @@ QString LessonIndexText(const BookSource& book, const std::vector<ClipTime>& tim
 
 namespace {
 
-// Writes every file of the book into `making`, a fresh folder.
-int writeBookFiles(const BookSource& book, const QString& making, const SpeechOptions& speech)
+// Writes every file of the book into `making`, a fresh folder; adds the
+// unsure entries of its recordings to `unsure`.
+int writeBookFiles(const BookSource& book, const QString& making, const SpeechOptions& speech,
+                   QStringList& unsure)
 {
 
     // Pages, and the boxes of every entry.
@@ -133,11 +137,23 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
     std::vector<ClipTime> times(entries);
     QStringList texts;
     std::vector<size_t> spoken;
+    std::unique_ptr<speech::SphinxAligner> aligner;
+    QStringList missing;
     for (qsizetype v = 0; v < voiceNames.size(); ++v) {
         if (book.Recordings.count(voiceNames[v])) {
-            const ImportedVoice imported = ImportVoice(book, voiceNames[v], voiceEntries[v]);
+            if (!aligner) {
+                const speech::SpeechModel model =
+                    speech::SpeechModel::Installed(speech.HandDictionary);
+                aligner =
+                    std::make_unique<speech::SphinxAligner>(model, speech::LoadLexicon(model));
+            }
+            const ImportedVoice imported =
+                ImportVoice(book, voiceNames[v], voiceEntries[v], *aligner);
             for (size_t k = 0; k < voiceEntries[v].size(); ++k)
-                times[voiceEntries[v][k]] = imported.Times[k];
+                times[voiceEntries[v][k]] = imported.Times[k].value_or(ClipTime{});
+            missing += imported.Missing;
+            for (const UnsureEntry& u : imported.Unsure)
+                unsure << u.Text;
             writeFile(making + u'/' + voiceNames[v] + QStringLiteral(".wav"),
                       PackBytes(imported.Bytes));
             continue;
@@ -147,6 +163,14 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
             spoken.push_back(i);
         }
     }
+    // A book whose entry plays nothing is no book: every entry missing from
+    // the recordings is named at once, the others having been found.
+    if (!missing.isEmpty())
+        throw BookError(missing.join(u'\n'));
+    if (!unsure.isEmpty())
+        writeFile(making + u'/' + QLatin1String(kUnsureRangesName),
+                  (unsure.join(u'\n') + u'\n').toUtf8());
+
     std::vector<MonoSound> clips = SpeakAll(texts, speech);
     std::map<size_t, MonoSound> clipOf;
     for (size_t k = 0; k < spoken.size(); ++k)
@@ -168,12 +192,9 @@ int writeBookFiles(const BookSource& book, const QString& making, const SpeechOp
               PackBytes(toGbk(LocationText(book, boxes, times))));
     writeFile(making + QStringLiteral("/LessonIndex.dat"),
               PackBytes(toGbk(LessonIndexText(book, times))));
-    if (!book.Pronunciations.empty()) {
-        QByteArray dictionary;
-        for (const auto& [word, said] : book.Pronunciations)
-            dictionary += word.toUtf8() + ' ' + said.Phones.toLatin1() + '\n';
-        writeFile(making + u'/' + QLatin1String(kBookPronunciationsName), dictionary);
-    }
+    if (!book.Pronunciations.empty())
+        writeFile(making + u'/' + QLatin1String(kBookPronunciationsName),
+                  book.pronunciationDictionary());
 
     return static_cast<int>(voiceNames.size());
 }
@@ -193,8 +214,9 @@ WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
     if (!QDir().mkpath(making))
         throw BookError(QStringLiteral("%1: cannot make the folder").arg(making));
     int voices = 0;
+    QStringList unsure;
     try {
-        voices = writeBookFiles(book, making, speech);
+        voices = writeBookFiles(book, making, speech, unsure);
     } catch (...) {
         QDir(making).removeRecursively();
         if (QDir(publisherFolder).isEmpty())
@@ -204,7 +226,7 @@ WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
     QDir(folder).removeRecursively();
     if (!QDir().rename(making, folder))
         throw BookError(QStringLiteral("%1: cannot move the new book into place").arg(folder));
-    return {folder, static_cast<int>(book.Pages.size()), voices};
+    return {folder, static_cast<int>(book.Pages.size()), voices, unsure};
 }
 
 } // namespace zarelo::bookmaker

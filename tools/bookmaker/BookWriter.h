@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace zarelo::bookmaker {
 
@@ -29,10 +30,14 @@ struct WrittenBook {
     QString Folder;
     int Pages = 0;
     int Voices = 0;
+    QStringList Unsure; // entries of recordings placed without certainty, a line each
 };
 
 // Makes programFolder/<publisher>/<book>/ anew (an older folder of that book
-// is removed first) and writes every file of the book. Throws BookError.
+// is removed first) and writes every file of the book. The entries of
+// recordings are found by their words; those placed without certainty are
+// listed in the book folder's kUnsureRangesName. Throws BookError, naming
+// every entry a recording lacks.
 WrittenBook WriteBook(const BookSource& book, const QString& programFolder,
                       const SpeechOptions& speech);
 

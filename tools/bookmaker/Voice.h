@@ -14,6 +14,9 @@ struct SpeechOptions {
     QString Program = QStringLiteral("espeak-ng");
     QString Voice = QStringLiteral("en-us");
     int WordsPerMinute = 135;
+    // The program's pronunciations of names, for finding the words of
+    // recordings (empty: the speech model's dictionary only).
+    QString HandDictionary;
 };
 
 // Speaks every text with its own espeak-ng process (a few at a time) and

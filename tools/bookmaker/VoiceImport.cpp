@@ -13,24 +13,90 @@ namespace zarelo::bookmaker {
 namespace {
 
 constexpr double kWindowSeconds = 0.010;
+constexpr double kSoftWindowSeconds = 0.005;
+// Soft sound is sought this far beyond an entry's sound, across quiet as long
+// as a stop's closure before its release at the end, and none at the start.
+constexpr double kSoftReachSeconds = 0.250;
+constexpr double kSoftStartGapSeconds = 0.020;
+constexpr double kSoftEndGapSeconds = 0.120;
+// How far the sound at an entry's edge may lie from its words' edge and
+// still be the entry's.
+constexpr double kMisheardSeconds = 0.500;
+// Sound this close to an entry's heard words may hold its words not heard.
+constexpr double kUnheardPauseSeconds = 0.300;
+// Noise less far below the loudest speech than this hides the soft sound of
+// words even from the slope: a stop's release, a th's start.
+constexpr double kHidingNoiseDb = 44.0;
 constexpr double kJoinSeconds = 0.030;  // quiet shorter than this stays inside a run
 constexpr double kClickSeconds = 0.020; // shorter runs are clicks, unless near a longer run
 constexpr double kNearSeconds = 0.150;  // a short run this close to a longer one is part of it
 constexpr double kLeadSeconds = 0.030;  // range start before the first sound
-constexpr double kTailSeconds = 0.060;  // range end after the last sound
-// Weights of the assignment's cost: a misfit of the lengths (squared log
-// ratio) against a pause chosen or passed over out of its rank (log ratio).
-constexpr double kFitWeight = 4.0;
-constexpr double kPauseWeight = 1.0;
-// The most runs one entry may take, and the share of its expected length an
-// entry must get at least and at most.
-constexpr int kMaxRunsPerEntry = 64;
-constexpr double kMinShare = 0.3, kMaxShare = 3.3;
+// Range end after the last sound: with the hundredth it is rounded up to, at
+// most 60 ms.
+constexpr double kTailSeconds = 0.050;
+// How far the run of sound at an entry's edge may lie from the edge of its
+// words: the aligner's word edges are within 50 ms of the truth for most
+// words, a soft start or a stop's release may lie outside them, and the
+// words of a weak ending may reach past the sound.
+constexpr double kEdgeBeforeSeconds = 0.150; // a run starting earlier
+constexpr double kEdgeAfterSeconds = 0.100;  // a run starting later, ending earlier
+constexpr double kEdgeLaterSeconds = 0.250;  // a run ending later: a stop's release
+
+// The energies of the recording's slope (sample to sample differences) in
+// 5 ms windows, and the level twice that of the quietest fifth of them.
+// The slope weighs a fricative's hiss and a stop's burst far above the low
+// rumble that most noise is made of.
+void mapSoftSound(const std::vector<float>& frames, int rate, SoundMap& map)
+{
+    const size_t window = size_t(std::max<int64_t>(1, std::llround(rate * kSoftWindowSeconds)));
+    map.SoftWindow = int64_t(window);
+    map.Slope.reserve(frames.size() / window + 1);
+    for (size_t i = 0; i < frames.size(); i += window) {
+        double energy = 0;
+        const size_t end = std::min(frames.size(), i + window);
+        for (size_t k = std::max<size_t>(i, 1); k < end; ++k) {
+            const double d = double(frames[k]) - frames[k - 1];
+            energy += d * d;
+        }
+        map.Slope.push_back(float(energy / double(end - i)));
+    }
+    std::vector<float> sorted = map.Slope;
+    const size_t k = sorted.size() / 5;
+    std::nth_element(sorted.begin(), sorted.begin() + long(k), sorted.end());
+    map.SoftLevel = 2.0f * sorted[k];
+}
+
+// Moves `edge` outward (step -1: earlier, +1: later) over the soft sound next
+// to it, bridging quiet of at most `gap` frames, never past `bound`.
+int64_t overSoftSound(const SoundMap& map, int64_t edge, int step, int64_t gap, int64_t bound)
+{
+    if (map.Slope.empty())
+        return edge;
+    const int64_t w = map.SoftWindow;
+    int64_t reached = edge;
+    int64_t quiet = 0;
+    // The windows wholly outside the edge, outward.
+    for (int64_t j = step < 0 ? edge / w - 1 : (edge + w - 1) / w;
+         j >= 0 && j < int64_t(map.Slope.size()); j += step) {
+        const int64_t begin = j * w, end = begin + w;
+        if (step < 0 ? begin < bound : end > bound)
+            break;
+        if (map.Slope[size_t(j)] > map.SoftLevel) {
+            reached = step < 0 ? begin : end;
+            quiet = 0;
+        } else if ((quiet += w) > gap) {
+            break;
+        }
+    }
+    return reached;
+}
 
 } // namespace
 
-std::vector<SoundRun> FindSoundRuns(const std::vector<float>& frames, int rate)
+SoundMap MapSound(const std::vector<float>& frames, int rate)
 {
+    SoundMap map;
+    map.Rate = rate;
     const int64_t total = static_cast<int64_t>(frames.size());
     const int64_t window = std::max<int64_t>(1, std::llround(rate * kWindowSeconds));
     std::vector<float> peaks;
@@ -42,7 +108,7 @@ std::vector<SoundRun> FindSoundRuns(const std::vector<float>& frames, int rate)
         peaks.push_back(peak);
     }
     if (peaks.empty())
-        return {};
+        return map;
     std::vector<float> sorted = peaks;
     const auto rank = [&](double share) {
         const size_t k = std::min(sorted.size() - 1, size_t(share * double(sorted.size())));
@@ -54,6 +120,9 @@ std::vector<SoundRun> FindSoundRuns(const std::vector<float>& frames, int rate)
     // 40 dB below the loud level, but at least four times the noise floor
     // and never below -80 dBFS (digital silence).
     const float threshold = std::max({loud * 0.01f, noise * 4.0f, 1e-4f});
+    if (noise * 4.0f > loud * 0.01f)
+        mapSoftSound(frames, rate, map);
+    map.NoiseBelowLoud = 20 * std::log10(std::max(loud, 1e-6f) / std::max(noise, 1e-6f));
 
     std::vector<SoundRun> runs;
     const int64_t join = std::llround(rate * kJoinSeconds);
@@ -95,152 +164,148 @@ std::vector<SoundRun> FindSoundRuns(const std::vector<float>& frames, int rate)
             kept.back().Begin = r->Begin;
     }
     std::reverse(kept.begin(), kept.end());
-    return kept;
+    map.Runs = std::move(kept);
+    return map;
 }
 
-double SpokenWeight(const QString& english)
+std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, const SoundMap& sound,
+                                      int64_t from, int64_t to)
 {
-    double weight = 0;
-    const QString text = english.trimmed();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isLetterOrNumber())
-            weight += 1.0;
-        else if (c == u' ')
-            weight += 1.0;
-        else if ((c == u',' || c == u';' || c == u'.' || c == u'!' || c == u'?') &&
-                 i + 1 < text.size())
-            weight += c == u',' ? 3.0 : 5.0; // a pause inside the text
-    }
-    return weight + 3.0; // the first sound of an entry takes its time too
-}
-
-FittedVoice FitRuns(const std::vector<SoundRun>& runs, const std::vector<double>& weights, int rate,
-                    int64_t from, int64_t to)
-{
-    FittedVoice fitted;
-    const int n = static_cast<int>(weights.size());
-    const int m = static_cast<int>(runs.size());
-    if (n == 0)
-        return fitted;
-    if (m < n) {
-        fitted.Failed = m;
-        fitted.Why = QStringLiteral("the recording has %1 spoken part%2 apart by pauses for %3 "
-                                    "entries; none is left for")
-                         .arg(m)
-                         .arg(m == 1 ? "" : "s")
-                         .arg(n);
-        return fitted;
-    }
-
-    // Pauses between runs, seconds, and their rank: the n-1 longest would be
-    // the entry ends if every entry were one run.
-    std::vector<double> gaps(size_t(std::max(0, m - 1)));
-    for (int j = 0; j + 1 < m; ++j)
-        gaps[j] = double(runs[j + 1].Begin - runs[j].End) / rate;
-    std::vector<double> ranked = gaps;
-    std::sort(ranked.begin(), ranked.end(), std::greater<>());
-    const double shortestEnd = n >= 2 ? ranked[n - 2] : std::numeric_limits<double>::infinity();
-    const double longestInner = m - 1 >= n ? ranked[n - 1] : 0.0;
-    const auto cutCost = [&](double g) {
-        return kPauseWeight * std::max(0.0, std::log(shortestEnd / g));
-    };
-    const auto keepCost = [&](double g) {
-        return longestInner > 0 ? kPauseWeight * std::max(0.0, std::log(g / longestInner)) : 0.0;
-    };
-    std::vector<double> keptBefore(size_t(m), 0.0); // sum of keepCost of gaps 0..j-1
-    for (int j = 1; j < m; ++j)
-        keptBefore[j] = keptBefore[j - 1] + keepCost(gaps[j - 1]);
-
-    // The expected length of each entry: its share of all speech, counting
-    // the n-1 longest pauses as the pauses between entries.
-    double speech = double(runs.back().End - runs.front().Begin) / rate;
-    for (int k = 0; k + 1 < n; ++k)
-        speech -= ranked[k];
-    double total = 0;
-    for (double w : weights)
-        total += w;
-    std::vector<double> expected(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        expected[i] = std::max(0.05, speech * weights[i] / total);
-
-    // best[i][j]: the least cost of entries 0..i-1 taking runs 0..j-1.
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<std::vector<double>> best(size_t(n + 1), std::vector<double>(size_t(m + 1), inf));
-    std::vector<std::vector<int>> start(size_t(n + 1), std::vector<int>(size_t(m + 1), -1));
-    best[0][0] = 0;
-    for (int i = 1; i <= n; ++i) {
-        // Every entry needs at least one run: entry i-1 ends at run j-1 with
-        // i-1 <= j-1 and leaves n-i runs for the rest.
-        for (int j = i; j <= m - (n - i); ++j) {
-            for (int k = j - 1; k >= i - 1 && j - k <= kMaxRunsPerEntry; --k) {
-                if (best[i - 1][k] == inf)
-                    continue;
-                const double length = double(runs[j - 1].End - runs[k].Begin) / rate;
-                const double misfit = std::log(length / expected[i - 1]);
-                double cost = best[i - 1][k] + kFitWeight * misfit * misfit +
-                              (keptBefore[j - 1] - keptBefore[k]);
-                if (k > 0)
-                    cost += cutCost(gaps[k - 1]);
-                if (cost < best[i][j]) {
-                    best[i][j] = cost;
-                    start[i][j] = k;
-                }
-            }
-        }
-    }
-    if (best[n][m] == inf) {
-        fitted.Failed = n - 1;
-        fitted.Why = QStringLiteral("the recording's %1 spoken parts cannot be shared out among "
-                                    "%2 entries; no place was found for")
-                         .arg(m)
-                         .arg(n);
-        return fitted;
-    }
-
-    // Back from the last entry: the runs of each.
-    std::vector<std::pair<int, int>> taken(static_cast<size_t>(n)); // first run, one past the last
-    for (int i = n, j = m; i > 0; --i) {
-        const int k = start[i][j];
-        taken[i - 1] = {k, j};
-        j = k;
-    }
-    for (int i = 0; i < n; ++i) {
-        const auto [k, j] = taken[i];
-        const double length = double(runs[j - 1].End - runs[k].Begin) / rate;
-        const double share = length / expected[i];
-        if (share < kMinShare || share > kMaxShare) {
-            fitted.Failed = i;
-            fitted.Why = QStringLiteral("the best share of the recording for the entry is "
-                                        "%1 s long where about %2 s were expected; looking for")
-                             .arg(length, 0, 'f', 2)
-                             .arg(expected[i], 0, 'f', 2);
-            return fitted;
-        }
-    }
-
-    const auto hundredthsDown = [&](int64_t frame) { return int(frame * 100 / rate); };
-    const auto hundredthsUp = [&](int64_t frame) { return int((frame * 100 + rate - 1) / rate); };
+    const int rate = sound.Rate;
+    std::vector<SoundRun> runs;
+    for (const SoundRun& r : sound.Runs)
+        if (r.Begin >= from && r.End <= to)
+            runs.push_back(r);
     const int64_t lead = std::llround(rate * kLeadSeconds);
     const int64_t tail = std::llround(rate * kTailSeconds);
-    for (int i = 0; i < n; ++i) {
-        const auto [k, j] = taken[i];
-        const int64_t lowest = k > 0 ? (runs[k - 1].End + runs[k].Begin) / 2 : from;
-        const int64_t highest = j < m ? (runs[j - 1].End + runs[j].Begin) / 2 : to;
-        const int64_t begin = std::max(lowest, runs[k].Begin - lead);
-        const int64_t end = std::min(highest, runs[j - 1].End + tail);
-        ClipTime time{hundredthsDown(begin), hundredthsUp(end)};
+    const int64_t before = std::llround(rate * kEdgeBeforeSeconds);
+    const int64_t after = std::llround(rate * kEdgeAfterSeconds);
+    const int64_t later = std::llround(rate * kEdgeLaterSeconds);
+    const auto found = [&](size_t i) { return heard[i].Found > 0; };
+    std::vector<PlacedEntry> placed(heard.size());
+    int lastEnd = 0; // hundredths: the end of the range before
+    for (size_t i = 0; i < heard.size(); ++i) {
+        if (!found(i))
+            continue;
+        const HeardEntry& h = heard[i];
+        PlacedEntry& entry = placed[i];
+        entry.How = Placement::Sure;
+        entry.Confidence = h.Confidence;
+        QStringList why;
+        if (h.Found < h.Words)
+            why << QStringLiteral("only %1 of its %2 words were heard").arg(h.Found).arg(h.Words);
+        if (sound.NoiseBelowLoud < kHidingNoiseDb)
+            why << QStringLiteral("the recording's noise, %1 dB below its loudest speech, may "
+                                  "hide the soft start or end of a word")
+                       .arg(std::lround(sound.NoiseBelowLoud));
+        if (h.Confidence < kSureConfidence)
+            why << QStringLiteral("its words match the sound weakly (confidence %1)")
+                       .arg(h.Confidence, 0, 'f', 2);
+
+        // The words of the entries beside it: its sound lies between them.
+        int64_t previousWords = from, nextWords = to;
+        for (size_t j = i; j-- > 0;)
+            if (found(j)) {
+                previousWords = heard[j].End;
+                break;
+            }
+        for (size_t j = i + 1; j < heard.size(); ++j)
+            if (found(j)) {
+                nextWords = heard[j].Begin;
+                break;
+            }
+        // The runs of sound the words lie on, and those just before and after
+        // them that reach no other entry's words (a soft start, a release the
+        // words leave out).
+        auto first = std::find_if(runs.begin(), runs.end(), [&](const SoundRun& r) {
+            return r.End > std::max(previousWords, h.Begin - after);
+        });
+        auto last = std::find_if(runs.rbegin(), runs.rend(), [&](const SoundRun& r) {
+            return r.Begin < std::min(nextWords, h.End + after);
+        });
+        // Words not heard at an edge may be the sound that goes on beyond it
+        // without a pause, short of the words of the entry beside.
+        const int64_t chain = std::llround(rate * kUnheardPauseSeconds);
+        if (h.UnheardFirst > 0)
+            while (first != runs.end() && first != runs.begin() &&
+                   std::prev(first)->Begin >= previousWords &&
+                   first->Begin - std::prev(first)->End < chain)
+                --first;
+        if (h.UnheardLast > 0)
+            while (last != runs.rend() && last != runs.rbegin() &&
+                   std::prev(last)->End <= nextWords && std::prev(last)->Begin - last->End < chain)
+                --last;
+        const bool onSound = first != runs.end() && last != runs.rend() && first->Begin < h.End &&
+                             last->End > h.Begin;
+        // The sound's edges are the entry's when they lie near the words'.
+        // Farther off, but still within what a word's first or last sound
+        // may be misheard by (taken for other sound, or the word stretched
+        // over a pause), they are the entry's too, and the entry is listed.
+        const int64_t slack = std::llround(rate * kMisheardSeconds);
+        const int64_t earliest = h.UnheardFirst > 0 ? previousWords : h.Begin - slack;
+        const int64_t latest = h.UnheardLast > 0 ? nextWords : h.End + slack;
+        const auto seconds = [&](int64_t frames) {
+            return QString::number(double(frames) / rate, 'f', 2);
+        };
+        int64_t begin = h.Begin, end = h.End;
+        if (onSound && first->Begin >= std::max(previousWords, earliest) &&
+            first->Begin <= h.Begin + slack) {
+            begin = first->Begin;
+            if (first->Begin < h.Begin - before || first->Begin > h.Begin + after)
+                why << QStringLiteral("its sound starts %1 s from its first word")
+                           .arg(seconds(std::abs(first->Begin - h.Begin)));
+        } else {
+            why << QStringLiteral("its start does not lie where a sound starts");
+        }
+        if (onSound && last->End <= std::min(nextWords, latest) && last->End >= h.End - slack) {
+            end = last->End;
+            if (last->End > h.End + later || last->End < h.End - after)
+                why << QStringLiteral("its sound ends %1 s from its last word")
+                           .arg(seconds(std::abs(last->End - h.End)));
+        } else {
+            why << QStringLiteral("its end does not lie where a sound ends");
+        }
+
+        // The other sounds before and after: under noise, the soft sound
+        // between them and the entry's is the entry's.
+        int64_t soundBefore = std::max(from, previousWords), soundAfter = std::min(to, nextWords);
+        for (const SoundRun& r : runs) {
+            if (r.End <= begin)
+                soundBefore = std::max(soundBefore, r.End);
+            if (r.Begin >= end) {
+                soundAfter = std::min(soundAfter, r.Begin);
+                break;
+            }
+        }
+        // The lead and the tail hold the soft sound before and after the
+        // loud; where the soft sound was found, less of them is left.
+        const int64_t reach = std::llround(rate * kSoftReachSeconds);
+        const int64_t softBegin =
+            overSoftSound(sound, begin, -1, std::llround(rate * kSoftStartGapSeconds),
+                          std::max(soundBefore, begin - reach));
+        const int64_t softEnd =
+            overSoftSound(sound, end, +1, std::llround(rate * kSoftEndGapSeconds),
+                          std::min(soundAfter, end + reach));
+        // Never past the middle of the pause to the sound before or after.
+        const int64_t lowest = (soundBefore + begin) / 2;
+        const int64_t highest = (end + soundAfter) / 2;
+        const int64_t start = std::max(lowest, std::min(softBegin, begin - lead));
+        const int64_t stop = std::max(start + 1, std::min(highest, std::max(softEnd, end + tail)));
+        entry.Time = {int(start * 100 / rate), int((stop * 100 + rate - 1) / rate)};
         // Two ranges that meet in the middle of a short pause share the
         // hundredth it falls in; the later one starts after it.
-        if (!fitted.Times.empty())
-            time.Start = std::max(time.Start, fitted.Times.back().End);
-        fitted.Times.push_back(time);
+        entry.Time.Start = std::min(std::max(entry.Time.Start, lastEnd), entry.Time.End - 1);
+        lastEnd = entry.Time.End;
+        if (!why.isEmpty()) {
+            entry.How = Placement::Unsure;
+            entry.Why = why.join(QStringLiteral("; "));
+        }
     }
-    return fitted;
+    return placed;
 }
 
 ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
-                          const std::vector<size_t>& entries)
+                          const std::vector<size_t>& entries, speech::WordAligner& aligner)
 {
     const SourceRecording& source = book.Recordings.at(voice);
     const auto fail = [&](int line, const QString& what) {
@@ -260,10 +325,15 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
     const int rate = recording->Rate;
     const int64_t frames = static_cast<int64_t>(recording->Frames.size());
     const int length = int((frames * 100 + rate - 1) / rate); // hundredths
-    const std::vector<SoundRun> runs = FindSoundRuns(recording->Frames, rate);
+    const SoundMap sound = MapSound(recording->Frames, rate);
+    std::vector<int16_t> pcm(recording->Frames.size());
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = int16_t(std::lround(std::clamp(recording->Frames[i], -1.0f, 1.0f) * 32767.0f));
+    aligner.UsePronunciations(book.pronunciationDictionary());
 
     imported.Times.resize(entries.size());
-    // Entries timed by hand split the rest into stretches fitted one by one.
+    const auto seconds = [](int hundredths) { return QString::number(hundredths / 100.0, 'f', 2); };
+    // Entries timed by hand split the rest into stretches sought one by one.
     size_t first = 0;
     int64_t from = 0;
     for (size_t k = 0; k <= entries.size(); ++k) {
@@ -271,28 +341,61 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
         if (hand && hand->HandStart < 0)
             continue;
         if (hand && hand->HandEnd > length)
-            fail(hand->Line, QStringLiteral("the time ends after the recording (%1 s)")
-                                 .arg(length / 100.0, 0, 'f', 2));
-        const int64_t to = hand ? int64_t(hand->HandStart) * rate / 100 : frames;
+            fail(hand->Line,
+                 QStringLiteral("the time ends after the recording (%1 s)").arg(seconds(length)));
+        const int64_t to = hand ? std::max(from, int64_t(hand->HandStart) * rate / 100) : frames;
         if (k > first) {
-            std::vector<SoundRun> inside;
-            for (const SoundRun& r : runs)
-                if (r.Begin >= from && r.End <= to)
-                    inside.push_back(r);
-            std::vector<double> weights;
+            QStringList texts;
             for (size_t e = first; e < k; ++e)
-                weights.push_back(SpokenWeight(book.Entries[entries[e]].spokenText()));
-            const FittedVoice fitted = FitRuns(inside, weights, rate, from, to);
-            if (fitted.Times.empty()) {
-                const SourceEntry& sought = book.Entries[entries[first + size_t(fitted.Failed)]];
-                fail(sought.Line, fitted.Why + QStringLiteral(" “%1”").arg(sought.spokenText()));
+                texts << book.Entries[entries[e]].spokenText();
+            const speech::PcmView view{
+                std::span<const int16_t>(pcm).subspan(size_t(from), size_t(to - from)), rate, 1};
+            const std::vector<std::vector<speech::WordTiming>> words =
+                aligner.AlignParts(texts, view);
+            std::vector<HeardEntry> heard(k - first);
+            for (size_t e = 0; e < heard.size() && e < words.size(); ++e) {
+                HeardEntry& h = heard[e];
+                h.Words = int(words[e].size());
+                h.Confidence = 1;
+                for (const speech::WordTiming& w : words[e]) {
+                    if (!w.Found) {
+                        (h.Found == 0 ? h.UnheardFirst : h.UnheardLast) += 1;
+                        continue;
+                    }
+                    h.UnheardLast = 0;
+                    const int64_t begin = from + w.StartMs * rate / 1000;
+                    const int64_t end = std::min(to, from + w.EndMs * rate / 1000);
+                    h.Begin = h.Found == 0 ? begin : h.Begin;
+                    h.End = end;
+                    h.Confidence = std::min(h.Confidence, w.Confidence);
+                    ++h.Found;
+                }
             }
-            for (size_t e = first; e < k; ++e)
-                imported.Times[e] = fitted.Times[e - first];
+            const std::vector<PlacedEntry> placed = PlaceEntries(heard, sound, from, to);
+            for (size_t e = first; e < k; ++e) {
+                const SourceEntry& entry = book.Entries[entries[e]];
+                const PlacedEntry& p = placed[e - first];
+                const QString where = QStringLiteral("%1 line %2: voice %3")
+                                          .arg(book.FileName)
+                                          .arg(entry.Line)
+                                          .arg(voice);
+                if (p.How == Placement::Missing) {
+                    imported.Missing << QStringLiteral("%1 from %2: “%3” is not in the recording")
+                                            .arg(where, source.Path, entry.spokenText());
+                    continue;
+                }
+                imported.Times[e] = p.Time;
+                if (p.How == Placement::Unsure)
+                    imported.Unsure.push_back(
+                        {entries[e], p.Time, p.Confidence,
+                         QStringLiteral("%1 %2-%3 s “%4”: %5")
+                             .arg(where, seconds(p.Time.Start), seconds(p.Time.End),
+                                  entry.spokenText(), p.Why)});
+            }
         }
         if (hand) {
-            imported.Times[k] = {hand->HandStart, hand->HandEnd};
-            from = (int64_t(hand->HandEnd) * rate + 99) / 100;
+            imported.Times[k] = ClipTime{hand->HandStart, hand->HandEnd};
+            from = std::max(from, (int64_t(hand->HandEnd) * rate + 99) / 100);
         }
         first = k + 1;
     }

@@ -56,23 +56,29 @@ QString bookFolderOf(const QString& name, const QStringList& libraries)
     return FindBookFolder(libraries, name.left(slash), name.mid(slash + 1));
 }
 
+// The hand dictionary of names the program uses for books of `library`: the
+// one of that program folder, or else of the installed program; empty when
+// there is none.
+QString handDictionaryFor(const QString& library, const ProgramEnvironment& environment)
+{
+    ProgramPaths beside;
+    beside.ProgramFolder = library;
+    for (const QString& dictionary :
+         {beside.HandDictionary(), LocateProgram(environment).HandDictionary()})
+        if (QFileInfo(dictionary).isFile())
+            return dictionary;
+    return {};
+}
+
 // The dictionaries the program's word aligner would use for the book in
-// `folder`: the speech model's and the hand dictionary of the program folder
-// the book lies in, or else of the installed program. Null, with a note
-// printed, when the model's dictionary cannot be read.
+// `folder`: the speech model's and the program's hand dictionary. Null, with
+// a note printed, when the model's dictionary cannot be read.
 std::shared_ptr<const speech::Lexicon> lexiconFor(const QString& folder,
                                                   const ProgramEnvironment& environment)
 {
     static std::map<QString, std::shared_ptr<const speech::Lexicon>> loaded;
-    ProgramPaths paths = LocateProgram(environment);
-    const QString library = QFileInfo(folder + QStringLiteral("/../..")).canonicalFilePath();
-    ProgramPaths beside;
-    beside.ProgramFolder = library;
-    if (QFileInfo(beside.HandDictionary()).isFile())
-        paths = beside;
-    speech::SpeechModel model = speech::SpeechModel::Installed(paths);
-    if (!QFileInfo(model.HandDictionary).isFile())
-        model.HandDictionary.clear();
+    const speech::SpeechModel model = speech::SpeechModel::Installed(handDictionaryFor(
+        QFileInfo(folder + QStringLiteral("/../..")).canonicalFilePath(), environment));
     auto& lexicon = loaded[model.HandDictionary];
     if (!lexicon) {
         try {
@@ -187,6 +193,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString folder = args.front();
+    speech.HandDictionary = handDictionaryFor(folder, environment);
     try {
         if (parser.isSet(cues)) {
             writeFile(folder + QStringLiteral("/Start.wav"), WriteWav(StartCue()));
@@ -210,6 +217,11 @@ int main(int argc, char** argv)
             const WrittenBook written = WriteBook(book, folder, speech);
             std::printf("%s: %d pages, %d voices, %d entries\n", qPrintable(written.Folder),
                         written.Pages, written.Voices, static_cast<int>(book.Entries.size()));
+            for (const QString& unsure : written.Unsure)
+                std::printf("unsure: %s\n", qPrintable(unsure));
+            if (!written.Unsure.isEmpty())
+                std::printf("listen to the unsure ranges; give a wrong one its time by hand "
+                            "(| time START-END)\n");
         }
     } catch (const BookError& e) {
         std::fprintf(stderr, "bookmaker: %s\n", qPrintable(e.message()));

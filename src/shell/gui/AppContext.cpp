@@ -100,7 +100,7 @@ WordAlignWorker::MakeAligner InstalledWordAligner(const ProgramPaths& paths)
         std::shared_ptr<const speech::Lexicon> Lexicon;
     };
     auto shared = std::make_shared<Shared>();
-    const speech::SpeechModel model = speech::SpeechModel::Installed(paths);
+    const speech::SpeechModel model = speech::SpeechModel::Installed(paths.HandDictionary());
     return [shared, model]() -> std::unique_ptr<speech::WordAligner> {
         std::shared_ptr<const speech::Lexicon> lexicon;
         {
