@@ -7,10 +7,9 @@
 // when the recording does not hold it: a word is never squeezed into the
 // sound of its neighbours.
 
-#include "speech/Lexicon.h"
-
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -41,29 +40,14 @@ public:
     // The words of texts read one after another as separate parts (the
     // entries of a book's track): one list per part, in order. Each part is
     // read whole or left out as a whole; anything may lie between two parts
-    // (a title, an instruction, music, a part read twice). Here each part is
-    // sought as a stretch of `Align`'s text; an aligner may know better.
+    // (a title, an instruction, music, a part read twice).
     virtual std::vector<std::vector<WordTiming>> AlignParts(const QStringList& parts,
-                                                            const PcmView& recording);
+                                                            const PcmView& recording) = 0;
     // How words of the texts to come are said, in the CMU dictionary format
     // (a book's own pronunciations: the names of its characters), winning over
     // the aligner's dictionaries; replaces what was given before. Lines that
     // do not read are left out (a book's check reports them).
     virtual void UsePronunciations(const QByteArray& dictionary) = 0;
 };
-
-inline std::vector<std::vector<WordTiming>> WordAligner::AlignParts(const QStringList& parts,
-                                                                    const PcmView& recording)
-{
-    const std::vector<WordTiming> words = Align(parts.join(QLatin1Char(' ')), recording);
-    std::vector<std::vector<WordTiming>> result;
-    size_t next = 0;
-    for (const QString& part : parts) {
-        std::vector<WordTiming>& own = result.emplace_back();
-        for (qsizetype k = SplitWords(part).size(); k > 0 && next < words.size(); --k)
-            own.push_back(words[next++]);
-    }
-    return result;
-}
 
 } // namespace zarelo::speech

@@ -108,6 +108,10 @@ private:
             answers_.pop_front();
             return words;
         }
+        return noneFound(text);
+    }
+    static std::vector<speech::WordTiming> noneFound(const QString& text)
+    {
         std::vector<speech::WordTiming> none;
         static const QRegularExpression separator(QStringLiteral("[^A-Za-z0-9']+"));
         for (const QString& word : text.split(separator, Qt::SkipEmptyParts))
@@ -131,6 +135,15 @@ public:
                                           const speech::PcmView& recording) override
     {
         return script_.take(text, recording);
+    }
+    // The oral training aligns one text at a time; parts are never scripted.
+    std::vector<std::vector<speech::WordTiming>> AlignParts(const QStringList& parts,
+                                                            const speech::PcmView&) override
+    {
+        std::vector<std::vector<speech::WordTiming>> none;
+        for (const QString& part : parts)
+            none.push_back(AlignerScript::noneFound(part));
+        return none;
     }
     void UsePronunciations(const QByteArray& dictionary) override { script_.pronounce(dictionary); }
 
