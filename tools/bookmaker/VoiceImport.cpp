@@ -294,7 +294,14 @@ std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, cons
         entry.Time = {int(start * 100 / rate), int((stop * 100 + rate - 1) / rate)};
         // Two ranges that meet in the middle of a short pause share the
         // hundredth it falls in; the later one starts after it.
-        entry.Time.Start = std::min(std::max(entry.Time.Start, lastEnd), entry.Time.End - 1);
+        entry.Time.Start = std::max(entry.Time.Start, lastEnd);
+        if (entry.Time.End <= entry.Time.Start) {
+            // Its sound lies within the hundredth the entry before ends in:
+            // it has no range of its own.
+            entry = PlacedEntry{};
+            entry.Why = QStringLiteral("its sound cannot be told from the entry before");
+            continue;
+        }
         lastEnd = entry.Time.End;
         if (!why.isEmpty()) {
             entry.How = Placement::Unsure;
@@ -380,8 +387,11 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
                                           .arg(entry.Line)
                                           .arg(voice);
                 if (p.How == Placement::Missing) {
-                    imported.Missing << QStringLiteral("%1 from %2: “%3” is not in the recording")
-                                            .arg(where, source.Path, entry.spokenText());
+                    imported.Missing
+                        << QStringLiteral("%1 from %2: “%3” %4")
+                               .arg(where, source.Path, entry.spokenText(),
+                                    p.Why.isEmpty() ? QStringLiteral("is not in the recording")
+                                                    : p.Why);
                     continue;
                 }
                 imported.Times[e] = p.Time;

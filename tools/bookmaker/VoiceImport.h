@@ -69,7 +69,7 @@ struct PlacedEntry {
     Placement How = Placement::Missing;
     ClipTime Time; // hundredths; only when not missing
     double Confidence = 0;
-    QString Why; // for an unsure entry: what made it so
+    QString Why; // for an unsure entry (or one missing though heard): what made it so
 };
 
 // Ranges of entries from where their words were heard, in order: each range
@@ -80,10 +80,11 @@ struct PlacedEntry {
 // after the last word stays in, and moved over the soft sound beside it under
 // noise; otherwise the words' own edge is used and the entry is unsure. A
 // range never reaches past the middle of the pause to the sound before or
-// after it, nor into its neighbour's range. `heard` is in order: the words of
-// a found entry end after they begin and before those of the next found one
-// begin. `from` and `to` bound the stretch of the recording (runs outside it
-// are not looked at).
+// after it, nor into its neighbour's range (an entry whose sound lies in the
+// hundredth its neighbour's range ends in has none: it is missing, with Why).
+// `heard` is in order: the words of a found entry end after they
+// begin and before those of the next found one begin. `from` and `to` bound the stretch of the
+// recording (runs outside it are not looked at).
 std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, const SoundMap& sound,
                                       int64_t from, int64_t to);
 
