@@ -307,6 +307,17 @@ TEST(ImportVoice, FindsEntriesByTheirWordsPastATitleAndNamesOneLeftOut)
                                    "/track.wav: “Good evening.” is not in the recording");
     }
     EXPECT_FALSE(QDir(program + "/P").exists());
+
+    // A time by hand up to the recording's last hundredth leaves nothing in
+    // which to seek the entry after it.
+    const int last = int((int64_t(frames.size()) * 100 + kRate - 1) / kRate);
+    const BookSource crowded =
+        ParseBookSource(head + "sent Good afternoon. | 下午好。 | time 5.00-" +
+                            QByteArray::number(last / 100.0, 'f', 2) + "\nsent Goodbye! | 再见！\n",
+                        sourceFile);
+    const ImportedVoice none = ImportVoice(crowded, "V", {0, 1, 2}, aligner());
+    EXPECT_FALSE(none.Times[2]);
+    EXPECT_EQ(none.Missing.size(), 1);
 }
 
 TEST(ImportVoice, AnEntryOnlyPartlyHeardIsListedForCheck)

@@ -12,35 +12,41 @@ namespace zarelo::bookmaker {
 
 namespace {
 
+// Runs of sound.
 constexpr double kWindowSeconds = 0.010;
-constexpr double kSoftWindowSeconds = 0.005;
-// Soft sound is sought this far beyond an entry's sound, across quiet as long
-// as a stop's closure before its release at the end, and none at the start.
-constexpr double kSoftReachSeconds = 0.250;
-constexpr double kSoftStartGapSeconds = 0.020;
-constexpr double kSoftEndGapSeconds = 0.120;
-// How far the sound at an entry's edge may lie from its words' edge and
-// still be the entry's.
-constexpr double kMisheardSeconds = 0.500;
-// Sound this close to an entry's heard words may hold its words not heard.
-constexpr double kUnheardPauseSeconds = 0.300;
-// Noise less far below the loudest speech than this hides the soft sound of
-// words even from the slope: a stop's release, a th's start.
-constexpr double kHidingNoiseDb = 44.0;
 constexpr double kJoinSeconds = 0.030;  // quiet shorter than this stays inside a run
 constexpr double kClickSeconds = 0.020; // shorter runs are clicks, unless near a longer run
 constexpr double kNearSeconds = 0.150;  // a short run this close to a longer one is part of it
-constexpr double kLeadSeconds = 0.030;  // range start before the first sound
-// Range end after the last sound: with the hundredth it is rounded up to, at
-// most 60 ms.
+
+// Soft sound under noise: 5 ms windows of the slope, sought this far beyond
+// an entry's sound, across quiet as long as a stop's closure before its
+// release at the end, and hardly any at the start.
+constexpr double kSoftWindowSeconds = 0.005;
+constexpr double kSoftReachSeconds = 0.250;
+constexpr double kSoftStartGapSeconds = 0.020;
+constexpr double kSoftEndGapSeconds = 0.120;
+// Noise less far below the loudest speech than this hides the soft sound of
+// words even from the slope: a stop's release, a th's start.
+constexpr double kHidingNoiseDb = 44.0;
+
+// Ranges: they start before the first sound and end after the last; with the
+// hundredth the end is rounded up to, at most 60 ms after it.
+constexpr double kLeadSeconds = 0.030;
 constexpr double kTailSeconds = 0.050;
-// How far the run of sound at an entry's edge may lie from the edge of its
-// words: the aligner's word edges are within 50 ms of the truth for most
-// words, a soft start or a stop's release may lie outside them, and the
-// words of a weak ending may reach past the sound.
-constexpr double kEdgeBeforeSeconds = 0.150; // a run starting earlier
-constexpr double kEdgeAfterSeconds = 0.100;  // a run starting later, ending earlier
-constexpr double kEdgeLaterSeconds = 0.250;  // a run ending later: a stop's release
+// Where the run of sound at an entry's edge may lie around the edge of its
+// words (the aligner's word edges are within 50 ms of the truth for most
+// words; a soft start or a stop's release may lie outside them) for the
+// entry to be sure: starting up to kEdgeBefore earlier or kEdgeAfter later,
+// ending up to kEdgeAfter earlier or kEdgeLater later.
+constexpr double kEdgeBeforeSeconds = 0.150;
+constexpr double kEdgeAfterSeconds = 0.100;
+constexpr double kEdgeLaterSeconds = 0.250;
+// How far it may lie and still be the entry's sound, the entry listed as
+// unsure: a word's first or last sound taken for other sound, or a word
+// stretched over a pause.
+constexpr double kMisheardSeconds = 0.500;
+// Sound this close to an entry's heard words may hold its words not heard.
+constexpr double kUnheardPauseSeconds = 0.300;
 
 // The energies of the recording's slope (sample to sample differences) in
 // 5 ms windows, and the level twice that of the quietest fifth of them.
@@ -237,10 +243,8 @@ std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, cons
                 --last;
         const bool onSound = first != runs.end() && last != runs.rend() && first->Begin < h.End &&
                              last->End > h.Begin;
-        // The sound's edges are the entry's when they lie near the words'.
-        // Farther off, but still within what a word's first or last sound
-        // may be misheard by (taken for other sound, or the word stretched
-        // over a pause), they are the entry's too, and the entry is listed.
+        // The sound's edges are the entry's; far from the words', the entry
+        // is unsure, and too far, the words' own edges are taken.
         const int64_t slack = std::llround(rate * kMisheardSeconds);
         const int64_t earliest = h.UnheardFirst > 0 ? previousWords : h.Begin - slack;
         const int64_t latest = h.UnheardLast > 0 ? nextWords : h.End + slack;
@@ -268,7 +272,7 @@ std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, cons
 
         // The other sounds before and after: under noise, the soft sound
         // between them and the entry's is the entry's.
-        int64_t soundBefore = std::max(from, previousWords), soundAfter = std::min(to, nextWords);
+        int64_t soundBefore = previousWords, soundAfter = nextWords;
         for (const SoundRun& r : runs) {
             if (r.End <= begin)
                 soundBefore = std::max(soundBefore, r.End);
@@ -370,7 +374,7 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
                         continue;
                     }
                     h.UnheardLast = 0;
-                    const int64_t begin = from + w.StartMs * rate / 1000;
+                    const int64_t begin = std::min(to, from + w.StartMs * rate / 1000);
                     const int64_t end = std::min(to, from + w.EndMs * rate / 1000);
                     h.Begin = h.Found == 0 ? begin : h.Begin;
                     h.End = end;
@@ -405,7 +409,8 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
         }
         if (hand) {
             imported.Times[k] = ClipTime{hand->HandStart, hand->HandEnd};
-            from = std::max(from, (int64_t(hand->HandEnd) * rate + 99) / 100);
+            // The hundredth it ends in may reach a little past the last frame.
+            from = std::min(frames, std::max(from, (int64_t(hand->HandEnd) * rate + 99) / 100));
         }
         first = k + 1;
     }
