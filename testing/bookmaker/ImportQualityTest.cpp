@@ -5,8 +5,9 @@
 // found must overlap the true ones (turned alike) by at least 0.8
 // (intersection over union) for at least 95% of the entries. Each voice file
 // is taken as one joined recording and imported; the ranges found must lie
-// within 60 ms of the true ones at both ends for at least 95% of the entries.
-// The shares and the worst cases are printed.
+// within 60 ms of the true ones at both ends for at least 95% of the entries,
+// and any that does not must be listed as unsure. The shares and the worst
+// cases are printed.
 
 #include "ReadBack.h"
 #include "ScannedPage.h"
