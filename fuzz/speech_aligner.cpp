@@ -1,6 +1,7 @@
 // The aligner over any bytes taken as a recording: the first two bytes choose
-// the rate and the channels, the rest are the samples. Whatever comes in, the
-// answer has one entry per word, in order, with times inside the recording.
+// the rate, the channels and whether the text is aligned whole or as two
+// parts, the rest are the samples. Whatever comes in, the answer has one
+// entry per word, in order, with times inside the recording.
 #include "speech/SphinxAligner.h"
 
 #include <cstdint>
@@ -27,8 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<int16_t> samples(std::min<size_t>((size - 2) / 2, 48000));
     std::memcpy(samples.data(), data + 2, samples.size() * 2);
     const PcmView recording{samples, rate, channels};
-    const auto words =
-        aligner->Align(QStringLiteral("Hello, Meimei! Good morning, Daming."), recording);
+    std::vector<WordTiming> words;
+    if (data[1] & 4) {
+        for (const auto& part : aligner->AlignParts(
+                 {QStringLiteral("Hello, Meimei!"), QStringLiteral("Good morning, Daming.")},
+                 recording))
+            words.insert(words.end(), part.begin(), part.end());
+    } else {
+        words = aligner->Align(QStringLiteral("Hello, Meimei! Good morning, Daming."), recording);
+    }
     if (words.size() != 5)
         std::abort();
     const int64_t lengthMs =
