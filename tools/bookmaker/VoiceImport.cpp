@@ -196,7 +196,6 @@ std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, cons
         const HeardEntry& h = heard[i];
         PlacedEntry& entry = placed[i];
         entry.How = Placement::Sure;
-        entry.Confidence = h.Confidence;
         QStringList why;
         if (h.Found < h.Words)
             why << QStringLiteral("only %1 of its %2 words were heard").arg(h.Found).arg(h.Words);
@@ -401,10 +400,9 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
                 imported.Times[e] = p.Time;
                 if (p.How == Placement::Unsure)
                     imported.Unsure.push_back(
-                        {entries[e], p.Time, p.Confidence,
-                         QStringLiteral("%1 %2-%3 s “%4”: %5")
-                             .arg(where, seconds(p.Time.Start), seconds(p.Time.End),
-                                  entry.spokenText(), p.Why)});
+                        {entries[e], QStringLiteral("%1 %2-%3 s “%4”: %5")
+                                         .arg(where, seconds(p.Time.Start), seconds(p.Time.End),
+                                              entry.spokenText(), p.Why)});
             }
         }
         if (hand) {

@@ -68,8 +68,7 @@ enum class Placement {
 struct PlacedEntry {
     Placement How = Placement::Missing;
     ClipTime Time; // hundredths; only when not missing
-    double Confidence = 0;
-    QString Why; // for an unsure entry (or one missing though heard): what made it so
+    QString Why;   // for an unsure entry (or one missing though heard): what made it so
 };
 
 // Ranges of entries from where their words were heard, in order: each range
@@ -82,9 +81,9 @@ struct PlacedEntry {
 // range never reaches past the middle of the pause to the sound before or
 // after it, nor into its neighbour's range (an entry whose sound lies in the
 // hundredth its neighbour's range ends in has none: it is missing, with Why).
-// `heard` is in order: the words of a found entry end after they
-// begin and before those of the next found one begin. `from` and `to` bound the stretch of the
-// recording (runs outside it are not looked at).
+// `heard` is in order: the words of a found entry end after they begin and
+// before those of the next found one begin. `from` and `to` bound the stretch
+// of the recording (runs outside it are not looked at).
 std::vector<PlacedEntry> PlaceEntries(const std::vector<HeardEntry>& heard, const SoundMap& sound,
                                       int64_t from, int64_t to);
 
@@ -94,9 +93,7 @@ inline constexpr double kSureConfidence = 0.35;
 // An entry the import is unsure of, for the maker's report and `check`.
 struct UnsureEntry {
     size_t Entry = 0; // index into book.Entries
-    ClipTime Time;
-    double Confidence = 0;
-    QString Text; // "book.txt line 12: voice V 3.40-5.10 s “...”: why"
+    QString Text;     // "book.txt line 12: voice V 3.40-5.10 s “...”: why"
 };
 
 struct ImportedVoice {
