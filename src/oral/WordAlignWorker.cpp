@@ -1,5 +1,6 @@
 #include "oral/WordAlignWorker.h"
 
+#include "audio/Samples.h"
 #include "audio/SoundFile.h"
 #include "base/BookError.h"
 
@@ -128,9 +129,7 @@ AlignResult WordAlignWorker::align(const AlignJob& job)
         }
         decodedFrames_.resize(decoded->Frames.size());
         std::transform(decoded->Frames.begin(), decoded->Frames.end(), decodedFrames_.begin(),
-                       [](float f) {
-                           return int16_t(std::clamp(std::lround(f * 32768.0f), -32768L, 32767L));
-                       });
+                       toSample);
         decodedRate_ = decoded->Rate;
         decodedBytes_ = job.Sound;
     }

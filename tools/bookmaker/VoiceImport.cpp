@@ -1,5 +1,6 @@
 #include "bookmaker/VoiceImport.h"
 
+#include "audio/Samples.h"
 #include "audio/SoundFile.h"
 #include "base/BookError.h"
 
@@ -337,8 +338,7 @@ ImportedVoice ImportVoice(const BookSource& book, const QString& voice,
     const int length = int((frames * 100 + rate - 1) / rate); // hundredths
     const SoundMap sound = MapSound(recording->Frames, rate);
     std::vector<int16_t> pcm(recording->Frames.size());
-    for (size_t i = 0; i < pcm.size(); ++i)
-        pcm[i] = int16_t(std::lround(std::clamp(recording->Frames[i], -1.0f, 1.0f) * 32767.0f));
+    std::transform(recording->Frames.begin(), recording->Frames.end(), pcm.begin(), toSample);
     aligner.UsePronunciations(book.pronunciationDictionary());
 
     imported.Times.resize(entries.size());
