@@ -9,8 +9,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zarelo::speech {
 
@@ -18,6 +20,27 @@ namespace {
 
 constexpr int kSpeechRate = 16000;
 constexpr int kFrameMs = 10;
+
+// The windows a long recording is searched in (seconds), and how near a
+// window's end a part's words may end for it to be kept from that window.
+// Read fast, English runs at about 20 phones a second.
+constexpr int kWindowSeconds = 40;
+constexpr int kWindowMarginSeconds = 3;
+constexpr int kFastestPhonesPerSecond = 20;
+
+// Quiet longer than kLongPause seconds keeps only kPauseKept seconds at each
+// end; quiet: 10 ms whose peak lies kQuietBelowLoud dB below the loud level
+// (the peak that 1% of the frames reach).
+constexpr double kLongPause = 1.0;
+constexpr double kPauseKept = 0.3;
+constexpr double kQuietBelowLoud = 45;
+constexpr int kFrameSamples = kSpeechRate / 1000 * kFrameMs;
+
+// The index of the first word of part `p`.
+qsizetype partStart(const std::vector<qsizetype>& partEnds, size_t p)
+{
+    return p == 0 ? 0 : partEnds[p - 1];
+}
 
 // The Debian package pocketsphinx-en-us.
 constexpr auto kModelFolder = "/usr/share/pocketsphinx/model/en-us";
@@ -90,18 +113,66 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
         throw BookError(QStringLiteral("cannot open the speech model in %1: it has no file "
                                        "“mdef” (is the package pocketsphinx-en-us installed?)")
                             .arg(QDir::toNativeSeparators(model.AcousticModel)));
-    const QByteArray hmm = QFile::encodeName(model.AcousticModel);
+    // The garbage phones are filler words: scored without the context of
+    // their neighbours, one model each, where a word of the dictionary would
+    // be one per phone it may follow. That makes the search's work several
+    // times smaller and takes other speech about as well. Filler words can
+    // only be given in the filler dictionary: the model's, and the phones.
+    QFile noise(model.AcousticModel + QStringLiteral("/noisedict"));
+    if (!noise.open(QIODevice::ReadOnly))
+        throw BookError(
+            QStringLiteral("cannot open the speech model in %1: cannot read its "
+                           "file “noisedict” (%2)")
+                .arg(QDir::toNativeSeparators(model.AcousticModel), noise.errorString()));
+    QByteArray fillers = noise.readAll();
+    if (!fillers.isEmpty() && !fillers.endsWith('\n'))
+        fillers += '\n';
+    for (const QString& phone : SpeechPhones())
+        fillers += (garbageWord(phone) + u' ' + phone + u'\n').toLatin1();
+    QTemporaryFile fillerFile(QDir::tempPath() + QStringLiteral("/zarelo-fillers-XXXXXX.dict"));
+    if (!fillerFile.open() || fillerFile.write(fillers) != fillers.size() || !fillerFile.flush())
+        throw BookError(
+            QStringLiteral("cannot write the speech decoder's filler words to %1: %2")
+                .arg(QDir::toNativeSeparators(fillerFile.fileName()), fillerFile.errorString()));
+
     // -remove_silence no keeps frame numbers equal to times; wide beams keep a
     // path alive through long or unusual recordings (the cap on active HMMs
-    // keeps the time bounded); the cepstral mean of each whole recording
-    // (batch), not one carried over from the last call. The decoder's own dither draws from one
-    // generator for the decoder's life, so that the same call could answer
-    // differently the second time: Align dithers each recording itself, from
-    // a fixed seed.
-    config_ = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-remove_silence",
-                          "no", "-dither", "no", "-beam", "1e-100", "-wbeam", "1e-100", "-pbeam",
-                          "1e-100", "-maxhmmpf", "3000", "-bestpath", "no", "-fsgusefiller", "no",
-                          "-cmn", "batch", "-logfn", "/dev/null", "-samprate", "16000", nullptr);
+    // keeps the time bounded); the cepstral mean of each whole window
+    // (batch), not one carried over from the last. The decoder's own dither
+    // draws from one generator for the decoder's life, so that the same call
+    // could answer differently the second time: Align dithers each recording
+    // itself, from a fixed seed.
+    QByteArrayList args = {"-hmm",
+                           QFile::encodeName(model.AcousticModel),
+                           "-fdict",
+                           QFile::encodeName(fillerFile.fileName()),
+                           "-remove_silence",
+                           "no",
+                           "-dither",
+                           "no",
+                           "-beam",
+                           "1e-100",
+                           "-wbeam",
+                           "1e-100",
+                           "-pbeam",
+                           "1e-100",
+                           "-maxhmmpf",
+                           "3000",
+                           "-bestpath",
+                           "no",
+                           "-fsgusefiller",
+                           "no",
+                           "-cmn",
+                           "batch",
+                           "-logfn",
+                           "/dev/null",
+                           "-samprate",
+                           "16000"};
+    QByteArray program("zarelo"); // the parser takes the first as the program's name
+    std::vector<char*> argv{program.data()};
+    for (QByteArray& arg : args)
+        argv.push_back(arg.data());
+    config_ = cmd_ln_parse_r(nullptr, ps_args(), int(argv.size()), argv.data(), TRUE);
     if (config_ == nullptr)
         throw BookError(QStringLiteral("cannot set up the speech decoder for the model in %1")
                             .arg(QDir::toNativeSeparators(model.AcousticModel)));
@@ -111,10 +182,6 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
         config_ = nullptr;
         throw BookError(QStringLiteral("cannot open the speech model in %1")
                             .arg(QDir::toNativeSeparators(model.AcousticModel)));
-    }
-    for (const QString& phone : SpeechPhones()) {
-        ps_add_word(decoder_, garbageWord(phone).toLatin1().constData(),
-                    phone.toLatin1().constData(), FALSE);
     }
     // The free run of phones a word's sound is compared with.
     logmath_t* lmath = ps_get_logmath(decoder_);
@@ -171,6 +238,13 @@ QStringList SphinxAligner::pronunciationsOf(const QString& word) const
     return own.isEmpty() ? lexicon_->Pronounce(word) : own;
 }
 
+int SphinxAligner::phoneCount(const QString& word) const
+{
+    const QStringList pronunciations = pronunciationsOf(word);
+    return pronunciations.isEmpty() ? int(word.size())
+                                    : int(pronunciations.front().count(QLatin1Char(' '))) + 1;
+}
+
 QString SphinxAligner::decoderWord(const QString& key)
 {
     // `key` is "occurrence|phones"; each gets its own word in the decoder's
@@ -224,26 +298,32 @@ std::vector<int16_t> SphinxAligner::ToSpeechRate(const PcmView& recording)
     return pcm;
 }
 
-std::vector<SphinxAligner::Segment> SphinxAligner::decode(const char* search,
-                                                          const std::vector<int16_t>& pcm)
+std::vector<SphinxAligner::Segment>
+SphinxAligner::decode(const char* search, std::span<const int16_t> pcm, bool toFinalState)
 {
     std::vector<Segment> segments;
     if (ps_set_search(decoder_, search) != 0 || ps_start_utt(decoder_) < 0)
         return segments;
     ps_process_raw(decoder_, pcm.data(), pcm.size(), FALSE, TRUE);
-    ps_end_utt(decoder_);
+    // Once the utterance has ended, the best path is the best into the
+    // grammar's final state; before, the best into the last frame wherever
+    // in the grammar it stands.
+    if (toFinalState)
+        ps_end_utt(decoder_);
     int32 score = 0;
-    if (ps_get_hyp(decoder_, &score) == nullptr)
-        return segments;
-    for (ps_seg_t* seg = ps_seg_iter(decoder_); seg != nullptr; seg = ps_seg_next(seg)) {
-        Segment segment;
-        segment.Word = QString::fromLatin1(ps_seg_word(seg));
-        ps_seg_frames(seg, &segment.FirstFrame, &segment.LastFrame);
-        int32 acoustic = 0, language = 0, backoff = 0;
-        ps_seg_prob(seg, &acoustic, &language, &backoff);
-        segment.Acoustic = acoustic;
-        segments.push_back(segment);
+    if (ps_get_hyp(decoder_, &score) != nullptr) {
+        for (ps_seg_t* seg = ps_seg_iter(decoder_); seg != nullptr; seg = ps_seg_next(seg)) {
+            Segment segment;
+            segment.Word = QString::fromLatin1(ps_seg_word(seg));
+            ps_seg_frames(seg, &segment.FirstFrame, &segment.LastFrame);
+            int32 acoustic = 0, language = 0, backoff = 0;
+            ps_seg_prob(seg, &acoustic, &language, &backoff);
+            segment.Acoustic = acoustic;
+            segments.push_back(segment);
+        }
     }
+    if (!toFinalState)
+        ps_end_utt(decoder_);
     return segments;
 }
 
@@ -301,6 +381,64 @@ std::vector<std::vector<WordTiming>> SphinxAligner::AlignParts(const QStringList
     return result;
 }
 
+SphinxAligner::Trimmed SphinxAligner::trimPauses(std::vector<int16_t> pcm)
+{
+    Trimmed trimmed;
+    const size_t frames = pcm.size() / kFrameSamples;
+    std::vector<int> peaks(frames);
+    for (size_t f = 0; f < frames; ++f)
+        for (size_t i = f * kFrameSamples; i < (f + 1) * kFrameSamples; ++i)
+            peaks[f] = std::max(peaks[f], std::abs(int(pcm[i])));
+    std::vector<int> sorted = peaks;
+    const size_t loudRank = sorted.size() - sorted.size() / 100;
+    if (sorted.empty() || loudRank >= sorted.size()) {
+        trimmed.Pcm = std::move(pcm);
+        trimmed.Pieces.push_back({0, 0});
+        return trimmed;
+    }
+    std::nth_element(sorted.begin(), sorted.begin() + loudRank, sorted.end());
+    const double quiet = sorted[loudRank] * std::pow(10.0, -kQuietBelowLoud / 20);
+    const size_t longPause = size_t(kLongPause * 1000 / kFrameMs);
+    const size_t kept = size_t(kPauseKept * 1000 / kFrameMs);
+    // Frames [from, f) are taken whole; a long quiet run is cut to its ends.
+    size_t from = 0;
+    auto take = [&](size_t begin, size_t end) {
+        if (trimmed.Pieces.empty() || trimmed.Pieces.back().Original +
+                                              int64_t(trimmed.Pcm.size() / kFrameSamples) -
+                                              trimmed.Pieces.back().Trimmed !=
+                                          int64_t(begin))
+            trimmed.Pieces.push_back({int64_t(trimmed.Pcm.size() / kFrameSamples), int64_t(begin)});
+        trimmed.Pcm.insert(trimmed.Pcm.end(), pcm.begin() + begin * kFrameSamples,
+                           pcm.begin() + end * kFrameSamples);
+    };
+    for (size_t f = 0; f <= frames;) {
+        if (f == frames || peaks[f] >= quiet) {
+            ++f;
+            continue;
+        }
+        size_t end = f;
+        while (end < frames && peaks[end] < quiet)
+            ++end;
+        if (end - f >= longPause) {
+            take(from, f + kept);
+            from = end - kept;
+        }
+        f = end;
+    }
+    take(from, frames);
+    // The samples after the last whole frame.
+    trimmed.Pcm.insert(trimmed.Pcm.end(), pcm.begin() + frames * kFrameSamples, pcm.end());
+    return trimmed;
+}
+
+int64_t SphinxAligner::Trimmed::originalFrame(int64_t frame) const
+{
+    auto piece = std::upper_bound(Pieces.begin(), Pieces.end(), frame,
+                                  [](int64_t f, const Piece& p) { return f < p.Trimmed; });
+    --piece;
+    return piece->Original + frame - piece->Trimmed;
+}
+
 std::vector<WordTiming> SphinxAligner::align(const QStringList& words,
                                              const std::vector<qsizetype>& partEnds,
                                              const PcmView& recording, bool roomNoise)
@@ -309,20 +447,104 @@ std::vector<WordTiming> SphinxAligner::align(const QStringList& words,
     for (qsizetype i = 0; i < words.size(); ++i)
         result[i].Word = words[i];
     // Less than a tenth of a second holds no word.
-    const std::vector<int16_t> pcm = dithered(ToSpeechRate(recording), roomNoise);
+    const Trimmed trimmed = trimPauses(dithered(ToSpeechRate(recording), roomNoise));
+    const std::vector<int16_t>& pcm = trimmed.Pcm;
     if (words.isEmpty() || pcm.size() < kSpeechRate / 10)
         return result;
 
+    // The recording is searched in windows, each for the parts a fast reader
+    // could say in it: the search's work per frame grows with the parts it
+    // holds open, and its memory with the window's length. A part whose words
+    // end near a window's end may go on past it, so it is sought again in the
+    // next window, which starts where the last part kept ends.
+    const std::span<const int16_t> all(pcm);
+    const size_t window = size_t(kWindowSeconds * kSpeechRate);
+    const size_t margin = size_t(kWindowMarginSeconds * kSpeechRate);
+    size_t part = 0; // the first part not yet placed
+    size_t at = 0;   // where the next window starts, in samples
+    while (part < partEnds.size() && at + kSpeechRate / 10 <= pcm.size()) {
+        // No window is left with only a short tail after it.
+        const size_t end = pcm.size() - at <= window + window / 4 ? pcm.size() : at + window;
+        const bool last = end == pcm.size();
+        size_t partsEnd = part;
+        for (int phones = 0;
+             partsEnd < partEnds.size() && phones < kFastestPhonesPerSecond * kWindowSeconds;
+             ++partsEnd) {
+            for (qsizetype w = partStart(partEnds, partsEnd); w < partEnds[partsEnd]; ++w)
+                phones += phoneCount(words[w]);
+        }
+        if (partsEnd < partEnds.size())
+            ++partsEnd;
+        const qsizetype first = partStart(partEnds, part);
+        std::vector<qsizetype> ends;
+        for (size_t p = part; p < partsEnd; ++p)
+            ends.push_back(partEnds[p] - first);
+        const std::vector<WordTiming> found =
+            alignWindow(words.mid(first, ends.back()), ends, all.subspan(at, end - at), !last);
+
+        // The parts kept: every part of the last window; else those up to
+        // the last found whose words end before the margin.
+        const int64_t keepBeforeMs = last ? std::numeric_limits<int64_t>::max()
+                                          : int64_t(end - margin - at) * 1000 / kSpeechRate;
+        size_t kept = part;
+        int64_t keptEndMs = -1;
+        for (size_t p = part; p < partsEnd; ++p) {
+            int64_t partEndMs = -1;
+            for (qsizetype w = partStart(partEnds, p); w < partEnds[p]; ++w)
+                if (found[size_t(w - first)].Found)
+                    partEndMs = found[size_t(w - first)].EndMs;
+            if (partEndMs < 0)
+                continue;
+            if (partEndMs > keepBeforeMs)
+                break;
+            kept = p + 1;
+            keptEndMs = partEndMs;
+        }
+        if (last)
+            kept = partsEnd;
+        const int64_t offset = int64_t(at / kFrameSamples);
+        for (qsizetype w = first; w < partStart(partEnds, kept); ++w) {
+            WordTiming& timing = result[size_t(w)];
+            timing = found[size_t(w - first)];
+            if (timing.Found) {
+                timing.StartMs =
+                    trimmed.originalFrame(offset + timing.StartMs / kFrameMs) * kFrameMs;
+                timing.EndMs =
+                    (trimmed.originalFrame(offset + timing.EndMs / kFrameMs - 1) + 1) * kFrameMs;
+            }
+        }
+        part = kept;
+        if (keptEndMs >= 0)
+            at += size_t(keptEndMs) * kSpeechRate / 1000;
+        else if (!last)
+            at = end - margin;
+    }
+    return result;
+}
+
+std::vector<WordTiming> SphinxAligner::alignWindow(const QStringList& words,
+                                                   const std::vector<qsizetype>& partEnds,
+                                                   std::span<const int16_t> pcm, bool openEnd)
+{
+    std::vector<WordTiming> result(words.size());
+    for (qsizetype i = 0; i < words.size(); ++i)
+        result[i].Word = words[i];
     // Skipping a word or a part costs, so that silence does not take a softly
-    // spoken word; when so much is skipped that the search's beam lost every
-    // path to the end, the words are sought again with skipping free.
+    // spoken word. When so much is skipped that the search's beam lost every
+    // path to the end of the text, the words are sought again with skipping
+    // free; when still none is left, the best path into the last frame is
+    // taken, and the words after it are not found.
     std::vector<Segment> segments;
     QHash<QString, qsizetype> place; // decoder word -> index of the word in the text
-    for (const double skip : {kSkipProbability, 1.0}) {
+    const struct {
+        double Skip;
+        bool ToEnd;
+    } attempts[] = {{kSkipProbability, !openEnd}, {1.0, !openEnd}, {1.0, false}};
+    for (const auto& attempt : attempts) {
         place.clear();
-        if (!setGrammar(words, partEnds, skip, &place))
+        if (!setGrammar(words, partEnds, attempt.Skip, &place))
             return result;
-        segments = decode("align", pcm);
+        segments = decode("align", pcm, attempt.ToEnd);
         if (!segments.empty())
             break;
     }
@@ -344,7 +566,7 @@ std::vector<WordTiming> SphinxAligner::align(const QStringList& words,
     // other sound falls far behind them.
     if (std::none_of(result.begin(), result.end(), [](const WordTiming& w) { return w.Found; }))
         return result;
-    const std::vector<Segment> phones = decode("phones", pcm);
+    const std::vector<Segment> phones = decode("phones", pcm, true);
     for (size_t i = 0; i < result.size(); ++i) {
         if (!result[i].Found)
             continue;

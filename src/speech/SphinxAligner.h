@@ -67,12 +67,30 @@ private:
         int32_t Acoustic = 0;              // acoustic score, logmath units
     };
     // The best path of grammar `search` through `pcm` (16 kHz mono).
-    std::vector<Segment> decode(const char* search, const std::vector<int16_t>& pcm);
+    // `toFinalState`: the path must end where the grammar does; else it may
+    // end anywhere in it.
+    std::vector<Segment> decode(const char* search, std::span<const int16_t> pcm,
+                                bool toFinalState);
     static std::vector<int16_t> dithered(std::vector<int16_t> pcm, bool roomNoise);
+    // The recording with the middle of each long pause cut out (the search
+    // would only pass over it), and where its pieces lie in the original.
+    struct Trimmed {
+        struct Piece {
+            int64_t Trimmed = 0, Original = 0; // 10 ms frames where the piece starts
+        };
+        std::vector<int16_t> Pcm;
+        std::vector<Piece> Pieces; // in order, the first at frame 0
+        int64_t originalFrame(int64_t frame) const;
+    };
+    static Trimmed trimPauses(std::vector<int16_t> pcm);
     // The words of parts [0, partEnds[0]), [partEnds[0], partEnds[1]), ...;
     // `roomNoise`: see dithered.
     std::vector<WordTiming> align(const QStringList& words, const std::vector<qsizetype>& partEnds,
                                   const PcmView& recording, bool roomNoise);
+    // The same within one window of the recording, converted and dithered.
+    std::vector<WordTiming> alignWindow(const QStringList& words,
+                                        const std::vector<qsizetype>& partEnds,
+                                        std::span<const int16_t> pcm, bool openEnd);
     // Sets the search "align" to the grammar of `words` in parts ending at
     // `partEnds`, skipping a word or a part weighted `skip`; *place maps each
     // decoder word to its word's index.
@@ -82,7 +100,8 @@ private:
     static void addGarbage(fsg_model_s* fsg, const std::vector<int>& states, int32_t weight,
                            const QStringList& phones);
     QStringList pronunciationsOf(const QString& word) const;
-    QString decoderWord(const QString& word); // adds it to the decoder when new
+    QString decoderWord(const QString& word);  // adds it to the decoder when new
+    int phoneCount(const QString& word) const; // of its first pronunciation
 
     std::shared_ptr<const Lexicon> lexicon_;
     QHash<QString, QStringList> given_; // lower-case word -> phones

@@ -128,6 +128,64 @@ TEST(Aligner, LeftOutWordIsNotFound)
     }
 }
 
+TEST(Aligner, LongReadingIsFoundPartByPart)
+{
+    // Over a minute of sentences read as parts, with pauses of 0.7 s between
+    // them and of 5 s after every fifth (a pupil's time to repeat); the
+    // seventh sentence of the text is not read.
+    const QStringList sentences = {"Good morning boys and girls",
+                                   "This is my friend Tom",
+                                   "I like red apples and green pears",
+                                   "Where is the library please",
+                                   "It is next to the park",
+                                   "How old are you today",
+                                   "My brother likes to play football",
+                                   "We go to school by bus",
+                                   "The panda is black and white",
+                                   "Look at the big red bus",
+                                   "Can you count from one to ten",
+                                   "Nice to meet you Lily"};
+    QStringList parts, read;
+    std::vector<int> pauses;
+    for (int round = 0; round < 3; ++round)
+        for (const QString& sentence : sentences) {
+            parts << sentence;
+            if (parts.size() == 7)
+                continue;
+            const QStringList words = sentence.split(' ');
+            read += words;
+            pauses.insert(pauses.end(), size_t(words.size() - 1), 80);
+            pauses.push_back(parts.size() % 5 == 0 ? 5000 : 700);
+        }
+    const auto spoken = fakes::SpeakWords(read, pauses);
+    ASSERT_GT(spoken.Samples.size(), size_t(spoken.Rate) * 100);
+
+    SphinxAligner aligner(testModel(), sharedLexicon());
+    const auto found = aligner.AlignParts(parts, PcmView{spoken.Samples, spoken.Rate, 1});
+    ASSERT_EQ(found.size(), size_t(parts.size()));
+    // Every word found lies where it was read; nearly all are found (a short
+    // word such as "the" may pass for part of its neighbour).
+    size_t next = 0, heard = 0; // the next word of the reading; words found
+    for (qsizetype p = 0; p < parts.size(); ++p) {
+        SCOPED_TRACE(parts[p].toStdString());
+        if (p == 6) {
+            for (const WordTiming& word : found[size_t(p)])
+                EXPECT_FALSE(word.Found) << word.Word.toStdString() << " at " << word.StartMs;
+            continue;
+        }
+        for (const WordTiming& word : found[size_t(p)]) {
+            const fakes::SpokenWord& truth = spoken.Words[next++];
+            SCOPED_TRACE(truth.Word.toStdString());
+            if (!word.Found)
+                continue;
+            ++heard;
+            EXPECT_NEAR(double(word.StartMs), double(truth.StartMs), 130.0);
+            EXPECT_NEAR(double(word.EndMs), double(truth.EndMs), 130.0);
+        }
+    }
+    EXPECT_GE(heard * 100, read.size() * 95) << heard << " of " << read.size();
+}
+
 TEST(Aligner, NamesOfTheHandDictionaryAlign)
 {
     ASSERT_FALSE(sharedLexicon()->Lookup("Meimei").isEmpty());
