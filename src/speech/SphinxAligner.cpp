@@ -12,6 +12,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <limits>
 
 namespace zarelo::speech {
@@ -135,6 +136,13 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
             QStringLiteral("cannot write the speech decoder's filler words to %1: %2")
                 .arg(QDir::toNativeSeparators(fillerFile.fileName()), fillerFile.errorString()));
 
+    // The phones' decoder needs no dictionary but its filler words.
+    QTemporaryFile noWords(QDir::tempPath() + QStringLiteral("/zarelo-words-XXXXXX.dict"));
+    if (!noWords.open())
+        throw BookError(
+            QStringLiteral("cannot write the speech decoder's words to %1: %2")
+                .arg(QDir::toNativeSeparators(noWords.fileName()), noWords.errorString()));
+
     // -remove_silence no keeps frame numbers equal to times; wide beams keep a
     // path alive through long or unusual recordings (the cap on active HMMs
     // keeps the time bounded); the cepstral mean of each whole window
@@ -142,50 +150,39 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
     // draws from one generator for the decoder's life, so that the same call
     // could answer differently the second time: Align dithers each recording
     // itself, from a fixed seed.
-    QByteArrayList args = {"-hmm",
-                           QFile::encodeName(model.AcousticModel),
-                           "-fdict",
-                           QFile::encodeName(fillerFile.fileName()),
-                           "-remove_silence",
-                           "no",
-                           "-dither",
-                           "no",
-                           "-beam",
-                           "1e-100",
-                           "-wbeam",
-                           "1e-100",
-                           "-pbeam",
-                           "1e-100",
-                           "-maxhmmpf",
-                           "3000",
-                           "-bestpath",
-                           "no",
-                           "-fsgusefiller",
-                           "no",
-                           "-cmn",
-                           "batch",
-                           "-logfn",
-                           "/dev/null",
-                           "-samprate",
-                           "16000"};
-    QByteArray program("zarelo"); // the parser takes the first as the program's name
-    std::vector<char*> argv{program.data()};
-    for (QByteArray& arg : args)
-        argv.push_back(arg.data());
-    config_ = cmd_ln_parse_r(nullptr, ps_args(), int(argv.size()), argv.data(), TRUE);
-    if (config_ == nullptr)
-        throw BookError(QStringLiteral("cannot set up the speech decoder for the model in %1")
-                            .arg(QDir::toNativeSeparators(model.AcousticModel)));
-    decoder_ = ps_init(config_);
-    if (decoder_ == nullptr) {
-        cmd_ln_free_r(config_);
-        config_ = nullptr;
-        throw BookError(QStringLiteral("cannot open the speech model in %1")
-                            .arg(QDir::toNativeSeparators(model.AcousticModel)));
-    }
+    const QByteArrayList settings = {"-hmm",
+                                     QFile::encodeName(model.AcousticModel),
+                                     "-fdict",
+                                     QFile::encodeName(fillerFile.fileName()),
+                                     "-remove_silence",
+                                     "no",
+                                     "-dither",
+                                     "no",
+                                     "-beam",
+                                     "1e-100",
+                                     "-wbeam",
+                                     "1e-100",
+                                     "-pbeam",
+                                     "1e-100",
+                                     "-maxhmmpf",
+                                     "3000",
+                                     "-bestpath",
+                                     "no",
+                                     "-fsgusefiller",
+                                     "no",
+                                     "-cmn",
+                                     "batch",
+                                     "-logfn",
+                                     "/dev/null",
+                                     "-samprate",
+                                     "16000"};
+    words_ = openDecoder(settings, model.AcousticModel);
+    phones_ = openDecoder(settings + QByteArrayList{"-dict", QFile::encodeName(noWords.fileName())},
+                          model.AcousticModel);
+
     // The free run of phones a word's sound is compared with.
-    logmath_t* lmath = ps_get_logmath(decoder_);
-    const float lw = cmd_ln_float32_r(config_, "-lw");
+    logmath_t* lmath = ps_get_logmath(phones_->Handle);
+    const float lw = cmd_ln_float32_r(phones_->Config, "-lw");
     fsg_model_t* fsg = fsg_model_init("phones", lmath, lw, 2);
     fsg->start_state = 0;
     fsg->final_state = 1;
@@ -193,19 +190,40 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
                SpeechPhones());
     fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
     fsg_model_null_trans_add(fsg, 0, 1, 0);
-    const bool ready = ps_set_fsg(decoder_, "phones", fsg) == 0;
+    const bool ready = ps_set_fsg(phones_->Handle, "phones", fsg) == 0;
     fsg_model_free(fsg);
     if (!ready)
         throw BookError(QStringLiteral("cannot set up the speech decoder for the model in %1")
                             .arg(QDir::toNativeSeparators(model.AcousticModel)));
 }
 
-SphinxAligner::~SphinxAligner()
+SphinxAligner::~SphinxAligner() = default;
+
+SphinxAligner::Decoder::~Decoder()
 {
-    if (decoder_ != nullptr)
-        ps_free(decoder_);
-    if (config_ != nullptr)
-        cmd_ln_free_r(config_);
+    if (Handle != nullptr)
+        ps_free(Handle);
+    if (Config != nullptr)
+        cmd_ln_free_r(Config);
+}
+
+std::unique_ptr<SphinxAligner::Decoder> SphinxAligner::openDecoder(QByteArrayList settings,
+                                                                   const QString& modelFolder)
+{
+    auto decoder = std::make_unique<Decoder>();
+    QByteArray program("zarelo"); // the parser takes the first as the program's name
+    std::vector<char*> argv{program.data()};
+    for (QByteArray& setting : settings)
+        argv.push_back(setting.data());
+    decoder->Config = cmd_ln_parse_r(nullptr, ps_args(), int(argv.size()), argv.data(), TRUE);
+    if (decoder->Config == nullptr)
+        throw BookError(QStringLiteral("cannot set up the speech decoder for the model in %1")
+                            .arg(QDir::toNativeSeparators(modelFolder)));
+    decoder->Handle = ps_init(decoder->Config);
+    if (decoder->Handle == nullptr)
+        throw BookError(QStringLiteral("cannot open the speech model in %1")
+                            .arg(QDir::toNativeSeparators(modelFolder)));
+    return decoder;
 }
 
 bool SphinxAligner::SetPronunciation(const QString& word, const QString& phones)
@@ -254,7 +272,7 @@ QString SphinxAligner::decoderWord(const QString& key)
         return *known;
     const QString name = QStringLiteral("w%1").arg(added_.size());
     const QString phones = key.section(QLatin1Char('|'), 1);
-    ps_add_word(decoder_, name.toLatin1().constData(), phones.toLatin1().constData(), FALSE);
+    ps_add_word(words_->Handle, name.toLatin1().constData(), phones.toLatin1().constData(), FALSE);
     added_.insert(key, name);
     return name;
 }
@@ -298,21 +316,22 @@ std::vector<int16_t> SphinxAligner::ToSpeechRate(const PcmView& recording)
     return pcm;
 }
 
-std::vector<SphinxAligner::Segment>
-SphinxAligner::decode(const char* search, std::span<const int16_t> pcm, bool toFinalState)
+std::vector<SphinxAligner::Segment> SphinxAligner::decode(ps_decoder_s* decoder, const char* search,
+                                                          std::span<const int16_t> pcm,
+                                                          bool toFinalState)
 {
     std::vector<Segment> segments;
-    if (ps_set_search(decoder_, search) != 0 || ps_start_utt(decoder_) < 0)
+    if (ps_set_search(decoder, search) != 0 || ps_start_utt(decoder) < 0)
         return segments;
-    ps_process_raw(decoder_, pcm.data(), pcm.size(), FALSE, TRUE);
+    ps_process_raw(decoder, pcm.data(), pcm.size(), FALSE, TRUE);
     // Once the utterance has ended, the best path is the best into the
     // grammar's final state; before, the best into the last frame wherever
     // in the grammar it stands.
     if (toFinalState)
-        ps_end_utt(decoder_);
+        ps_end_utt(decoder);
     int32 score = 0;
-    if (ps_get_hyp(decoder_, &score) != nullptr) {
-        for (ps_seg_t* seg = ps_seg_iter(decoder_); seg != nullptr; seg = ps_seg_next(seg)) {
+    if (ps_get_hyp(decoder, &score) != nullptr) {
+        for (ps_seg_t* seg = ps_seg_iter(decoder); seg != nullptr; seg = ps_seg_next(seg)) {
             Segment segment;
             segment.Word = QString::fromLatin1(ps_seg_word(seg));
             ps_seg_frames(seg, &segment.FirstFrame, &segment.LastFrame);
@@ -323,7 +342,7 @@ SphinxAligner::decode(const char* search, std::span<const int16_t> pcm, bool toF
         }
     }
     if (!toFinalState)
-        ps_end_utt(decoder_);
+        ps_end_utt(decoder);
     return segments;
 }
 
@@ -529,6 +548,11 @@ std::vector<WordTiming> SphinxAligner::alignWindow(const QStringList& words,
     std::vector<WordTiming> result(words.size());
     for (qsizetype i = 0; i < words.size(); ++i)
         result[i].Word = words[i];
+    // The free run of phones that confidence is measured against is decoded
+    // meanwhile, on the other decoder.
+    std::future<std::vector<Segment>> loop = std::async(
+        std::launch::async, [this, pcm] { return decode(phones_->Handle, "phones", pcm, true); });
+
     // Skipping a word or a part costs, so that silence does not take a softly
     // spoken word. When so much is skipped that the search's beam lost every
     // path to the end of the text, the words are sought again with skipping
@@ -544,7 +568,7 @@ std::vector<WordTiming> SphinxAligner::alignWindow(const QStringList& words,
         place.clear();
         if (!setGrammar(words, partEnds, attempt.Skip, &place))
             return result;
-        segments = decode("align", pcm, attempt.ToEnd);
+        segments = decode(words_->Handle, "align", pcm, attempt.ToEnd);
         if (!segments.empty())
             break;
     }
@@ -566,7 +590,7 @@ std::vector<WordTiming> SphinxAligner::alignWindow(const QStringList& words,
     // other sound falls far behind them.
     if (std::none_of(result.begin(), result.end(), [](const WordTiming& w) { return w.Found; }))
         return result;
-    const std::vector<Segment> phones = decode("phones", pcm, true);
+    const std::vector<Segment> phones = loop.get();
     for (size_t i = 0; i < result.size(); ++i) {
         if (!result[i].Found)
             continue;
@@ -597,8 +621,8 @@ bool SphinxAligner::setGrammar(const QStringList& words, const std::vector<qsize
     // State i is "before word i". Word i, or skipping it inside its part,
     // leads to state i + 1; a whole part may be skipped; garbage phones loop
     // on the states between parts.
-    logmath_t* lmath = ps_get_logmath(decoder_);
-    const float lw = cmd_ln_float32_r(config_, "-lw");
+    logmath_t* lmath = ps_get_logmath(words_->Handle);
+    const float lw = cmd_ln_float32_r(words_->Config, "-lw");
     auto weight = [&](double p) { return static_cast<int32>(logmath_log(lmath, p) * lw); };
     const int states = static_cast<int>(words.size()) + 1;
     fsg_model_t* fsg = fsg_model_init("align", lmath, lw, states);
@@ -640,7 +664,7 @@ bool SphinxAligner::setGrammar(const QStringList& words, const std::vector<qsize
     between.push_back(states - 1);
     addGarbage(fsg, between, weight(kGarbageProbability), garbagePhones());
     fsg_model_add_silence(fsg, "<sil>", -1, kSilenceProbability);
-    const bool ready = ps_set_fsg(decoder_, "align", fsg) == 0;
+    const bool ready = ps_set_fsg(words_->Handle, "align", fsg) == 0;
     fsg_model_free(fsg);
     return ready;
 }

@@ -69,8 +69,8 @@ private:
     // The best path of grammar `search` through `pcm` (16 kHz mono).
     // `toFinalState`: the path must end where the grammar does; else it may
     // end anywhere in it.
-    std::vector<Segment> decode(const char* search, std::span<const int16_t> pcm,
-                                bool toFinalState);
+    std::vector<Segment> decode(ps_decoder_s* decoder, const char* search,
+                                std::span<const int16_t> pcm, bool toFinalState);
     static std::vector<int16_t> dithered(std::vector<int16_t> pcm, bool roomNoise);
     // The recording with the middle of each long pause cut out (the search
     // would only pass over it), and where its pieces lie in the original.
@@ -107,9 +107,17 @@ private:
     QHash<QString, QStringList> given_; // lower-case word -> phones
     Lexicon own_;                       // UsePronunciations
     QHash<QString, QString> added_;     // "word phones" -> the decoder's word name
-    cmd_ln_s* config_ = nullptr;
-    ps_decoder_s* decoder_ = nullptr;
-    int grammarCount_ = 0;
+    // A pocketsphinx decoder and its settings.
+    struct Decoder {
+        cmd_ln_s* Config = nullptr;
+        ps_decoder_s* Handle = nullptr;
+        ~Decoder();
+    };
+    // Throws BookError naming `modelFolder` when it cannot be opened.
+    static std::unique_ptr<Decoder> openDecoder(QByteArrayList settings,
+                                                const QString& modelFolder);
+    std::unique_ptr<Decoder> words_;  // the texts' grammars
+    std::unique_ptr<Decoder> phones_; // the free run of phones, decoded alongside
 };
 
 } // namespace zarelo::speech
