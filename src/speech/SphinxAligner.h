@@ -83,19 +83,23 @@ private:
         int64_t originalFrame(int64_t frame) const;
     };
     static Trimmed trimPauses(std::vector<int16_t> pcm);
-    // The words of parts [0, partEnds[0]), [partEnds[0], partEnds[1]), ...;
-    // `roomNoise`: see dithered.
+    // What a recording holds: one sentence (a pupil's or the book's), or a
+    // book's track of parts read one after another, with pauses between.
+    enum class Reading { Sentence, Track };
+    // The words of parts [0, partEnds[0]), [partEnds[0], partEnds[1]), ...
     std::vector<WordTiming> align(const QStringList& words, const std::vector<qsizetype>& partEnds,
-                                  const PcmView& recording, bool roomNoise);
-    // The same within one window of the recording, converted and dithered.
+                                  const PcmView& recording, Reading reading);
+    // The same within one window of the recording, converted and dithered;
+    // `openEnd`: the text may go on past the window.
     std::vector<WordTiming> alignWindow(const QStringList& words,
                                         const std::vector<qsizetype>& partEnds,
-                                        std::span<const int16_t> pcm, bool openEnd);
+                                        std::span<const int16_t> pcm, bool openEnd,
+                                        Reading reading);
     // Sets the search "align" to the grammar of `words` in parts ending at
-    // `partEnds`, skipping a word or a part weighted `skip`; *place maps each
-    // decoder word to its word's index.
+    // `partEnds`, skipping a word or a part weighted `skip`, with the beams
+    // of `reading`; *place maps each decoder word to its word's index.
     bool setGrammar(const QStringList& words, const std::vector<qsizetype>& partEnds, double skip,
-                    QHash<QString, qsizetype>* place);
+                    Reading reading, QHash<QString, qsizetype>* place);
     // Loops of the single phones `phones` on each of `states`.
     static void addGarbage(fsg_model_s* fsg, const std::vector<int>& states, int32_t weight,
                            const QStringList& phones);
