@@ -328,7 +328,11 @@ std::vector<SphinxAligner::Segment> SphinxAligner::decode(ps_decoder_s* decoder,
                                                           bool toFinalState)
 {
     std::vector<Segment> segments;
-    if (ps_set_search(decoder, search) != 0 || ps_start_utt(decoder) < 0)
+    // A new stream: the front end's estimate of the noise would otherwise
+    // carry over from the last recording, and the same call could answer
+    // differently the second time.
+    if (ps_set_search(decoder, search) != 0 || ps_start_stream(decoder) < 0 ||
+        ps_start_utt(decoder) < 0)
         return segments;
     ps_process_raw(decoder, pcm.data(), pcm.size(), FALSE, TRUE);
     // Once the utterance has ended, the best path is the best into the
