@@ -157,32 +157,13 @@ SphinxAligner::SphinxAligner(const SpeechModel& model, std::shared_ptr<const Lex
     // draws from one generator for the decoder's life, so that the same call
     // could answer differently the second time: Align dithers each recording
     // itself, from a fixed seed.
-    const QByteArrayList settings = {"-hmm",
-                                     QFile::encodeName(model.AcousticModel),
-                                     "-fdict",
-                                     QFile::encodeName(fillerFile.fileName()),
-                                     "-remove_silence",
-                                     "no",
-                                     "-dither",
-                                     "no",
-                                     "-beam",
-                                     "1e-100",
-                                     "-wbeam",
-                                     "1e-100",
-                                     "-pbeam",
-                                     "1e-100",
-                                     "-maxhmmpf",
-                                     "3000",
-                                     "-bestpath",
-                                     "no",
-                                     "-fsgusefiller",
-                                     "no",
-                                     "-cmn",
-                                     "batch",
-                                     "-logfn",
-                                     "/dev/null",
-                                     "-samprate",
-                                     "16000"};
+    const QByteArrayList settings =
+        QByteArrayList{"-hmm", QFile::encodeName(model.AcousticModel), "-fdict",
+                       QFile::encodeName(fillerFile.fileName())} +
+        QByteArray("-remove_silence no -dither no -beam 1e-100 -wbeam 1e-100 -pbeam 1e-100 "
+                   "-maxhmmpf 3000 -bestpath no -fsgusefiller no -cmn batch -logfn /dev/null "
+                   "-samprate 16000")
+            .split(' ');
     words_ = openDecoder(settings, model.AcousticModel);
     phones_ = openDecoder(settings + QByteArrayList{"-dict", QFile::encodeName(noWords.fileName())},
                           model.AcousticModel);

@@ -115,6 +115,9 @@ private:
     struct Decoder {
         cmd_ln_s* Config = nullptr;
         ps_decoder_s* Handle = nullptr;
+        Decoder() = default;
+        Decoder(const Decoder&) = delete;
+        Decoder& operator=(const Decoder&) = delete;
         ~Decoder();
     };
     // Throws BookError naming `modelFolder` when it cannot be opened.
