@@ -457,10 +457,10 @@ std::vector<WordTiming> SphinxAligner::align(const QStringList& words,
     std::vector<WordTiming> result(words.size());
     for (qsizetype i = 0; i < words.size(); ++i)
         result[i].Word = words[i];
-    // Less than a tenth of a second holds no word.
     const Trimmed trimmed =
         trimPauses(dithered(ToSpeechRate(recording), reading == Reading::Track));
     const std::vector<int16_t>& pcm = trimmed.Pcm;
+    // Less than a tenth of a second holds no word.
     if (words.isEmpty() || pcm.size() < kSpeechRate / 10)
         return result;
 

@@ -6,6 +6,10 @@
 // left out, an instruction, music, noise) is taken by the garbage path, and a
 // word whose sound is not there is skipped and reported not found. The
 // recording is converted to 16 kHz mono (libsamplerate); frames are 10 ms.
+// Long pauses are shortened and long recordings searched in windows, so that
+// work and memory per minute do not grow with the length; a second decoder
+// on a thread of its own runs the free run of phones that each word's
+// confidence is measured against.
 
 #include "speech/Lexicon.h"
 #include "speech/WordAligner.h"
