@@ -544,7 +544,7 @@ std::vector<WordTiming> SphinxAligner::alignWindow(const QStringList& words,
         result[i].Word = words[i];
     // The free run of phones that confidence is measured against is decoded
     // meanwhile, on the other decoder.
-    std::future<std::vector<Segment>> loop = std::async(
+    std::future<std::vector<Segment>> freeRun = std::async(
         std::launch::async, [this, pcm] { return decode(phones_->Handle, "phones", pcm, true); });
 
     // Skipping a word or a part costs, so that silence does not take a softly
@@ -584,7 +584,7 @@ std::vector<WordTiming> SphinxAligner::alignWindow(const QStringList& words,
     // other sound falls far behind them.
     if (std::none_of(result.begin(), result.end(), [](const WordTiming& w) { return w.Found; }))
         return result;
-    const std::vector<Segment> phones = loop.get();
+    const std::vector<Segment> phones = freeRun.get();
     for (size_t i = 0; i < result.size(); ++i) {
         if (!result[i].Found)
             continue;
